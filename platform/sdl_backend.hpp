@@ -1,0 +1,41 @@
+// The SDL2 backend of the platform layer (the real program).
+#pragma once
+
+#include <memory>
+
+#include "platform/platform.hpp"
+
+namespace korveld::platform {
+
+class SdlPlatform : public Platform {
+ public:
+  SdlPlatform();
+  ~SdlPlatform() override;
+  void configure(int ask, std::string_view question, int windowed, int borderless) override;
+  void setEscapeCloses(int flag) override;
+  int open(std::string_view title, int width, int height) override;
+  int update(const std::uint32_t* frame) override;
+  void close() override;
+  void hideCursor() override;
+  int mouseX() const override;
+  int mouseY() const override;
+  int leftButton() const override;
+  int rightButton() const override;
+  int wheel() const override;
+  std::uint16_t keyState(int vk) override;
+  double timer() override;
+  void sleepMs(int ms) override;
+  double random() override;
+  void seedRandomFromTimer() override;
+  BufferQueueDevice& queueDevice() override;
+  LoopingDevice& loopingDevice() override;
+  ThreadService& threads() override;
+  void messageBox(std::string_view caption, std::string_view text) override;
+
+  struct Impl;
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace korveld::platform

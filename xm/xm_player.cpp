@@ -1,0 +1,7 @@
+#include "xm/xm_player.hpp"
+
+namespace korveld::xm {
+
+void XmPlayerInit(XmPlayer&, platform::Platform&) {}
+
+}  // namespace korveld::xm
