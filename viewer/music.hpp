@@ -6,7 +6,11 @@ namespace korveld::viewer {
 struct Program;
 
 struct TickerState {};
-struct MusicState {};
+// The background music as the viewer selected it.
+struct MusicState {
+  int CurrentTune = 0;       // 1..4 once the viewer has started a tune
+  int SpectrumChannels = 0;  // channel count of the song loaded last
+};
 
 void StoreTickerTexts(TickerState& ticker);
 void StartXmTune(Program& p, int n);
