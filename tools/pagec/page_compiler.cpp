@@ -347,6 +347,9 @@ bool CompilePage(std::string_view file, std::string_view source, CompiledPage& o
       diags.error(file, lineNo, "a line starting with <END> ends the page; write the end line as a plain <END>");
       continue;
     }
+    if (line.text.size() == static_cast<std::size_t>(kMaxTextLength)) {
+      diags.warn(file, lineNo, "character 81 is stored but never shown");
+    }
     out.lines.push_back(std::move(line));
   }
   if (out.page == 0) {
