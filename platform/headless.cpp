@@ -450,7 +450,8 @@ struct HeadlessPlatform::Impl {
   void RunScript() {
     if (keyReleaseAfter > 0 && --keyReleaseAfter == 0) KeyUp(keyVk);
     if (clickReleaseAfter > 0 && --clickReleaseAfter == 0) left = 0;
-    while (cursor < script.size() && keyReleaseAfter == 0 && clickReleaseAfter == 0) {
+    // A key, a click or a shot holds the script until its frames have passed.
+    while (cursor < script.size() && keyReleaseAfter == 0 && clickReleaseAfter == 0 && pendingShots.empty()) {
       const ScriptCommand& c = script[cursor];
       using Kind = ScriptCommand::Kind;
       switch (c.kind) {
