@@ -29,6 +29,7 @@ constexpr int kWidth = (kLast - kFirst + 1) * kCell;  // 1888
 constexpr int kCapHeight = 26;
 constexpr int kBaselineRow = 28;
 constexpr int kMaxGlyphWidth = 30;
+constexpr long kWiden = 122;  // percent: broad letters fill the cells
 constexpr FT_Pos kEmbolden = 80;  // 26.6 pixels: 1.25 px more stroke
 constexpr int kThreshold = 128;  // coverage (of 255) that makes a pixel solid
 
@@ -79,10 +80,13 @@ int main(int argc, char** argv) {
     FT_Outline_EmboldenXY(outline, kEmbolden, kEmbolden);
     FT_Outline_Translate(outline, 0, -kEmbolden / 2);
     FT_BBox box = OutlineBox(outline);
+    // Widen by kWiden, but never past kMaxGlyphWidth.
     const long width = box.xMax - box.xMin;
-    if (width > kMaxGlyphWidth * 64) {
-      FT_Matrix narrow{static_cast<FT_Fixed>(0x10000L * kMaxGlyphWidth * 64 / width), 0, 0, 0x10000L};
-      FT_Outline_Transform(outline, &narrow);
+    long target = width * kWiden / 100;
+    if (target > kMaxGlyphWidth * 64) target = kMaxGlyphWidth * 64;
+    if (width > 0 && target != width) {
+      FT_Matrix scale{static_cast<FT_Fixed>(0x10000L * target / width), 0, 0, 0x10000L};
+      FT_Outline_Transform(outline, &scale);
       box = OutlineBox(outline);
     }
     // Centre horizontally on whole pixels; put the baseline at kBaselineRow.
