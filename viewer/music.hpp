@@ -1,12 +1,15 @@
 // Background music selection, the status ticker and the spectrum feed.
 #pragma once
 
+#include "viewer/ticker.hpp"
+
 namespace korveld::viewer {
 
 struct Program;
 
-struct TickerState {};
-struct MusicState {};
+struct MusicState {
+  int SpectrumChannels = 0;  // channel count of the song loaded last
+};
 
 void StoreTickerTexts(TickerState& ticker);
 void StartXmTune(Program& p, int n);
