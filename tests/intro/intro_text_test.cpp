@@ -292,3 +292,42 @@ TEST(Scroller, MarkersShowAsSpacesLowercaseAsCapitalsAndGaplessSkips) {
 
 }  // namespace
 }  // namespace korveld::render
+
+namespace korveld::render {
+namespace {
+
+// Whatever rows the wave tables hold and wherever a glyph lands, nothing is
+// written outside the frame: guard zones on both sides stay untouched.
+TEST(Scroller, NoWaveRowOrPositionReachesOutsideTheFrame) {
+  struct Guarded {
+    // Large enough to catch any row from -41 to 683 (see the rows below).
+    std::array<std::uint32_t, 72000> before{};
+    ScreenBuffer frame;
+    std::array<std::uint32_t, 72000> after{};
+  };
+  auto g = std::make_unique<Guarded>();
+  auto intro = std::make_unique<IntroState>();
+  InitIntro(*intro);
+  WaveTables(*intro, 0.0);
+  platform::RandomGenerator random;
+  random.seed(7);
+  const int glyph = GlyphIndex('M');
+  for (int round = 0; round < 400; ++round) {
+    for (int j = 0; j < kWaveColumns; ++j) {
+      intro->waves.scrollerRow[j] = static_cast<int>(random.next() * 690) - 40;
+      intro->waves.reflectionRow[j] = static_cast<int>(random.next() * 690) - 40;
+    }
+    const int x = static_cast<int>(random.next() * 900) - 50;
+    const int y = static_cast<int>(random.next() * 690) - 40;
+    DrawScrollerGlyph(g->frame, *intro, glyph, x);
+    DrawTitleGlyph(g->frame, *intro, glyph, x, y);
+  }
+  for (std::uint32_t v : g->before) ASSERT_EQ(v, 0u);
+  for (std::uint32_t v : g->after) ASSERT_EQ(v, 0u);
+  int drawn = 0;
+  for (std::uint32_t p : g->frame.pixels) drawn += p != 0;
+  EXPECT_GT(drawn, 10000);
+}
+
+}  // namespace
+}  // namespace korveld::render
