@@ -12,12 +12,12 @@ namespace {
 constexpr std::string_view kWelcome = "a     ** WELCOME **      ";
 constexpr std::string_view kIssueTitle = "a    KORVELD ISSUE 35    ";
 constexpr std::string_view kContents =
-    "    THE CHARTS OF THE MONTH ARE IN!   THIS ISSUE BRINGS YOU THE TOP 40 SINGLES,"
-    " THE TOP 40 ALBUMS, THE NEW ENTRIES AND THE BIGGEST CLIMBERS, THE DANCE AND"
-    " THE INDEPENDENT LISTS, THE YEAR SO FAR IN NUMBERS, OUR EDITORIAL, YOUR"
-    " LETTERS, AN INTERVIEW, REVIEWS AND A LOOK BACK AT TEN YEARS OF KORVELD ...  "
-    "  AND WHILE YOU READ, FOUR NEW TUNES KEEP YOU COMPANY.     "
-    "THE INTRO WAS MADE BY:       ";
+    "    THE CHARTS ARE IN!   THIS ISSUE BRINGS YOU THE MONTHLY CHART OF THE THIRTY"
+    " BUSIEST GROUPS, THE MONTHLY OVERVIEW, THE GROUP OF THE MONTH, RELEASE STATS"
+    " FOR EVERY GROUP, THE YEARLY AND ALLTIME CHARTS WITH THEIR OVERVIEWS, THE GROUP"
+    " OF THE YEAR, THE EDITORIAL, THE RULES, THE CREDITS FOR THE CHARTS, YOUR"
+    " LETTERS AND THE MUSIC OF THIS ISSUE ...   AND WHILE YOU READ, FOUR MODULES"
+    " KEEP YOU COMPANY.     THE INTRO WAS MADE BY:       ";
 constexpr std::string_view kCredits =
     "a ELSA MARKVIST - MUSIC  "
     "aTOBIAS RENNQUIST - CODE "
@@ -42,7 +42,7 @@ void StoreIntroTexts(IntroState& intro) {
       "",
       "issue number 35",
       "Released on",
-      "04-12-2026",
+      "06-12-2009",
       "",
       "= TRY F1 TO F12 =",
   };
