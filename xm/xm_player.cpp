@@ -1,7 +1,8 @@
+// Player set-up: the platform the output thread and device come from.
 #include "xm/xm_player.hpp"
 
 namespace korveld::xm {
 
-void XmPlayerInit(XmPlayer&, platform::Platform&) {}
+void XmPlayerInit(XmPlayer& player, platform::Platform& platform) { player.platform = &platform; }
 
 }  // namespace korveld::xm

@@ -2,3 +2,4 @@
 # binary on the broken pages in fixtures/.
 target_link_libraries(korveld_tests_pages PRIVATE korveld_pagec_lib)
 add_dependencies(korveld_tests_pages korveld-pagec)
+target_link_libraries(korveld_tests_pages PRIVATE korveld_pagegen_lib)

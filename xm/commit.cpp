@@ -1,0 +1,122 @@
+// From channel to voice: the period tables, the tick length and the hand-over
+// of a channel's pitch, volume, pan and triggers to its MixVoice.
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "xm/xm_player.hpp"
+
+namespace korveld::xm {
+namespace {
+
+constexpr std::int32_t kAmigaClock = 14317056;
+constexpr float kLinearBase = 4608.0f;
+constexpr float kLinearScale = 0.0013020834f;  // 1/768: 768 units per octave
+constexpr float kVolumeScale = 7.4214768e-9f;  // 127.5 / (64 * 64 * 65536 * 64)
+constexpr std::int32_t kMinimumStepHz = 100;
+// Voice volumes stay far from the 24.8 ramp arithmetic's limits even for
+// absurd envelope or effect values.
+constexpr long double kVolumeLimit = 1 << 20;
+
+std::int32_t AmigaTableEntry(int k) {
+  return static_cast<std::int32_t>(std::pow(2.0, static_cast<double>(k) * static_cast<double>(0.083333336f)) * 13.375);
+}
+
+void SetVoiceStep(MixVoice& voice, std::int32_t hz) {
+  voice.frequency = hz;
+  const std::int64_t f = std::max(hz, kMinimumStepHz);
+  voice.stepInteger = static_cast<std::uint32_t>(f / kMixRate);
+  voice.stepFraction = static_cast<std::uint32_t>(((f % kMixRate) << 32) / kMixRate);
+}
+
+std::int32_t LinearHz(std::int32_t periodPlusOffsetNegated) {
+  const long double exponent =
+      (static_cast<long double>(kLinearBase) + periodPlusOffsetNegated) * static_cast<long double>(kLinearScale);
+  long double hz = 8363.0L * std::exp2(exponent);
+  if (hz > static_cast<long double>(INT32_MAX)) hz = INT32_MAX;
+  return static_cast<std::int32_t>(hz);
+}
+
+}  // namespace
+
+std::int32_t AmigaPeriod(std::int32_t note, std::int32_t finetune) {
+  const std::int32_t p = AmigaTableEntry(132 - note);
+  if (finetune < 0 && note != 0) return p + (std::abs(finetune) * (p - AmigaTableEntry(133 - note))) / -128;
+  return p + ((p - AmigaTableEntry(131 - note)) * finetune) / -128;
+}
+
+void SetBpm(XmSong& song, std::int32_t bpm) {
+  // The format allows 1..255; stay positive for anything a header may hold.
+  bpm = std::max(bpm, 1);
+  song.bpm = bpm;
+  const long double ms = 1000.0L / (bpm * static_cast<long double>(0.4f));
+  std::int32_t samples = static_cast<std::int32_t>(ms * kMixRate * static_cast<long double>(0.001f));
+  song.samplesPerTick = std::max(samples, 1);
+}
+
+void CommitChannel(XmPlayer& player, XmChannel& channel, const XmSample* sample, const XmSong& song) {
+  std::uint8_t requests = channel.requests;
+  if (channel.period + channel.frequencyOffset == 0) requests &= static_cast<std::uint8_t>(~kRequestFrequency);
+
+  if (requests & kRequestTrigger) {
+    MixVoice* voice = &player.voices[static_cast<std::size_t>(channel.voice)];
+    if (voice->sample != nullptr) {
+      // The old note ramps out on the other voice of the pair.
+      const int other = channel.voice < kChannels ? channel.voice + kChannels : channel.voice - kChannels;
+      MixVoice& copy = player.voices[static_cast<std::size_t>(other)];
+      copy = *voice;
+      copy.number = other;
+      voice->volume = 0;
+      voice->leftVolume = 0;
+      voice->rightVolume = 0;
+      channel.voice = other;
+      voice = &copy;
+    }
+    voice->sample = sample;
+    if (voice->startOffset >= sample->loopEnd()) voice->startOffset = 0;
+    voice->position = voice->startOffset;
+    voice->fraction = 0;
+    voice->direction = 1;
+    voice->startOffset = 0;
+    voice->currentLeft = 0;
+    voice->currentRight = 0;
+    voice->rampCount = 0;
+  }
+
+  MixVoice& voice = player.voices[static_cast<std::size_t>(channel.voice)];
+  if (requests & kRequestVolume) {
+    long double v = static_cast<long double>(channel.volume + channel.volumeOffset) * channel.volumeEnvelope.current *
+                    channel.fadeoutVolume * song.globalVolume * static_cast<long double>(kVolumeScale);
+    v = std::clamp(v, -kVolumeLimit, kVolumeLimit);
+    const std::int32_t volume = static_cast<std::int32_t>(v);
+    voice.volume = volume;
+    voice.actualVolume = volume;
+    voice.leftVolume = voice.pan * volume / 255;
+    voice.rightVolume = (255 - voice.pan) * volume / 255;
+  }
+  if (requests & kRequestPan) {
+    int p = channel.pan + (channel.panningEnvelope.current - 32) * ((128 - std::abs(channel.pan - 128)) / 32);
+    p = std::clamp(p, 0, 255);
+    voice.pan = p;
+    voice.actualPan = p;
+    voice.leftVolume = voice.volume * p / 255;
+    voice.rightVolume = (255 - p) * voice.volume / 255;
+  }
+  if (requests & kRequestFrequency) {
+    std::int32_t hz;
+    if (song.linear()) {
+      hz = LinearHz(-channel.period + channel.frequencyOffset);
+    } else {
+      hz = kAmigaClock / (channel.period + channel.frequencyOffset);
+    }
+    SetVoiceStep(voice, hz);
+  }
+  if (requests & kRequestRewind) {
+    voice.position = 0;
+    voice.fraction = 0;
+    voice.startOffset = 0;
+  }
+  channel.requests = requests;
+}
+
+}  // namespace korveld::xm

@@ -1,0 +1,267 @@
+// The software mixer: every voice with a sample is resampled with linear
+// interpolation into the stereo float buffer, with a 128-frame linear ramp on
+// every change of its left or right volume. Segments are cut beforehand at the
+// next loop point or sample end and at the end of a ramp, so the per-frame
+// loop needs no range checks.
+#include <algorithm>
+#include <cmath>
+
+#include "xm/xm_player.hpp"
+
+namespace korveld::xm {
+namespace {
+
+constexpr float kVolumeScale = 0.003921569f;  // 1/255
+constexpr float kCurrentScale = 1.0f / 256.0f;  // 24.8 volumes
+constexpr float kFractionScale = 4.656613e-10f;  // 2^-31
+constexpr std::uint32_t kZeroStepFraction = 0x17C6F8C;
+constexpr std::uint64_t kDistanceLimit = std::uint64_t{1} << 56;  // integer part below 2^24
+
+inline std::uint64_t Fixed(std::uint32_t integer, std::uint32_t fraction) {
+  return (std::uint64_t{integer} << 32) | fraction;
+}
+
+struct Frame {
+  float left;
+  float right;
+};
+
+// Frames of a segment without a ramp, two per pass.
+void MixPlain(const std::int16_t* data, std::uint64_t& pos, std::uint64_t step, float* out, int frames, float left,
+              float right, float appliedLeft, float appliedRight) {
+  int i = 0;
+  for (; i + 1 < frames; i += 2) {
+    const std::uint32_t p0 = static_cast<std::uint32_t>(pos >> 32);
+    const float a0 = data[p0];
+    const float b0 = data[p0 + 1];
+    const float f0 = static_cast<float>(static_cast<std::uint32_t>(pos) >> 1) * kFractionScale;
+    pos += step;
+    const std::uint32_t p1 = static_cast<std::uint32_t>(pos >> 32);
+    const float a1 = data[p1];
+    const float b1 = data[p1 + 1];
+    const float f1 = static_cast<float>(static_cast<std::uint32_t>(pos) >> 1) * kFractionScale;
+    pos += step;
+    const float v0 = a0 + (b0 - a0) * f0;
+    const float v1 = a1 + (b1 - a1) * f1;
+    out[0] += v0 * left;
+    out[1] += v0 * right;
+    out[2] += v1 * left;
+    out[3] += v1 * right;
+    out += 4;
+  }
+  if (i < frames) {
+    // The odd last frame goes through the ramp path with zero ramp steps.
+    const std::uint32_t p = static_cast<std::uint32_t>(pos >> 32);
+    const float a = data[p];
+    const float b = data[p + 1];
+    const float f = static_cast<float>(static_cast<std::uint32_t>(pos) >> 1) * kFractionScale;
+    const float v = a + (b - a) * f;
+    out[0] += v * appliedLeft;
+    out[1] += v * appliedRight;
+    pos += step;
+  }
+}
+
+void MixRamp(const std::int16_t* data, std::uint64_t& pos, std::uint64_t step, float* out, int frames,
+             float& appliedLeft, float& appliedRight, float leftStep, float rightStep) {
+  for (int i = 0; i < frames; ++i) {
+    const std::uint32_t p = static_cast<std::uint32_t>(pos >> 32);
+    const float a = data[p];
+    const float b = data[p + 1];
+    const float f = static_cast<float>(static_cast<std::uint32_t>(pos) >> 1) * kFractionScale;
+    const float v = a + (b - a) * f;
+    out[0] += v * appliedLeft;
+    out[1] += v * appliedRight;
+    appliedLeft += leftStep;
+    appliedRight += rightStep;
+    pos += step;
+    out += 2;
+  }
+}
+
+// Frames until the position first reaches the next boundary, as the mixer
+// counts them; 0 when it is there already. Returns -1 when the boundary is
+// too far away to matter (2^24 sample values or more).
+std::int64_t FramesToBoundary(const MixVoice& v, std::uint64_t pos, std::uint64_t& exactStepOut) {
+  const XmSample& s = *v.sample;
+  std::int64_t distance;
+  if (v.direction == 1) {
+    std::uint32_t end = s.loopEnd();
+    if (v.position > end) end = s.length;
+    distance = static_cast<std::int64_t>((std::uint64_t{end} << 32)) - static_cast<std::int64_t>(pos);
+  } else {
+    distance = static_cast<std::int64_t>(pos) - static_cast<std::int64_t>(std::uint64_t{s.loopStart} << 32);
+  }
+  if (distance <= 0) return 0;
+  if (static_cast<std::uint64_t>(distance) >= kDistanceLimit) return -1;
+  const std::uint64_t step = Fixed(v.stepInteger, v.stepFraction);
+  exactStepOut = step;
+  std::uint64_t step8 = (std::uint64_t{v.stepInteger} << 24) + (v.stepFraction >> 8);
+  if (step8 == 0) step8 = kZeroStepFraction;
+  const std::uint64_t distance8 = static_cast<std::uint64_t>(distance) >> 8;
+  std::int64_t n = static_cast<std::int64_t>((distance8 + step8 - 1) / step8);
+  // The counts above are rounded at 2^-24; when that rounding lands one frame
+  // beyond the true boundary, make sure the extra frame would still read
+  // inside the sample (with its 8 spare values), else take the exact count.
+  if (step != 0 && n > 0) {
+    const std::uint64_t exact = (static_cast<std::uint64_t>(distance) + step - 1) / step;
+    if (static_cast<std::uint64_t>(n) > exact) {
+      const std::uint64_t advance = (static_cast<std::uint64_t>(n) - 1) * step;
+      bool safe;
+      if (v.direction == 1) {
+        safe = ((pos + advance) >> 32) + 1 < std::uint64_t{s.length} + 8;
+      } else {
+        safe = advance <= pos;
+      }
+      if (!safe) n = static_cast<std::int64_t>(exact);
+    }
+  }
+  return n;
+}
+
+// Ping-pong reflection; keeps reflecting while a step longer than the loop
+// overshoots the other end as well.
+void Reflect(MixVoice& v, std::uint64_t& pos) {
+  const XmSample& s = *v.sample;
+  const std::uint64_t start = std::uint64_t{s.loopStart} << 32;
+  const std::uint64_t end = std::uint64_t{s.loopEnd()} << 32;
+  for (int guard = 0; guard < 4096; ++guard) {
+    if (v.direction == 2) {
+      if (pos > start && guard > 0) return;
+      pos = 2 * start - pos - 1;
+      v.direction = 1;
+      if (pos < end) return;
+    } else {
+      if (pos < end && guard > 0) return;
+      pos = 2 * end - pos - 1;
+      v.direction = 2;
+      if (pos >= start) return;
+    }
+  }
+  pos = start;
+  v.direction = 1;
+}
+
+void MixVoice_(MixVoice& v, float* buffer, std::int32_t frames, std::int32_t rampLength, float rampReciprocal) {
+  float* out = buffer;
+  std::int32_t remaining = frames;
+  std::uint64_t pos = Fixed(v.position, v.fraction);
+  while (remaining > 0) {
+    const XmSample& s = *v.sample;
+    // A position outside the data can only come from a corrupt loop; keep
+    // the reads inside the sample.
+    if ((pos >> 32) > s.length) pos = std::uint64_t{s.length} << 32;
+    v.position = static_cast<std::uint32_t>(pos >> 32);
+
+    std::int32_t segment = remaining;
+    bool boundary = false;
+    std::uint64_t unusedStep = 0;
+    const std::int64_t n = FramesToBoundary(v, pos, unusedStep);
+    if (n >= 0 && n <= segment) {
+      segment = static_cast<std::int32_t>(n);
+      boundary = true;
+    }
+    const std::int32_t boundarySegment = segment;
+
+    float leftStep = 0.0f;
+    float rightStep = 0.0f;
+    std::int32_t ramp = 0;
+    if (v.rampCount != 0 && v.leftVolume == v.lastLeftTarget && v.rightVolume == v.lastRightTarget) {
+      ramp = v.rampCount;
+      leftStep = v.leftRampStep;
+      rightStep = v.rightRampStep;
+    } else {
+      v.lastLeftTarget = v.leftVolume;
+      const int leftDiff = v.leftVolume - (v.currentLeft >> 8);
+      leftStep = leftDiff == 0 ? 0.0f : static_cast<float>(leftDiff) * kVolumeScale * rampReciprocal;
+      v.leftRampStep = leftStep;
+      v.lastRightTarget = v.rightVolume;
+      const int rightDiff = v.rightVolume - (v.currentRight >> 8);
+      rightStep = rightDiff == 0 ? 0.0f : static_cast<float>(rightDiff) * kVolumeScale * rampReciprocal;
+      v.rightRampStep = rightStep;
+      if (leftDiff != 0 || rightDiff != 0) ramp = rampLength;
+    }
+    if (ramp > 0) {
+      v.rampCount = ramp;
+      if (segment > ramp) segment = ramp;
+    }
+
+    const float left = static_cast<float>(v.leftVolume) * kVolumeScale;
+    const float right = static_cast<float>(v.rightVolume) * kVolumeScale;
+    float appliedLeft = static_cast<float>(v.currentLeft) * kCurrentScale * kVolumeScale;
+    float appliedRight = static_cast<float>(v.currentRight) * kCurrentScale * kVolumeScale;
+
+    std::uint64_t step = Fixed(v.stepInteger, v.stepFraction);
+    if (v.direction == 2) step = ~step + 1;
+
+    const std::int16_t* data = s.values();
+    if (ramp > 0) {
+      MixRamp(data, pos, step, out, segment, appliedLeft, appliedRight, leftStep, rightStep);
+      v.currentLeft = static_cast<std::int32_t>(std::nearbyint(appliedLeft * 255.0f * 256.0f));
+      v.currentRight = static_cast<std::int32_t>(std::nearbyint(appliedRight * 255.0f * 256.0f));
+      v.rampCount -= segment;
+      if (v.rampCount == 0) {
+        v.leftRampStep = 0.0f;
+        v.rightRampStep = 0.0f;
+        v.currentLeft = v.leftVolume * 256;
+        v.currentRight = v.rightVolume * 256;
+      }
+    } else if (v.leftVolume == 0 && v.rightVolume == 0 && v.currentLeft == 0 && v.currentRight == 0) {
+      // Silent: every product is zero, so only the position moves.
+      pos += step * static_cast<std::uint64_t>(segment);
+    } else if (segment > 0) {
+      MixPlain(data, pos, step, out, segment, left, right, appliedLeft, appliedRight);
+    }
+    out += 2 * segment;
+    remaining -= segment;
+
+    if (segment != boundarySegment || !boundary) {
+      if (segment == boundarySegment) break;  // done for this call
+      continue;  // the ramp ended inside the segment
+    }
+
+    // The segment ended at the boundary.
+    if (s.loopMode == kLoopForward) {
+      const std::uint64_t end = std::uint64_t{s.loopEnd()} << 32;
+      const std::uint64_t length = std::uint64_t{s.loopLength} << 32;
+      while (pos >= end) pos -= length;
+    } else if (s.loopMode == kLoopPingPong) {
+      Reflect(v, pos);
+    } else {
+      pos = 0;
+      v.sample = nullptr;
+      break;
+    }
+  }
+  v.position = static_cast<std::uint32_t>(pos >> 32);
+  v.fraction = static_cast<std::uint32_t>(pos);
+}
+
+}  // namespace
+
+void MixVoices(XmPlayer& player, float* buffer, std::int32_t frames) {
+  if (frames < 1) return;
+  for (MixVoice& voice : player.voices) {
+    if (voice.sample == nullptr) continue;
+    MixVoice_(voice, buffer, frames, player.rampLength, player.rampReciprocal);
+  }
+}
+
+void ClipToPcm16(std::int16_t* destination, const float* source, std::int32_t frames) {
+  if (frames < 1 || destination == nullptr || source == nullptr) return;
+  const std::int32_t count = 2 * frames;
+  for (std::int32_t i = 0; i < count; ++i) {
+    const float x = source[i];
+    std::int16_t value;
+    if (x >= 32767.0f) {
+      value = 32767;
+    } else if (x <= -32768.0f) {
+      value = -32768;
+    } else {
+      value = static_cast<std::int16_t>(std::lrint(x));  // ties to even
+    }
+    destination[i] = value;
+  }
+}
+
+}  // namespace korveld::xm
