@@ -13,6 +13,7 @@
 #include "app/program.hpp"
 #include "platform/headless.hpp"
 #include "platform/image_io.hpp"
+#include "viewer/pages.hpp"
 
 namespace {
 
@@ -23,6 +24,7 @@ using korveld::platform::HeadlessPlatform;
 constexpr const char* kUsage =
     "usage: korveld-render [--script FILE] [--frame-time S] [--seed N] [--audio OUT.wav]\n"
     "                      [--max-seconds S] [--frame-log FILE]\n"
+    "       korveld-render --list-pages\n"
     "Runs Korveld headless. The script (FILE or standard input) has one command a line:\n"
     "  wait S | key NAME | hold NAME | release NAME | move X Y | press | unpress | click\n"
     "  wheel N | shot FILE.png        ('#' starts a comment)\n"
@@ -59,6 +61,9 @@ Args ParseArgs(int argc, char** argv) {
     double v = 0;
     if (opt == "--help" || opt == "-h") {
       std::fputs(kUsage, stdout);
+      std::exit(0);
+    } else if (opt == "--list-pages") {
+      korveld::viewer::PrintPageList(stdout);
       std::exit(0);
     } else if (opt == "--script") {
       a.script = value();
