@@ -1,9 +1,145 @@
 #include "sid/sid_player.hpp"
 
-namespace korveld::sid {
+#include "content/sid/sid_tunes.hpp"
+#include "sid/tune.hpp"
 
-void SidPlayerInit(SidPlayer&, platform::Platform&) {}
-void PlaySidTune(SidPlayer&, int) {}
-void SidStop(SidPlayer&) {}
+namespace korveld::sid {
+namespace {
+
+platform::PcmFormat outputFormat() {
+  platform::PcmFormat f;
+  f.channels = 1;
+  f.samplesPerSecond = kMixingRate;
+  f.bitsPerSample = 16;
+  return f;
+}
+
+platform::BufferQueueDevice& device(SidPlayer& p) { return p.platform->queueDevice(); }
+
+std::int16_t* bufferOf(SidPlayer& p, const platform::WaveHeader* header) {
+  return header == &p.stream.headerA ? p.stream.bufferA.data() : p.stream.bufferB.data();
+}
+
+RefillRecord* recordOf(SidPlayer& p, const platform::WaveHeader* header) {
+  if (header == &p.stream.headerA) return &p.stream.recordA;
+  if (header == &p.stream.headerB) return &p.stream.recordB;
+  return nullptr;
+}
+
+void renderBuffer(SidPlayer& p, std::int16_t* buffer) {
+  for (int f = 0; f < kBufferFrames; ++f) RenderFrame(p.state, buffer + f * kFrameSamples, kFrameSamples);
+}
+
+void initHeader(platform::WaveHeader& h, const std::int16_t* buffer, RefillRecord& record) {
+  h.data = reinterpret_cast<const std::uint8_t*>(buffer);
+  h.length = kBufferBytes;
+  h.flags = 0;
+  h.user = &record;
+}
+
+// Queues a header with its record armed; nothing when no device is open.
+void writeHeader(SidPlayer& p, platform::WaveHeader& h, RefillRecord& record) {
+  if (!p.stream.open) return;
+  {
+    std::lock_guard<std::mutex> lock(p.refillLock);
+    record.procedure = RefillBuffer;
+    record.argument = 0;
+  }
+  const int rc = device(p).write(&h);
+  if (rc != platform::kWaveOk) ReportWaveError(p, rc);
+}
+
+}  // namespace
+
+void SidPlayerInit(SidPlayer& player, platform::Platform& platform) { player.platform = &platform; }
+
+void ReportWaveError(SidPlayer& player, int code) {
+  if (player.platform == nullptr) return;
+  player.platform->messageBox("Error", device(player).errorText(code));
+}
+
+void SidStart(SidPlayer& player, std::span<const std::uint8_t> image, std::uint8_t song) {
+  WaveStream& w = player.stream;
+  SidReset(player.state, kMixingRate);
+  LoadTuneImage(player.state, image);
+  CallInit(player.state, song);
+
+  auto& dev = device(player);
+  w.open = dev.open(outputFormat(), OnWaveDone, &player) == platform::kWaveOk;
+  dev.pause();
+  {
+    std::lock_guard<std::mutex> lock(player.refillLock);
+    w.recordA = RefillRecord{};
+    w.recordB = RefillRecord{};
+  }
+  initHeader(w.headerA, w.bufferA.data(), w.recordA);
+  initHeader(w.headerB, w.bufferB.data(), w.recordB);
+  renderBuffer(player, w.bufferA.data());
+  renderBuffer(player, w.bufferB.data());
+  int rc = dev.prepare(&w.headerA);
+  if (rc != platform::kWaveOk) ReportWaveError(player, rc);
+  rc = dev.prepare(&w.headerB);
+  if (rc != platform::kWaveOk) ReportWaveError(player, rc);
+  writeHeader(player, w.headerA, w.recordA);
+  writeHeader(player, w.headerB, w.recordB);
+}
+
+void SidResume(SidPlayer& player) {
+  if (player.stream.open) device(player).restart();
+}
+
+void SidStop(SidPlayer& player) {
+  WaveStream& w = player.stream;
+  if (!w.open) return;
+  player.stopping.store(true, std::memory_order_release);
+  {
+    // Waits for a refill that is running; the records are empty afterwards,
+    // so the buffers the reset hands back are not queued again.
+    std::lock_guard<std::mutex> lock(player.refillLock);
+    w.recordA = RefillRecord{};
+    w.recordB = RefillRecord{};
+  }
+  auto& dev = device(player);
+  dev.reset();
+  dev.close();
+  w.open = false;
+  player.stopping.store(false, std::memory_order_release);
+}
+
+void PlaySidTune(SidPlayer& player, int n) {
+  SidStop(player);
+  const auto table = content::SidTuneTable();
+  if (n < 1 || n >= static_cast<int>(table.size())) return;
+  SidStart(player, table[n].image, table[n].song);
+  SidResume(player);
+}
+
+void OnWaveDone(void* instance, platform::WaveHeader* header) {
+  auto* player = static_cast<SidPlayer*>(instance);
+  if (player == nullptr || header == nullptr) return;
+  if (player->stopping.load(std::memory_order_acquire)) return;
+  std::lock_guard<std::mutex> lock(player->refillLock);
+  RefillRecord* record = recordOf(*player, header);
+  if (record == nullptr || record != header->user || record->procedure == nullptr) return;
+  record->procedure(*player, header, record->argument);
+}
+
+// Runs on the completion thread with refillLock held.
+void RefillBuffer(SidPlayer& player, platform::WaveHeader* header, std::uint32_t argument) {
+  auto& dev = device(player);
+  if (header->flags & platform::kHeaderPrepared) {
+    const int rc = dev.unprepare(header);
+    if (rc != platform::kWaveOk) ReportWaveError(player, rc);
+  }
+  renderBuffer(player, bufferOf(player, header));
+  header->length = kBufferBytes;
+  int rc = dev.prepare(header);
+  if (rc != platform::kWaveOk) ReportWaveError(player, rc);
+  RefillRecord* record = recordOf(player, header);
+  record->procedure = RefillBuffer;
+  record->argument = argument;
+  rc = dev.write(header);
+  if (rc != platform::kWaveOk) ReportWaveError(player, rc);
+}
 
 }  // namespace korveld::sid

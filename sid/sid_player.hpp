@@ -1,14 +1,64 @@
-// The C64 tune player: tune control as the rest of the program sees it.
+// The C64 tune player: tune control as the rest of the program sees it, and
+// the two-buffer stream that keeps the sound device fed from its completion
+// notifications.
 #pragma once
 
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <span>
+
 #include "platform/platform.hpp"
+#include "sid/sid_state.hpp"
 
 namespace korveld::sid {
 
-struct SidPlayer {};
+inline constexpr int kBufferFrames = 8;
+inline constexpr int kBufferSamples = kBufferFrames * kFrameSamples;  // 7056 = 160 ms
+inline constexpr std::uint32_t kBufferBytes = kBufferSamples * 2;     // 14112
+
+struct SidPlayer;
+using RefillProcedure = void (*)(SidPlayer& player, platform::WaveHeader* header, std::uint32_t argument);
+
+// What the completion of one buffer does: nothing when the procedure is empty.
+struct RefillRecord {
+  RefillProcedure procedure = nullptr;
+  std::uint32_t argument = 0;
+};
+
+struct WaveStream {
+  bool open = false;  // a device is open (main thread only)
+  std::array<std::int16_t, kBufferSamples> bufferA{};
+  std::array<std::int16_t, kBufferSamples> bufferB{};
+  platform::WaveHeader headerA;
+  platform::WaveHeader headerB;
+  RefillRecord recordA;  // records: guarded by SidPlayer::refillLock
+  RefillRecord recordB;
+};
+
+struct SidPlayer {
+  platform::Platform* platform = nullptr;
+  SidState state;
+  WaveStream stream;
+  // Held by a refill for as long as it runs, and by SidStop while it empties
+  // the records: a stop never overlaps a refill, and a refill that starts
+  // after the stop finds nothing to do.
+  std::mutex refillLock;
+  std::atomic<bool> stopping{false};
+};
 
 void SidPlayerInit(SidPlayer& player, platform::Platform& platform);
+// Stops the current tune, then starts tune n (1..12) of the embedded table;
+// any other n only stops.
 void PlaySidTune(SidPlayer& player, int n);
 void SidStop(SidPlayer& player);
+void SidResume(SidPlayer& player);
+// Starts an image paused: reset, load, init, sixteen frames queued.
+void SidStart(SidPlayer& player, std::span<const std::uint8_t> image, std::uint8_t song);
+// The device's completion callback; instance is the SidPlayer.
+void OnWaveDone(void* instance, platform::WaveHeader* header);
+void RefillBuffer(SidPlayer& player, platform::WaveHeader* header, std::uint32_t argument);
+void ReportWaveError(SidPlayer& player, int code);
 
 }  // namespace korveld::sid

@@ -3,20 +3,59 @@
 
 #include <array>
 #include <span>
+#include <string_view>
 
 namespace korveld::viewer {
 
 struct Program;
 
-struct ButtonState {
-  std::array<int, 11> latch{};  // used 1..10
+inline constexpr int kButtonCount = 10;
+inline constexpr int kButtonItems = 100;  // 60 for skin 1, 40 for skin 2
+inline constexpr int kMenuEntries = 21;
+
+enum Button : int {
+  kButtonQuit = 1,
+  kButtonCharts = 2,
+  kButtonArticles = 3,
+  kButtonRules = 4,
+  kButtonHelp = 5,
+  kButtonMute = 6,
+  kButtonMusic1 = 7,  // 7..10: XM tunes 1..4
 };
 
-struct MenuState {};
+// Buttons 1..10 (entry 0 unused): a rectangle per skin, the latch (1 = lit)
+// and the hover glow 0..125.
+struct ButtonState {
+  std::array<std::array<int, 11>, 2> x{}, y{}, w{}, h{};  // [skin - 1][button]
+  std::array<int, 11> latch{};
+  std::array<int, 11> glow{};
+};
 
+struct PageLabel {
+  std::string_view label;
+  int enabled = 0;
+  int selected = 0;
+};
+
+struct MenuState {
+  std::string_view title;
+  std::array<PageLabel, kMenuEntries + 1> entries{};  // pages 1..20, entry 21 belongs to none
+};
+
+// Titles, labels and enabled flags; clears the marks and selects page 11.
 void StoreMenuLabels(MenuState& menus);
 void InitButtonTables(ButtonState& buttons);
-void ReadButtonTable(ButtonState& buttons, std::span<const int> items);
+// Reads 60 numbers for skin 1 (x, y, w, h, latch, glow per button) and 40 for
+// skin 2 (x, y, w, h). Returns false, leaving the missing values 0, when
+// fewer than 100 items are given.
+bool ReadButtonTable(ButtonState& buttons, std::span<const int> items);
+void ClearMenuMarks(MenuState& menus);
+// Strictly inside button b's rectangle of the given skin.
+bool InsideButton(const ButtonState& buttons, int skin, int b, int x, int y);
+// The page shown by slot `row` (1..5) of a column (0 left, 1 right) of a
+// menu; 0 for the right column's row 5, the menu switch.
+int MenuSlotPage(int menu, int column, int row);
+
 void HandleButtons(Program& p);
 void HandleMenuClicks(Program& p);
 void DrawButtons(Program& p);

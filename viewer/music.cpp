@@ -5,8 +5,6 @@
 
 namespace korveld::viewer {
 
-void StoreTickerTexts(TickerState&) {}
-
 // Stops and releases the song playing now, then loads and plays tune n.
 void StartXmTune(Program& p, int n) {
   xm::StopSong(p.xm);
@@ -22,8 +20,5 @@ void StopXmMusic(Program& p) {
   xm::StopSong(p.xm);
   xm::FreeSong(p.xm);
 }
-
-void DrawTicker(Program&) {}
-void DrawSpectrum(Program&) {}
 
 }  // namespace korveld::viewer

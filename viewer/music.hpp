@@ -1,11 +1,12 @@
 // Background music selection, the status ticker and the spectrum feed.
 #pragma once
 
+#include "viewer/ticker.hpp"
+
 namespace korveld::viewer {
 
 struct Program;
 
-struct TickerState {};
 // The background music as the viewer selected it.
 struct MusicState {
   int CurrentTune = 0;       // 1..4 once the viewer has started a tune

@@ -1,13 +1,193 @@
+#include "viewer/scroll.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "render/primitives.hpp"
 #include "viewer/program.hpp"
 
 namespace korveld::viewer {
+namespace {
 
-void ScrollByKeys(Program&) {}
-void ScrollByWheel(Program&) {}
-void PageKeys(Program&) {}
-void DrawLineGlows(Program&, int) {}
-void DrawPageText(Program&, int) {}
-void DrawScrollThumb(Program&) {}
-void HandleScrollBar(Program&) {}
+using platform::HeldTest;
+using platform::PressTest;
+
+constexpr int kPageStep = 33;         // lines a Page Up or Page Down moves
+constexpr double kWheelLines = 4.0;   // lines a wheel notch moves
+constexpr int kGlowLeft = 20;
+constexpr int kGlowLength = 750;
+constexpr int kGlowMinCentre = 192;   // exclusive bounds of a drawn glow's centre row
+constexpr int kGlowMaxCentre = 569;
+constexpr int kRainbowStyle = 8;
+constexpr int kThumbTop = 195;
+constexpr double kThumbTravel = 361.0;
+constexpr int kBarTop = 200;          // exclusive hot rows of the bar, and the drag origin
+constexpr int kBarBottom = 561;
+constexpr double kDragTravel = 352.0;
+constexpr int kGlowStep = 5;
+constexpr int kGlowMax = 125;
+
+int MaxTop(const ViewState& v) { return v.LineCount - kVisibleRows; }
+
+int RowTop(const ViewState& v, int r) { return v.ScrollOffset + kRowTop + kRowHeight * r; }
+
+}  // namespace
+
+int TextBottom(int skin) { return skin == 2 ? 570 : 569; }
+
+void ScrollByKeys(ViewState& v, bool downHeld, bool upHeld) {
+  const int max = MaxTop(v);
+  if (downHeld && v.TopLine < max) {
+    v.ScrollOffset -= 6;
+    if (v.ScrollOffset <= 0) {
+      v.TopLine = std::min(v.TopLine + 1, max);
+      v.ScrollOffset += 12;
+    }
+  }
+  if (upHeld && v.TopLine > 0) {
+    v.ScrollOffset += 6;
+    if (v.ScrollOffset >= 11) {
+      v.TopLine = std::max(v.TopLine - 1, 0);
+      v.ScrollOffset -= 12;
+    }
+  }
+}
+
+void ScrollByKeys(Program& p) {
+  const bool down = HeldTest(p.platform.keyState(platform::kVkDown));
+  const bool up = HeldTest(p.platform.keyState(platform::kVkUp));
+  ScrollByKeys(p.view, down, up);
+}
+
+void ScrollByWheel(ViewState& v, double wheelNow, double wheelBefore) {
+  const int max = MaxTop(v);
+  if (wheelNow < wheelBefore && v.TopLine < max) {
+    v.TopLine += static_cast<int>(std::floor((wheelBefore - wheelNow) * kWheelLines));
+    v.TopLine = std::min(v.TopLine, max);
+  }
+  if (wheelNow > wheelBefore && v.TopLine > 0) {
+    v.TopLine -= static_cast<int>(std::floor((wheelNow - wheelBefore) * kWheelLines));
+    v.TopLine = std::max(v.TopLine, 0);
+  }
+}
+
+void ScrollByWheel(Program& p) { ScrollByWheel(p.view, p.spine.WheelNow, p.spine.WheelBefore); }
+
+void PageKeys(ViewState& v, bool pageUp, bool pageDown, bool end, bool home) {
+  const int max = MaxTop(v);
+  if (pageUp && v.TopLine >= 1) v.TopLine = std::max(v.TopLine - kPageStep, 0);
+  if (pageDown && v.TopLine < max) v.TopLine = std::min(v.TopLine + kPageStep, max);
+  if (end) v.TopLine = std::max(max, 0);
+  if (home) v.TopLine = 0;
+}
+
+void PageKeys(Program& p) {
+  // Every key is queried each time, in this order, so each press is seen once.
+  const bool pageUp = PressTest(p.platform.keyState(platform::kVkPageUp));
+  const bool pageDown = PressTest(p.platform.keyState(platform::kVkPageDown));
+  const bool end = PressTest(p.platform.keyState(platform::kVkEnd));
+  const bool home = PressTest(p.platform.keyState(platform::kVkHome));
+  PageKeys(p.view, pageUp, pageDown, end, home);
+}
+
+void DrawLineGlows(render::ScreenBuffer& frame, const PageView& view, const ViewState& v, int top, double glowPhase) {
+  // Every rainbow row of a frame shows the same colours: they are worked out
+  // once, on the first rainbow row.
+  std::array<std::uint32_t, kGlowLength + 1> rainbowCentre;
+  std::array<std::uint32_t, kGlowLength + 1> rainbowOuter;
+  bool rainbowReady = false;
+  for (int r = 0; r < kVisibleRows; ++r) {
+    const int centre = RowTop(v, r) + kRowHeight / 2;
+    if (centre <= kGlowMinCentre || centre >= kGlowMaxCentre) continue;
+    // Only the page's own lines glow: the view's end line may still hold the
+    // glow of the page shown before.
+    const int line = top + r;
+    if (line < 0 || line >= v.LineCount || line > kMaxLine) continue;
+    const int style = view.glow[static_cast<std::size_t>(line)].style;
+    if (style == kRainbowStyle) {
+      if (!rainbowReady) {
+        render::RainbowColours(glowPhase, kGlowLength + 1, rainbowCentre.data(), rainbowOuter.data());
+        rainbowReady = true;
+      }
+      // The centre row lies in 193..568, so all three rows are in the frame.
+      std::copy(rainbowOuter.begin(), rainbowOuter.end(), frame.row(centre - 1) + kGlowLeft);
+      std::copy(rainbowCentre.begin(), rainbowCentre.end(), frame.row(centre) + kGlowLeft);
+      std::copy(rainbowOuter.begin(), rainbowOuter.end(), frame.row(centre + 1) + kGlowLeft);
+    } else if (style != 0) {
+      render::DrawGlowLine(frame, centre, kGlowLeft, kGlowLength, style, glowPhase);
+    }
+  }
+}
+
+void DrawLineGlows(Program& p, int top) { DrawLineGlows(p.frame, p.page, p.view, top, p.spine.GlowPhase); }
+
+void DrawPageText(render::ScreenBuffer& frame, const render::FontTables& font, const PageView& view,
+                  const ViewState& v, int top) {
+  const int bottom = TextBottom(v.CurrentSkin);
+  for (int r = 0; r < kVisibleRows; ++r) {
+    const int line = top + r;
+    if (line >= v.LineCount || line < 0 || line > kMaxLine) continue;
+    const auto at = static_cast<std::size_t>(line);
+    const int y = RowTop(v, r);
+    const auto& chars = view.character[at];
+    const auto& tints = view.tint[at];
+    const auto& faces = view.face[at];
+    // Plain rows well inside the area are painted cell by cell, background
+    // included; glowing rows keep their glow between the strokes, and the
+    // partly visible rows 0, 31 and 32 are cut at the area's edges.
+    const bool opaque = view.glow[at].isZero != 0 && r >= 1 && r <= 30;
+    for (int c = 0; c < kPageColumns; ++c) {
+      const auto k = static_cast<std::size_t>(c);
+      const int x = kColumnLeft + render::kGlyphWidth * c;
+      if (opaque) {
+        render::DrawGlyphOpaque(frame, font, chars[k], x, y, faces[k], tints[k]);
+      } else {
+        render::DrawGlyphClipped(frame, font, chars[k], x, y, 0, render::kScreenWidth, kTextTop, bottom, faces[k],
+                                 tints[k]);
+      }
+    }
+  }
+}
+
+void DrawPageText(Program& p, int top) { DrawPageText(p.frame, p.font, p.page, p.view, top); }
+
+void DrawScrollThumb(render::ScreenBuffer& frame, const ViewState& v) {
+  if (v.LineCount <= kVisibleRows) return;
+  const int thumbY =
+      static_cast<int>(std::nearbyint(kThumbTravel / (v.LineCount - kVisibleRows) * v.TopLine)) + kThumbTop;
+  if (v.CurrentSkin == 2) {
+    render::FillRectBlend(frame, 783, thumbY, 9, 19, 80, 50, 150, 250);
+    render::FillRectBlend(frame, 783, thumbY, 9, 19, v.ScrollGlow, 100, 150, 250);
+  } else {
+    render::FillRectBlend(frame, 779, thumbY, 8, 19, 80, 100, 150, 250);
+    render::FillRectBlend(frame, 779, thumbY, 8, 19, v.ScrollGlow, 100, 125, 200);
+  }
+}
+
+void DrawScrollThumb(Program& p) { DrawScrollThumb(p.frame, p.view); }
+
+void HandleScrollBar(ViewState& v, const MouseState& mouse, int& pointerState) {
+  const double ratio = (v.LineCount - 32) / kDragTravel;
+  const int xo = v.CurrentSkin == 2 ? 5 : 0;
+  if (mouse.left == 0) v.ScrollDragging = 0;
+  const bool overBar = mouse.y > kBarTop && mouse.y < kBarBottom && mouse.x > 775 + xo && mouse.x < 791 + xo;
+  if (overBar || v.ScrollDragging == 1) {
+    pointerState = 2;
+    if (mouse.left != 0 || v.ScrollDragging == 1) pointerState = 1;
+    // The drag ignores the click latch: a press anywhere on the bar starts it.
+    if (mouse.left != 0) {
+      v.ScrollDragging = 1;
+      v.TopLine = static_cast<int>(std::nearbyint((mouse.y - kBarTop) * ratio));
+      if (v.TopLine < 0) v.TopLine = 0;
+      if (v.TopLine > MaxTop(v)) v.TopLine = MaxTop(v);
+    }
+    if (v.ScrollGlow < kGlowMax) v.ScrollGlow += kGlowStep;
+  } else if (v.ScrollGlow > 0) {
+    v.ScrollGlow -= kGlowStep;
+  }
+}
+
+void HandleScrollBar(Program& p) { HandleScrollBar(p.view, p.mouse, p.PointerState); }
 
 }  // namespace korveld::viewer

@@ -1,0 +1,32 @@
+// The SDL2 side of the sound devices, the player threads and the error box.
+// Included only by the SDL backend.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/audio.hpp"
+
+struct SDL_Window;
+
+namespace korveld::platform {
+
+class SdlAudio {
+ public:
+  SdlAudio();
+  ~SdlAudio();
+  BufferQueueDevice& queue();
+  LoopingDevice& looping();
+  ThreadService& threads();
+  // The error box sits above this window (none: a free-standing box).
+  void SetWindow(SDL_Window* window);
+  void ShowError(const std::string& caption, const std::string& text);
+  void CloseAll();
+
+  struct Impl;
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace korveld::platform

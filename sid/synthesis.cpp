@@ -1,0 +1,292 @@
+#include "sid/synthesis.hpp"
+
+#include <bit>
+
+namespace korveld::sid {
+namespace {
+
+// Two's complement arithmetic that wraps at 32 bits, as the filter and the
+// mix are defined to do.
+inline std::int32_t wrapAdd(std::int32_t a, std::int32_t b) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+inline std::int32_t wrapSub(std::int32_t a, std::int32_t b) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
+}
+inline std::int32_t wrapMul(std::int32_t a, std::int32_t b) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
+}
+inline std::int32_t wrapShl16(std::int32_t a) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) << 16);
+}
+inline std::int32_t fmul(std::int32_t a, std::int32_t b) { return wrapMul(a >> 8, b >> 8); }
+
+constexpr std::uint32_t kAccumulatorMask = 0x0FFFFFFF;
+constexpr std::uint32_t kAccumulatorHalf = 0x8000000;
+constexpr std::int32_t kEnvelopeTop = 0xFFFFFF;
+constexpr std::int32_t kReleaseFloor = 0x40000;
+constexpr std::uint32_t kNoiseSeed = 0xFFFFFF;
+constexpr std::int32_t kC64ClockHz = 985248;
+
+constexpr std::uint8_t kGate = 0x01, kSync = 0x02, kRing = 0x04, kTest = 0x08;
+constexpr std::uint8_t kTriangle = 0x10, kSawtooth = 0x20, kPulse = 0x40, kNoise = 0x80;
+
+// Register image offsets of the three voices and the filter block.
+constexpr int kVoiceBase[3] = {0, 8, 16};
+constexpr int kCutoffLow = 24, kCutoffHigh = 25, kResonanceRouting = 26, kModeVolume = 27;
+
+inline std::uint8_t noiseOutputOf(std::uint32_t r) {
+  return static_cast<std::uint8_t>(((r >> 22) & 1) << 7 | ((r >> 20) & 1) << 6 | ((r >> 16) & 1) << 5 |
+                                   ((r >> 13) & 1) << 4 | ((r >> 11) & 1) << 3 | ((r >> 7) & 1) << 2 |
+                                   ((r >> 4) & 1) << 1 | ((r >> 2) & 1));
+}
+
+// Out-of-range sums clip at the 16-bit limits: wrapping would turn an
+// overload into a full-scale jump of the opposite sign.
+inline std::int16_t saturate16(std::int32_t v) {
+  if (v > 32767) return 32767;
+  if (v < -32768) return -32768;
+  return static_cast<std::int16_t>(v);
+}
+
+inline void setLow(std::int32_t& reg, std::uint8_t v) { reg = (reg & 0xFF00) | v; }
+inline void setHigh(std::int32_t& reg, std::uint8_t v) { reg = (reg & 0x00FF) | (v << 8); }
+
+}  // namespace
+
+const float kAttackTimes[16] = {
+    std::bit_cast<float>(0x3B13A4BBu), std::bit_cast<float>(0x3C033C33u), std::bit_cast<float>(0x3C812F42u),
+    std::bit_cast<float>(0x3CC2CD5Bu), std::bit_cast<float>(0x3D18C413u), std::bit_cast<float>(0x3D618F77u),
+    std::bit_cast<float>(0x3D88DFC9u), std::bit_cast<float>(0x3DA0749Au), std::bit_cast<float>(0x3DC8F42Du),
+    std::bit_cast<float>(0x3E7A6C5Fu), std::bit_cast<float>(0x3EFA6C5Fu), std::bit_cast<float>(0x3F485022u),
+    std::bit_cast<float>(0x3F7A4B8Fu), std::bit_cast<float>(0x403BC0DFu), std::bit_cast<float>(0x409C7354u),
+    std::bit_cast<float>(0x40FA53C3u)};
+
+const float kDecayReleaseTimes[16] = {
+    std::bit_cast<float>(0x3C121BDEu), std::bit_cast<float>(0x3CC97977u), std::bit_cast<float>(0x3D465292u),
+    std::bit_cast<float>(0x3D958724u), std::bit_cast<float>(0x3DEA8584u), std::bit_cast<float>(0x3E2D22E0u),
+    std::bit_cast<float>(0x3E521FCDu), std::bit_cast<float>(0x3E765342u), std::bit_cast<float>(0x3E9A3F8Eu),
+    std::bit_cast<float>(0x3F40383Fu), std::bit_cast<float>(0x3FC03837u), std::bit_cast<float>(0x4019C186u),
+    std::bit_cast<float>(0x40401F04u), std::bit_cast<float>(0x41101D8Cu), std::bit_cast<float>(0x41702D0Cu),
+    std::bit_cast<float>(0x41C0254Cu)};
+
+void SidBuildTables(SidState& s, std::uint32_t mixingRate) {
+  SidTables& t = s.tables;
+  t.mixingRate = mixingRate;
+  t.frequencyMultiplier = 15872000u / mixingRate;
+  const float filterConstant = 21.533203125f;
+  t.filterMultiplier = static_cast<std::uint32_t>(static_cast<double>(filterConstant) * 65536.0) / mixingRate;
+  s.sample.stepAccumulator = 0;
+  const double rate = static_cast<double>(static_cast<float>(mixingRate));
+  for (int i = 0; i < 16; ++i) {
+    t.attackSteps[i] = static_cast<std::uint32_t>(16777216.0 / (static_cast<double>(kAttackTimes[i]) * rate));
+    t.decayReleaseSteps[i] =
+        static_cast<std::uint32_t>(16777216.0 / (static_cast<double>(kDecayReleaseTimes[i]) * rate));
+  }
+  s.registers = SidRegisterImage{};
+  for (SidVoice& v : s.voices) {
+    v = SidVoice{};
+    v.noiseRegister = kNoiseSeed;
+  }
+  s.filter = SidFilter{};
+}
+
+void SidWriteRegister(SidState& s, int reg, std::uint8_t value) {
+  if (reg < 0 || reg > 24) return;
+  if (reg >= 21) {
+    s.registers.bytes[kCutoffLow + (reg - 21)] = value;
+    return;
+  }
+  const int voice = reg / 7;
+  const int field = reg % 7;
+  s.registers.bytes[kVoiceBase[voice] + field] = value;
+  if (field == 4) {
+    SidVoice& v = s.voices[voice];
+    // The gate acts at once; gate 1 only restarts a released voice.
+    if ((value & kGate) == 0) {
+      v.phase = kRelease;
+    } else if (v.phase == kRelease) {
+      v.phase = kAttack;
+    }
+  }
+}
+
+std::uint8_t SidRegisterValue(const SidState& s, int reg) {
+  if (reg < 0 || reg > 24) return 0;
+  if (reg >= 21) return s.registers.bytes[kCutoffLow + (reg - 21)];
+  return s.registers.bytes[kVoiceBase[reg / 7] + reg % 7];
+}
+
+void SampleChannelWrite(SidState& s, std::uint16_t address, std::uint8_t value) {
+  SampleChannel& c = s.sample;
+  switch (address) {
+    case 0xD41D:
+      c.repeatCountCopy = c.repeatCount;
+      c.current = c.start;
+      c.startCopy = c.start;
+      c.endCopy = c.end;
+      c.repeatCopy = c.repeatAddress;
+      c.periodCopy = c.period;
+      c.orderCopy = c.order;
+      if (value == 0xFD) c.active = 0;
+      if (value == 0xFE || value == 0xFF) c.active = 1;
+      break;
+    case 0xD41E: setLow(c.start, value); break;
+    case 0xD41F: setHigh(c.start, value); break;
+    case 0xD43D: setLow(c.end, value); break;
+    case 0xD43E: setHigh(c.end, value); break;
+    case 0xD43F: c.repeatCount = value; break;
+    case 0xD45D: setLow(c.period, value); break;
+    case 0xD45E: setHigh(c.period, value); break;
+    case 0xD45F: c.unused = value; break;
+    case 0xD47D: c.order = value; break;
+    case 0xD47E: setLow(c.repeatAddress, value); break;
+    case 0xD47F: setHigh(c.repeatAddress, value); break;
+    default: break;
+  }
+}
+
+std::int32_t SampleChannelMix(SidState& s, std::int32_t in) {
+  SampleChannel& c = s.sample;
+  if (c.active == 0 || c.current >= c.endCopy || c.current < c.startCopy) return in;
+  const std::int32_t out = wrapAdd(in, s.sampleLevel);
+  // A period of 0 holds the channel: its level keeps sounding, no nibble step.
+  if (c.periodCopy <= 0) return out;
+  const std::int32_t step = kC64ClockHz / c.periodCopy;
+  const std::int32_t rate = static_cast<std::int32_t>(s.tables.mixingRate);
+  c.stepAccumulator = wrapAdd(c.stepAccumulator, step);
+  if (c.stepAccumulator <= rate) return out;
+  if (rate > 0) c.stepAccumulator %= rate;
+  if (c.orderCopy == 0) {
+    if (++c.toggle == 2) {
+      c.toggle = 0;
+      ++c.current;
+    }
+  } else {
+    if (--c.toggle < 0) {
+      c.toggle = 1;
+      ++c.current;
+    }
+  }
+  // Repeat: at the end of the range jump back to the repeat address while
+  // repeats remain; with none left the range test above keeps it silent.
+  if (c.repeatCountCopy != 0 && c.current >= c.endCopy) {
+    --c.repeatCountCopy;
+    c.current = c.repeatCopy;
+  }
+  const std::uint8_t byte = s.memory.bytes[static_cast<std::uint32_t>(c.current) & 0xFFFF];
+  const int nibble = c.toggle == 1 ? byte >> 4 : byte & 15;
+  s.sampleLevel = (nibble - 7) * 1024;
+  return out;
+}
+
+void SidRender(SidState& s, std::int16_t* out, int count) {
+  const auto& reg = s.registers.bytes;
+  const SidTables& t = s.tables;
+  for (int v = 0; v < 3; ++v) {
+    SidVoice& voice = s.voices[v];
+    const int b = kVoiceBase[v];
+    voice.frequencyStep = static_cast<std::uint32_t>(reg[b] | reg[b + 1] << 8) * t.frequencyMultiplier;
+    voice.pulseThreshold = static_cast<std::uint32_t>((reg[b + 2] | reg[b + 3] << 8) & 0xFFF) << 16;
+    voice.filtered = (reg[kResonanceRouting] >> v) & 1;
+    voice.attackStep = t.attackSteps[reg[b + 5] >> 4];
+    voice.decayStep = t.decayReleaseSteps[reg[b + 5] & 15];
+    voice.sustain = reg[b + 6] & 0xF0;
+    voice.releaseStep = t.decayReleaseSteps[reg[b + 6] & 15];
+    voice.control = reg[b + 4];
+  }
+  SidFilter& f = s.filter;
+  const std::uint32_t cutoff =
+      (static_cast<std::uint32_t>(reg[kCutoffHigh]) * 16 + (reg[kCutoffLow] & 7)) * t.filterMultiplier;
+  f.cutoff = cutoff > 65536 ? 65536 : static_cast<std::int32_t>(cutoff);
+  f.lowPass = (reg[kModeVolume] >> 4) & 1;
+  f.bandPass = (reg[kModeVolume] >> 5) & 1;
+  f.highPass = (reg[kModeVolume] >> 6) & 1;
+  f.voice3On = (reg[kModeVolume] & 0x80) == 0 ? 1 : 0;
+  f.volume = reg[kModeVolume] & 15;
+  const std::int32_t resonanceBase = static_cast<std::int32_t>(1.2f * 65536.0f);
+  const std::int32_t resonanceSlope = static_cast<std::int32_t>(0.04f * 65536.0f);
+  f.resonanceTerm = (resonanceBase - resonanceSlope * (reg[kResonanceRouting] >> 4)) >> 8;
+
+  for (int i = 0; i < count; ++i) {
+    std::int32_t unfiltered = 0;
+    std::int32_t filtered = 0;
+    for (int v = 0; v < 3; ++v) {
+      SidVoice& voice = s.voices[v];
+      const SidVoice& ref = s.voices[(v + 2) % 3];
+      std::uint32_t a = (voice.accumulator + voice.frequencyStep) & kAccumulatorMask;
+      if (voice.control & kTest) {
+        a = 0;
+        voice.noisePosition = 0;
+        voice.noiseRegister = kNoiseSeed;
+      }
+      if ((voice.control & kSync) && ref.accumulator < ref.frequencyStep) {
+        a = (ref.accumulator * voice.frequencyStep) / ref.frequencyStep;
+      }
+      voice.accumulator = a;
+      std::uint32_t tri = (a >> 19) & 0xFF;
+      if (a >= kAccumulatorHalf) tri ^= 0xFF;
+      const std::uint32_t saw = (a >> 20) & 0xFF;
+      const std::uint32_t pulse = a <= voice.pulseThreshold ? 0xFF : 0x00;
+      if ((a >> 23) != voice.noisePosition) {
+        voice.noisePosition = a >> 23;
+        std::uint32_t r = voice.noiseRegister;
+        r = (((r >> 22) ^ (r >> 17)) & 1) | (r << 1);
+        voice.noiseRegister = r;
+        voice.noiseOutput = noiseOutputOf(r);
+      }
+      if ((voice.control & kRing) && ref.accumulator < kAccumulatorHalf) tri ^= 0xFF;
+      std::uint32_t o = 0xFF;
+      if (voice.control & kTriangle) o = tri;
+      if (voice.control & kSawtooth) o &= saw;
+      if (voice.control & kPulse) o &= pulse;
+      if (voice.control & kNoise) o &= voice.noiseOutput;
+
+      std::int32_t& level = voice.envelopeLevel;
+      switch (voice.phase) {
+        case kAttack:
+          level += static_cast<std::int32_t>(voice.attackStep);
+          if (level >= kEnvelopeTop) {
+            level = kEnvelopeTop;
+            voice.phase = kDecay;
+          }
+          break;
+        case kDecay: {
+          const std::int32_t floor = static_cast<std::int32_t>(voice.sustain << 16);
+          level -= static_cast<std::int32_t>(voice.decayStep);
+          if (level <= floor) {
+            level = floor;
+            voice.phase = kSustain;
+          }
+          break;
+        }
+        case kSustain:
+          if (level != static_cast<std::int32_t>(voice.sustain << 16)) voice.phase = kDecay;
+          break;
+        default:
+          level -= static_cast<std::int32_t>(voice.releaseStep);
+          if (level < kReleaseFloor) level = kReleaseFloor;
+          break;
+      }
+      if (v < 2 || f.voice3On) {
+        const std::int32_t x = (static_cast<std::int32_t>(o) - 128) * level >> 22;
+        if (voice.filtered) {
+          filtered += x;
+        } else {
+          unfiltered += x;
+        }
+      }
+    }
+    f.high = wrapSub(wrapSub(wrapShl16(filtered), wrapMul(f.band >> 8, f.resonanceTerm)), f.low);
+    f.band = wrapAdd(fmul(f.cutoff, f.high), f.band);
+    f.low = wrapAdd(fmul(f.cutoff, f.band), f.low);
+    std::int32_t filterOut = 0;
+    if (f.lowPass) filterOut += f.low >> 16;
+    if (f.bandPass) filterOut += f.band >> 16;
+    if (f.highPass) filterOut += f.high >> 16;
+    const std::int32_t mixed = wrapMul(wrapAdd(unfiltered, filterOut), f.volume);
+    out[i] = saturate16(SampleChannelMix(s, mixed));
+  }
+}
+
+}  // namespace korveld::sid

@@ -1,0 +1,7 @@
+# The real binaries as a user runs them.
+add_test(NAME korveld_no_display
+  COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY --unset=SDL_VIDEODRIVER
+          ${PROJECT_SOURCE_DIR}/tests/app/no_display.sh $<TARGET_FILE:korveld>)
+add_test(NAME korveld_xvfb COMMAND ${PROJECT_SOURCE_DIR}/tests/app/xvfb.sh $<TARGET_FILE:korveld>)
+set_tests_properties(korveld_xvfb PROPERTIES LABELS "app;xvfb" RUN_SERIAL TRUE)
+add_test(NAME korveld_render_script COMMAND ${PROJECT_SOURCE_DIR}/tests/app/render_cli.sh $<TARGET_FILE:korveld-render>)

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# korveld-render from the command line: summary line, exit statuses, shots,
+# audio, script errors, the time limit.
+set -u
+render=$1
+dir=$(mktemp -d); trap 'rm -rf "$dir"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+out=$(printf 'wait 2.5\nkey escape\nwait 4\nshot %s/v.png\nkey escape\n' "$dir" | "$render" --audio "$dir/a.wav")
+status=$?
+[ "$status" = 0 ] || fail "exit status $status"
+echo "$out" | grep -Eq '^frames [0-9]+ seconds 6\.5[0-9]+ status 0 hash [0-9a-f]{16}$' || fail "summary: $out"
+[ -s "$dir/v.png" ] || fail "no shot written"
+file "$dir/v.png" 2>/dev/null | grep -q '800 x 600' || python3 - "$dir/v.png" <<'PY' || fail "shot is not 800 x 600"
+import struct, sys
+d = open(sys.argv[1], 'rb').read(24)
+assert d[:8] == b'\x89PNG\r\n\x1a\n' and struct.unpack('>II', d[16:24]) == (800, 600)
+PY
+size=$(stat -c %s "$dir/a.wav")
+# 6.5 s of 44100 Hz stereo 16-bit plus the 44-byte header, to within a frame.
+[ "$size" -gt $((44 + 4 * 44100 * 65 / 10 - 4 * 800)) ] || fail "audio too short: $size bytes"
+
+again=$(printf 'wait 2.5\nkey escape\nwait 4\nshot %s/w.png\nkey escape\n' "$dir" | "$render")
+[ "${again##* }" = "${out##* }" ] || fail "two runs differ: $out / $again"
+
+printf 'wait 1\nkey escape\n' | "$render" --max-seconds 5 >/dev/null 2>&1
+[ $? = 124 ] || fail "a run past --max-seconds must end with 124"
+
+err=$(printf 'wait 1\nbogus 3\n' | "$render" 2>&1 >/dev/null); status=$?
+[ "$status" != 0 ] || fail "a bad script must fail"
+echo "$err" | grep -q 'line 2' || fail "error must name the line: $err"
+echo ok

@@ -1,0 +1,335 @@
+// The page compiler: markup to the four strings per line, its error messages
+// with file and line, and the checks against the page table.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+#include "tools/pagec/page_compiler.hpp"
+
+namespace korveld::pagec {
+namespace {
+
+std::string Ones() { return std::string(kCodeLength, '1'); }
+
+CompiledLine MustCompile(std::string_view markup, LineDefaults defaults = {}) {
+  CompiledLine line;
+  std::string error;
+  EXPECT_TRUE(CompileMarkup(markup, defaults, line, error)) << markup << ": " << error;
+  return line;
+}
+
+std::string MustFail(std::string_view markup) {
+  CompiledLine line;
+  std::string error;
+  EXPECT_FALSE(CompileMarkup(markup, {}, line, error)) << markup;
+  return error;
+}
+
+std::vector<std::string> Messages(const Diagnostics& d) {
+  std::vector<std::string> out;
+  for (const auto& x : d.list) out.push_back(FormatDiagnostic(x));
+  return out;
+}
+
+TEST(PageMarkup, ChartRowGivesTheColourLineOfTheExample) {
+  // The chart row of page 1 with its tint 22 dot, tint 3 dot leaders
+  // and tint 25 trend word, written with a fill code for the leaders.
+  const CompiledLine line = MustCompile(
+      "      1{M}.{1} EXAMPLE{3}{>34.}{1}   122.5 {3}......{1}         27 {3}......{1}  - {P}SAME");
+  EXPECT_EQ(line.text, "      1. EXAMPLE.................   122.5 ......         27 ......  - SAME");
+  EXPECT_EQ(line.colour, "1111111M11111111333333333333333331111111113333331111111111113333331111PPPP111111");
+  EXPECT_EQ(line.style, Ones());
+  EXPECT_EQ(line.glow, '0');
+}
+
+TEST(PageMarkup, FacesDefaultsAndCodesPastTheText) {
+  const CompiledLine line = MustCompile("ab{l}cd{b}e{Q}f", {'3', '2'});
+  EXPECT_EQ(line.text, "abcdef");
+  EXPECT_EQ(line.colour.substr(0, 7), "33333Q1");
+  EXPECT_EQ(line.style.substr(0, 7), "2222111");
+  EXPECT_EQ(line.colour.size(), 80u);
+  EXPECT_EQ(line.style.size(), 80u);
+
+  const CompiledLine blank = MustCompile("");
+  EXPECT_EQ(blank.text, "");
+  EXPECT_EQ(blank.colour, Ones());
+  EXPECT_EQ(blank.style, Ones());
+}
+
+TEST(PageMarkup, BoxShadeAndBlockGlyphsBecomeCodePage437) {
+  const CompiledLine line = MustCompile("─═│┐└┘┌╗╝░▒▓█▄▌▐▀·■");
+  const std::array<unsigned char, 19> want = {196, 205, 179, 191, 192, 217, 218, 187, 188, 176,
+                                              177, 178, 219, 220, 221, 222, 223, 250, 254};
+  ASSERT_EQ(line.text.size(), want.size());
+  for (std::size_t i = 0; i < want.size(); ++i) {
+    EXPECT_EQ(static_cast<unsigned char>(line.text[i]), want[i]) << "glyph " << i;
+  }
+  // The whole upper half maps back and forth.
+  for (int b = 127; b < 256; ++b) {
+    EXPECT_EQ(Cp437FromUnicode(UnicodeFromCp437(static_cast<unsigned char>(b))), b);
+  }
+  EXPECT_EQ(Cp437FromUnicode(U'€'), 0);
+}
+
+TEST(PageMarkup, EscapesBracesAndFills) {
+  EXPECT_EQ(MustCompile("{x04}A{x16}").text, std::string("\x04" "A" "\x16"));
+  EXPECT_EQ(MustCompile("{{x}").text, "{x}");
+  EXPECT_EQ(MustCompile("{}%").text, "%");
+  EXPECT_EQ(MustCompile("ab{>6}|").text, "ab   |");
+  EXPECT_EQ(MustCompile("ab{>3.}|").text, "ab|");  // already there: no fill
+  EXPECT_EQ(MustCompile("{>4─}").text, "\xC4\xC4\xC4");
+  // Exactly 81 characters fit; the codes keep 80.
+  const CompiledLine full = MustCompile("{>82x}");
+  EXPECT_EQ(full.text.size(), 81u);
+  EXPECT_EQ(full.colour.size(), 80u);
+}
+
+TEST(PageMarkup, BadLinesSayWhatIsWrong) {
+  EXPECT_EQ(MustFail("{>83x}"), "text is 82 characters long; a line holds at most 81");
+  EXPECT_EQ(MustFail("ab{W}c"), "column 3 of the source: unknown colour or face code {W} (colours 1..9 and A..V, faces b and l)");
+  EXPECT_EQ(MustFail("{h}"), "column 1 of the source: unknown colour or face code {h} (colours 1..9 and A..V, faces b and l)");
+  EXPECT_EQ(MustFail("{bold}"), "column 1 of the source: unknown code {bold}");
+  EXPECT_EQ(MustFail("abc{"), "column 4 of the source: \"{\" without \"}\" (write \"{{\" for a brace)");
+  EXPECT_EQ(MustFail("abcd{>3.}"), "column 5 of the source: fill to column 3 but the text already reaches column 4");
+  EXPECT_EQ(MustFail("x\ty"), "column 2 of the source: tab character (use spaces)");
+  EXPECT_EQ(MustFail("x€"), "column 2 of the source: character U+20AC is not in code page 437");
+  EXPECT_EQ(MustFail("\xC3("), "column 1 of the source: invalid UTF-8");
+}
+
+TEST(PageSource, CompilesLinesGlowsAndEndLine) {
+  Diagnostics diags;
+  CompiledPage page;
+  const char* source =
+      "% header comment\n"
+      "%page 7\n"
+      "\n"
+      "@8\n"
+      "@2 {H}Title\n"
+      "%face l\n"
+      "%colour Q\n"
+      "light\n"
+      "<END>\n"
+      "% trailing comment\n"
+      "\n";
+  ASSERT_TRUE(CompilePage("p.txt", source, page, diags)) << Messages(diags).front();
+  EXPECT_EQ(page.page, 7);
+  ASSERT_EQ(page.lineCount(), 4);
+  EXPECT_EQ(page.lines[0].text, "");
+  EXPECT_EQ(page.lines[1].glow, '8');
+  EXPECT_EQ(page.lines[1].text, "");
+  EXPECT_EQ(page.lines[2].glow, '2');
+  EXPECT_EQ(page.lines[2].text, "Title");
+  EXPECT_EQ(page.lines[2].colour.substr(0, 6), "HHHHH1");
+  EXPECT_EQ(page.lines[3].colour.substr(0, 6), "QQQQQ1");
+  EXPECT_EQ(page.lines[3].style.substr(0, 6), "222221");
+  EXPECT_EQ(page.lines[4].text, "<END>");
+  EXPECT_EQ(page.lines[4].colour, Ones());
+  EXPECT_EQ(page.lines[4].style, Ones());
+  EXPECT_EQ(page.lines[4].glow, '0');
+  EXPECT_EQ(page.lines[4].sourceLine, 9);
+  const auto glow = page.glowCounts();
+  EXPECT_EQ(glow[8], 1);
+  EXPECT_EQ(glow[2], 1);
+}
+
+TEST(PageSource, BrokenPagesReportFileAndLine) {
+  struct Case {
+    const char* source;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"%page 3\n\nabc\n", "b.txt:3: page has no <END> line"},
+      {"%page 3\n<END>\nmore\n", "b.txt:3: text after <END>"},
+      {"%page 3\n{H}<END>\n<END>\n",
+       "b.txt:2: a line starting with <END> ends the page; write the end line as a plain <END>"},
+      {"%page 3\n@9 x\n<END>\n", "b.txt:2: glow marker must be @0..@8 followed by a space or the end of the line"},
+      {"%page 3\n@1x\n<END>\n", "b.txt:2: glow marker must be @0..@8 followed by a space or the end of the line"},
+      {"%page 21\n<END>\n", "b.txt:1: %page needs a page number 1..20"},
+      {"%colour W\n%page 3\n<END>\n", "b.txt:1: unknown colour code \"W\" (1..9, A..V)"},
+      {"%page 3\n%face x\n<END>\n", "b.txt:2: unknown face code \"x\" (b or l)"},
+      {"%page 3\n%pgae 3\n<END>\n", "b.txt:2: unknown directive %pgae"},
+      {"text\n<END>\n", "b.txt:1: page text before the %page directive"},
+      {"%page 3\n\n\n   {>90}\n<END>\n", "b.txt:4: text is 89 characters long; a line holds at most 81"},
+  };
+  for (const auto& c : cases) {
+    Diagnostics diags;
+    CompiledPage page;
+    EXPECT_FALSE(CompilePage("b.txt", c.source, page, diags)) << c.source;
+    ASSERT_FALSE(diags.list.empty()) << c.source;
+    EXPECT_EQ(FormatDiagnostic(diags.list.front()), c.message) << c.source;
+  }
+}
+
+PageTable SmallTable() {
+  std::string text = "1 3 8:1,2:2 > One\n";
+  for (int n = 2; n <= kPageCount; ++n) text += std::to_string(n) + " 1 none Label " + std::to_string(n) + "\n";
+  Diagnostics diags;
+  PageTable table;
+  EXPECT_TRUE(ParseTable("t.txt", text, table, diags));
+  return table;
+}
+
+CompiledPage Page(int n, const char* source) {
+  Diagnostics diags;
+  CompiledPage page;
+  EXPECT_TRUE(CompilePage("p" + std::to_string(n) + ".txt", source, page, diags));
+  return page;
+}
+
+std::vector<CompiledPage> FullIssue(const char* first) {
+  std::vector<CompiledPage> pages{Page(1, first)};
+  for (int n = 2; n <= kPageCount; ++n) {
+    pages.push_back(Page(n, ("%page " + std::to_string(n) + "\n\n<END>\n").c_str()));
+  }
+  return pages;
+}
+
+TEST(PageTableCheck, AcceptsAnIssueThatFitsAndKeepsLabels) {
+  const PageTable table = SmallTable();
+  EXPECT_EQ(table.entries[0].label, "> One");
+  EXPECT_EQ(table.entries[0].glow[8], 1);
+  EXPECT_EQ(table.entries[0].glow[2], 2);
+  Diagnostics diags;
+  std::vector<CompiledPage> ordered;
+  ASSERT_TRUE(AssembleIssue(table, FullIssue("%page 1\n@2\n@8 x\n@2 y\n<END>\n"), {}, ordered, diags));
+  ASSERT_EQ(ordered.size(), 20u);
+  for (int n = 1; n <= kPageCount; ++n) EXPECT_EQ(ordered[n - 1].page, n);
+  const std::string cpp = EmitCpp(table, ordered);
+  EXPECT_NE(cpp.find("\"> One\""), std::string::npos);
+  EXPECT_NE(cpp.find("{\"<END>\", kOnes, kOnes, \"0\"}"), std::string::npos);
+}
+
+TEST(PageTableCheck, CountMismatchesAreErrorsUnlessDrafting) {
+  const PageTable table = SmallTable();
+  {
+    Diagnostics diags;
+    std::vector<CompiledPage> ordered;
+    EXPECT_FALSE(AssembleIssue(table, FullIssue("%page 1\n@2\n@8 x\n<END>\n"), {}, ordered, diags));
+    const auto m = Messages(diags);
+    ASSERT_EQ(m.size(), 2u);
+    EXPECT_EQ(m[0], "p1.txt:4: page 1 has 2 lines; the page table (t.txt:1) wants 3");
+    EXPECT_EQ(m[1], "p1.txt:1: page 1 glows 2:1,8:1; the page table wants 2:2,8:1");
+  }
+  {
+    Diagnostics diags;
+    std::vector<CompiledPage> ordered;
+    IssueOptions draft;
+    draft.draft = true;
+    EXPECT_TRUE(AssembleIssue(table, FullIssue("%page 1\n@2\n@8 x\n<END>\n"), draft, ordered, diags));
+    ASSERT_EQ(diags.list.size(), 2u);
+    EXPECT_TRUE(diags.list[0].warning);
+    EXPECT_EQ(FormatDiagnostic(diags.list[0]), "p1.txt:4: warning: page 1 has 2 lines; the page table (t.txt:1) wants 3");
+  }
+}
+
+TEST(PageTableCheck, MissingAndDuplicatePages) {
+  const PageTable table = SmallTable();
+  auto pages = FullIssue("%page 1\n@2\n@8 x\n@2 y\n<END>\n");
+  pages.erase(pages.begin() + 4);  // page 5
+  pages.push_back(Page(3, "%page 3\n\n<END>\n"));
+  pages.back().file = "again.txt";
+  Diagnostics diags;
+  std::vector<CompiledPage> ordered;
+  EXPECT_FALSE(AssembleIssue(table, pages, {}, ordered, diags));
+  const auto m = Messages(diags);
+  ASSERT_EQ(m.size(), 2u);
+  EXPECT_EQ(m[0], "again.txt:1: page 3 is also defined in p3.txt");
+  EXPECT_EQ(m[1], "t.txt:5: page 5 has no source file");
+
+  Diagnostics lenient;
+  IssueOptions allow;
+  allow.allowMissing = true;
+  pages.pop_back();
+  ASSERT_TRUE(AssembleIssue(table, pages, allow, ordered, lenient));
+  ASSERT_EQ(ordered[4].lines.size(), 1u);
+  EXPECT_EQ(ordered[4].lines[0].text, "<END>");
+}
+
+TEST(PageTableCheck, BrokenTables) {
+  struct Case {
+    std::string text;
+    const char* message;
+  };
+  std::string rest;
+  for (int n = 3; n <= kPageCount; ++n) rest += std::to_string(n) + " 1 none x\n";
+  const Case cases[] = {
+      {"1 3 none a\n" + rest, "t.txt:19: page 2 is missing from the table"},
+      {"1 3 none a\n2 1 none b\n2 1 none c\n" + rest, "t.txt:3: page 2 listed twice"},
+      {"1 3 9:1 a\n2 1 none b\n" + rest,
+       "t.txt:1: glow must be \"none\" or style:count pairs such as 2:14,4:7"},
+      {"1 3 2:1,2:1 a\n2 1 none b\n" + rest,
+       "t.txt:1: glow must be \"none\" or style:count pairs such as 2:14,4:7"},
+      {"1 0 none a\n2 1 none b\n" + rest, "t.txt:1: line count must be a positive number"},
+      {"# c\n1 3 none\n2 1 none b\n" + rest, "t.txt:2: page 1 has no label"},
+  };
+  for (const auto& c : cases) {
+    Diagnostics diags;
+    PageTable table;
+    EXPECT_FALSE(ParseTable("t.txt", c.text, table, diags)) << c.text;
+    ASSERT_FALSE(diags.list.empty());
+    EXPECT_EQ(FormatDiagnostic(diags.list.front()), c.message) << c.text;
+  }
+}
+
+// The compiler binary as the build runs it, on the broken pages in fixtures/.
+std::string RunCompiler(const std::string& pages, int& status) {
+  const std::string dir = std::string(KORVELD_SOURCE_DIR) + "/tests/pages/fixtures/";
+  const std::string out = std::string(KORVELD_BINARY_DIR) + "/pagec_fixture_out.cpp";
+  std::string cmd = std::string(KORVELD_BINARY_DIR) + "/korveld-pagec --allow-missing --table " + dir +
+                    "table.txt --out " + out;
+  for (std::size_t start = 0; start < pages.size();) {
+    std::size_t end = pages.find(' ', start);
+    if (end == std::string::npos) end = pages.size();
+    cmd += " " + dir + pages.substr(start, end - start);
+    start = end + 1;
+  }
+  cmd += " 2>&1";
+  std::string output;
+  FILE* pipe = popen(cmd.c_str(), "r");
+  if (pipe == nullptr) {
+    status = -1;
+    return output;
+  }
+  char buf[512];
+  while (std::fgets(buf, sizeof buf, pipe) != nullptr) output += buf;
+  status = pclose(pipe);
+  // Strip the fixture folder so the expectations read as file:line.
+  for (std::size_t at; (at = output.find(dir)) != std::string::npos;) output.erase(at, dir.size());
+  return output;
+}
+
+TEST(PageCompilerTool, ReportsBrokenPagesAndFailsTheBuild) {
+  struct Case {
+    const char* pages;
+    const char* output;
+  };
+  const Case cases[] = {
+      {"good_page1.txt long_line.txt",
+       "long_line.txt:3: text is 82 characters long; a line holds at most 81\n"},
+      {"good_page1.txt unknown_code.txt",
+       "unknown_code.txt:3: column 3 of the source: unknown colour or face code {Z} (colours 1..9 and A..V, "
+       "faces b and l)\n"},
+      {"good_page1.txt no_end.txt", "no_end.txt:3: page has no <END> line\n"},
+  };
+  for (const auto& c : cases) {
+    int status = 0;
+    const std::string output = RunCompiler(c.pages, status);
+    EXPECT_NE(status, 0) << c.pages;
+    EXPECT_EQ(output, c.output) << c.pages;
+  }
+  int status = 0;
+  const std::string output = RunCompiler("good_page1.txt wrong_count.txt", status);
+  EXPECT_NE(status, 0);
+  EXPECT_NE(output.find("wrong_count.txt:3: page 2 has 1 lines; the page table ("), std::string::npos) << output;
+}
+
+TEST(PageCompilerTool, CompilesAGoodPage) {
+  int status = 0;
+  const std::string output = RunCompiler("good_page1.txt", status);
+  EXPECT_EQ(status, 0) << output;
+}
+
+}  // namespace
+}  // namespace korveld::pagec

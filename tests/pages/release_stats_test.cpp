@@ -1,0 +1,121 @@
+// The release stats generator: the chart rules applied to a release list, the
+// ranking, and the layout of the page it writes.
+#include <gtest/gtest.h>
+
+#include "tools/pagec/page_compiler.hpp"
+#include "tools/pagegen/release_stats.hpp"
+
+namespace korveld::pagegen {
+namespace {
+
+ReleaseList Parse(const std::string& text) {
+  ReleaseList list;
+  std::string error;
+  EXPECT_TRUE(ParseReleaseList(text, list, error)) << error;
+  return list;
+}
+
+TEST(ReleaseRules, PointsFollowTheChartRules) {
+  ReleaseList list = Parse(
+      "month TEST\n"
+      "group A\n"
+      "01 GAME Harbour.Tycoon.v1.2\n"
+      "03 ISO Harbour.Tycoon\n"      // second of the pair: half of 8.0
+      "04 ISO Salt.Vault\n"
+      "05 GAME Salt.Vault\n"         // second of the pair: half of 6.0
+      "06 DEMO Quiet.Machines ! broken\n"
+      "07 FIX Salt.Vault.Fix\n"
+      "08 FIX Salt.Vault.Fix\n"
+      "09 FIX Salt.Vault.Fix\n"
+      "10 FIX Salt.Vault.Fix\n"      // fourth fix of one title: nothing
+      "11 INTRO Kite.64k\n"
+      "12 MUSIC Chip.Letters.3\n"
+      "13 TOOL Tile.Loom.v0.9\n");
+  for (int i = 0; i < 11; ++i) list.groups[0].releases.push_back({14, ReleaseType::Dox, "D" + std::to_string(i), "", 0, "", 0});
+  ScoreAndRank(list);
+  const auto& r = list.groups[0].releases;
+  const int want[] = {12, 8, 16, 6, 0, 1, 1, 1, 0, 5, 4, 6, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 0};
+  ASSERT_EQ(r.size(), std::size(want));
+  for (std::size_t i = 0; i < r.size(); ++i) EXPECT_EQ(r[i].halfPoints, want[i]) << r[i].title;
+  EXPECT_EQ(r[1].note, "half, 11.2");
+  EXPECT_EQ(r[8].note, "over the cap");
+  EXPECT_EQ(r.back().note, "over the cap");
+  EXPECT_EQ(list.groups[0].halfPoints, 12 + 8 + 16 + 6 + 3 + 5 + 4 + 6 + 20);
+  EXPECT_EQ(FormatPoints(list.groups[0].halfPoints), "40.0");
+  EXPECT_EQ(FormatPoints(245), "122.5");
+  EXPECT_EQ(BaseTitle("Harbour.Tycoon.v1.2"), "Harbour.Tycoon");
+  EXPECT_EQ(BaseTitle("Harbour.v2"), "Harbour.v2");
+  EXPECT_EQ(BaseTitle("Chip.Letters.3"), "Chip.Letters.3");
+}
+
+TEST(ReleaseRules, RankingBreaksTiesByReleasesThenLastDay) {
+  ReleaseList list = Parse(
+      "month TEST\n"
+      "group LATE\n09 GAME A\n28 GAME B\n"        // 12.0 from 2, last on the 28th
+      "group MANY\n01 DEMO C\n02 DEMO D\n03 DOX E\n04 DOX F\n"  // 12.0 from 4
+      "group EARLY\n01 GAME G\n20 GAME H\n"       // 12.0 from 2, last on the 20th
+      "group TOP\n05 ISO I\n05 INTRO J\n");       // 10.5: the most points per release, still last
+  ScoreAndRank(list);
+  ASSERT_EQ(list.groups.size(), 4u);
+  EXPECT_EQ(list.groups[0].name, "EARLY");
+  EXPECT_EQ(list.groups[1].name, "LATE");
+  EXPECT_EQ(list.groups[2].name, "MANY");
+  EXPECT_EQ(list.groups[3].name, "TOP");
+  EXPECT_EQ(list.groups[3].position, 4);
+}
+
+TEST(ReleaseRules, BadListsNameTheLine) {
+  struct Case {
+    const char* text;
+    const char* error;
+  };
+  const Case cases[] = {
+      {"month M\n01 GAME A\n", "2: release before the first group"},
+      {"month M\ngroup G\n32 GAME A\n", "3: day must be 1..31"},
+      {"month M\ngroup G\n01 GAMES A\n", "3: unknown release type GAMES"},
+      {"month M\ngroup G\n01 GAME A !\n", "3: nuke without a reason"},
+      {"month M\ngroup G\n01 GAME\n", "3: expected: day type title"},
+      {"month M\ngroup G\n01 GAME 1234567890123456789012345678901234567890\n", "3: title must be 1..39 characters"},
+      {"group G\n", "1: the list names no month"},
+  };
+  for (const auto& c : cases) {
+    ReleaseList list;
+    std::string error;
+    EXPECT_FALSE(ParseReleaseList(c.text, list, error)) << c.text;
+    EXPECT_EQ(error, c.error) << c.text;
+  }
+}
+
+TEST(ReleaseStatsPage, LayoutCompilesWithOneRainbowPerGroupAndAlignedColumns) {
+  ReleaseList list = Parse(
+      "month NOVEMBER 2009\n"
+      "group FIRST\n01 GAME Harbour.Tycoon\n02 DOX Harbour.Tycoon.Guide ! incomplete\n03 ISO Harbour.Tycoon\n"
+      "group SECOND\n05 MUSIC Chip.Letters.3\n");
+  ScoreAndRank(list);
+  const std::string source = ReleaseStatsPage(list);
+  pagec::Diagnostics diags;
+  pagec::CompiledPage page;
+  ASSERT_TRUE(pagec::CompilePage("page04.txt", source, page, diags))
+      << (diags.list.empty() ? "" : pagec::FormatDiagnostic(diags.list.front()));
+  EXPECT_EQ(page.page, 4);
+  // 12 header lines, per group 7 + releases + types, 6 footer lines.
+  EXPECT_EQ(page.lineCount(), 12 + (7 + 3 + 3) + (7 + 1 + 1) + 6);
+  EXPECT_EQ(page.glowCounts()[8], 2);
+  int releaseLines = 0;
+  for (const auto& line : page.lines) {
+    if (line.text.size() < 61 || line.text.compare(2, 1, " ") != 0) continue;
+    const std::string points = line.text.substr(56, 5);
+    if (points == "  6.0" || points == "  0.0" || points == "  4.0" || points == "  2.0") {
+      ++releaseLines;
+      EXPECT_EQ(line.text[54], '.') << line.text;  // the leaders run up to the points
+      EXPECT_EQ(line.colour[56], '1');
+    }
+  }
+  EXPECT_EQ(releaseLines, 4);
+  EXPECT_NE(source.find("{4}NUKED {3}incomplete"), std::string::npos);
+  EXPECT_NE(source.find("{3}half, 11.2"), std::string::npos);
+  EXPECT_NE(source.find("TOTAL{l}{1}  4 releases by 2 groups {3}·{1} 12.0 points {3}·{1} 1 nuked"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace korveld::pagegen

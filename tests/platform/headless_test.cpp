@@ -1,0 +1,159 @@
+#include "platform/headless.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "render/screen.hpp"
+#include "viewer/program.hpp"
+
+namespace korveld::platform {
+namespace {
+
+std::vector<ScriptCommand> Script(const std::string& text) {
+  std::vector<ScriptCommand> out;
+  std::string error;
+  EXPECT_TRUE(ParseScript(text, &out, &error)) << error;
+  return out;
+}
+
+struct Headless {
+  explicit Headless(const std::string& script, HeadlessOptions options = {})
+      : platform(options, Script(script)) {}
+  void Frame() { platform.update(frame.pixels.data()); }
+  HeadlessPlatform platform;
+  render::ScreenBuffer frame;
+};
+
+TEST(KeyState, PressTestIsTrueOncePerPress) {
+  Headless h("key escape\nwait 1\nkey escape\n");
+  EXPECT_EQ(h.platform.keyState(kVkEscape), 0x8001);
+  EXPECT_EQ(h.platform.keyState(kVkEscape), 0x8000);  // still down, press consumed
+  EXPECT_TRUE(HeldTest(h.platform.keyState(kVkEscape)));
+  h.Frame();  // the key goes up after one presented frame
+  EXPECT_EQ(h.platform.keyState(kVkEscape), 0);
+  for (int i = 0; i < 60; ++i) h.Frame();
+  EXPECT_TRUE(PressTest(h.platform.keyState(kVkEscape)));
+}
+
+TEST(KeyState, EachQueryConsumesOnlyItsOwnKey) {
+  Headless h("hold escape\nhold f1\n");
+  EXPECT_EQ(h.platform.keyState(kVkEscape), 0x8001);
+  EXPECT_EQ(h.platform.keyState(kVkF1), 0x8001);
+  EXPECT_EQ(h.platform.keyState(kVkEscape), 0x8000);
+  EXPECT_EQ(h.platform.keyState(kVkF1 + 1), 0);
+}
+
+TEST(KeyState, HoldingAcrossFramesIsNoNewPress) {
+  Headless h("hold pagedown\nwait 0.5\nrelease pagedown\nwait 0.1\nhold pagedown\n");
+  EXPECT_TRUE(PressTest(h.platform.keyState(kVkPageDown)));
+  int presses = 0;
+  for (int i = 0; i < 60; ++i) {
+    h.Frame();
+    presses += PressTest(h.platform.keyState(kVkPageDown));
+  }
+  EXPECT_EQ(presses, 1);  // the second hold, after the release
+}
+
+TEST(Mouse, WheelCountsNotchesBySign) {
+  Headless h("wheel 4\nwait 0.1\nwheel -6\n");
+  EXPECT_EQ(h.platform.wheel(), 4);
+  for (int i = 0; i < 10; ++i) h.Frame();
+  EXPECT_EQ(h.platform.wheel(), -2);
+}
+
+TEST(Mouse, PollClampsCornersInOrder) {
+  Headless h("move 0 0\nwait 0.1\nmove 799 599\nwait 0.1\nmove 400 0\n");
+  auto p = viewer::MakeProgram(h.platform);
+  viewer::PollInput(*p);
+  EXPECT_EQ(p->mouse.x, 1);
+  EXPECT_EQ(p->mouse.y, 1);
+  for (int i = 0; i < 7; ++i) h.Frame();
+  viewer::PollInput(*p);
+  EXPECT_EQ(p->mouse.x, 789);
+  EXPECT_EQ(p->mouse.y, 589);
+  for (int i = 0; i < 7; ++i) h.Frame();
+  viewer::PollInput(*p);
+  EXPECT_EQ(p->mouse.x, 400);
+  EXPECT_EQ(p->mouse.y, 1);
+}
+
+TEST(Mouse, ClickLatchHoldsUntilTheButtonIsSeenUp) {
+  Headless h("move 100 100\npress\nwait 0.1\nunpress\n");
+  auto p = viewer::MakeProgram(h.platform);
+  viewer::PollInput(*p);
+  EXPECT_EQ(p->mouse.left, 1);
+  p->mouse.ClickLatch = 1;  // a handler acted on the press
+  h.Frame();
+  viewer::PollInput(*p);
+  EXPECT_EQ(p->mouse.ClickLatch, 1);  // still held: stays latched
+  for (int i = 0; i < 7; ++i) h.Frame();
+  viewer::PollInput(*p);
+  EXPECT_EQ(p->mouse.left, 0);
+  EXPECT_EQ(p->mouse.ClickLatch, 0);
+}
+
+TEST(Mouse, ClickIsDownForTwoPresentedFrames) {
+  Headless h("click\n");
+  EXPECT_EQ(h.platform.leftButton(), 1);
+  h.Frame();
+  EXPECT_EQ(h.platform.leftButton(), 1);
+  h.Frame();
+  EXPECT_EQ(h.platform.leftButton(), 0);
+}
+
+TEST(Script, BadLinesNameTheirLine) {
+  std::vector<ScriptCommand> out;
+  std::string error;
+  EXPECT_FALSE(ParseScript("wait 1\n# fine\nkey nosuchkey\n", &out, &error));
+  EXPECT_EQ(error, "line 3: unknown key 'nosuchkey'");
+  EXPECT_FALSE(ParseScript("move 10\n", &out, &error));
+  EXPECT_EQ(error.rfind("line 1:", 0), 0u);
+  EXPECT_FALSE(ParseScript("\n\nwait -1\n", &out, &error));
+  EXPECT_EQ(error.rfind("line 3:", 0), 0u);
+  EXPECT_FALSE(ParseScript("move 800 10\n", &out, &error));
+  EXPECT_FALSE(ParseScript("click twice\n", &out, &error));
+  EXPECT_FALSE(ParseScript("dance\n", &out, &error));
+  EXPECT_TRUE(ParseScript("wait 0.5 # comment\nkey f12\nshot a.png\nwheel -3\n", &out, &error));
+  ASSERT_EQ(out.size(), 4u);
+  EXPECT_EQ(out[1].vk, 123);
+  EXPECT_EQ(out[3].notches, -3);
+}
+
+TEST(Clock, FramesAndSleepsAdvanceVirtualTime) {
+  HeadlessOptions options;
+  options.frameTime = 0.02;
+  Headless h("", options);
+  EXPECT_EQ(h.platform.timer(), 0.0);
+  h.Frame();
+  EXPECT_DOUBLE_EQ(h.platform.timer(), 0.02);
+  h.platform.sleepMs(150);
+  EXPECT_DOUBLE_EQ(h.platform.timer(), 0.17);
+  ASSERT_EQ(h.platform.frames().size(), 1u);
+  EXPECT_EQ(h.platform.frames()[0].kind, FrameKind::kBlack);
+}
+
+TEST(Clock, RandomIsReproducibleForOneSeed) {
+  HeadlessOptions a, b, c;
+  a.seed = b.seed = 7;
+  c.seed = 8;
+  Headless ha("", a), hb("", b), hc("", c);
+  for (int i = 0; i < 10; ++i) {
+    const double va = ha.platform.random();
+    EXPECT_EQ(va, hb.platform.random());
+    EXPECT_NE(va, hc.platform.random());
+  }
+}
+
+TEST(Frames, ClassifiesBlackBandsAndPictures) {
+  render::ScreenBuffer f;
+  EXPECT_EQ(ClassifyFrame(f.pixels.data()), FrameKind::kBlack);
+  for (int y = 0; y < 600; ++y) std::fill_n(f.row(y), 800, static_cast<std::uint32_t>((y / 10) * 0x030201));
+  EXPECT_EQ(ClassifyFrame(f.pixels.data()), FrameKind::kBands);
+  f.at(5, 300) ^= 1;
+  EXPECT_EQ(ClassifyFrame(f.pixels.data()), FrameKind::kPicture);
+}
+
+}  // namespace
+}  // namespace korveld::platform

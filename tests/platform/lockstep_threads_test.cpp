@@ -1,0 +1,192 @@
+// The lockstep clock and the headless sound devices: threads interleave by
+// virtual time only, so runs repeat exactly.
+#include "platform/lockstep.hpp"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "platform/headless.hpp"
+
+namespace korveld::platform {
+namespace {
+
+using Ticks = Lockstep::Ticks;
+
+std::vector<std::string> RunTwoSleepers() {
+  auto clock = Lockstep::Create();
+  clock->AttachMain();
+  std::vector<std::string> log;
+  auto sleeper = [&](const char* name, Ticks period, int count) {
+    return [&, name, period, count] {
+      for (int i = 0; i < count; ++i) {
+        log.push_back(std::string(name) + "@" + std::to_string(clock->Now()));
+        clock->SleepFor(period);
+      }
+    };
+  };
+  const int a = clock->Spawn(sleeper("a", 5 * 441, 4));
+  log.push_back("main@" + std::to_string(clock->Now()));
+  const int b = clock->Spawn(sleeper("b", 7 * 441, 3));
+  clock->SleepFor(12 * 441);
+  log.push_back("main@" + std::to_string(clock->Now()));
+  clock->Join(a);
+  clock->Join(b);
+  log.push_back("end@" + std::to_string(clock->Now()));
+  EXPECT_EQ(clock->LiveThreads(), 0);
+  return log;
+}
+
+TEST(Lockstep, ThreadsRunInVirtualTimeOrder) {
+  const auto log = RunTwoSleepers();
+  // a wakes every 2205 ticks, b every 3087; a spawned thread runs before its
+  // spawner goes on; main sleeps to 5292 and then waits for both to end.
+  ASSERT_GE(log.size(), 7u);
+  EXPECT_EQ(log[0], "a@0");
+  EXPECT_EQ(log[1], "main@0");
+  EXPECT_EQ(log[2], "b@0");
+  EXPECT_EQ(log[3], "a@2205");
+  EXPECT_EQ(log[4], "b@3087");
+  EXPECT_EQ(log[5], "a@4410");
+  EXPECT_EQ(log[6], "main@5292");
+  EXPECT_EQ(log[7], "b@6174");
+  EXPECT_EQ(log[8], "a@6615");
+  EXPECT_EQ(log.back(), "end@9261");  // b's last sleep ends at 3 x 3087
+}
+
+TEST(Lockstep, SameProgramSameInterleavingEveryRun) {
+  const auto first = RunTwoSleepers();
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(RunTwoSleepers(), first);
+}
+
+TEST(HeadlessDevices, QueueCompletesEachBufferWhenItHasPlayed) {
+  HeadlessOptions options;
+  options.captureAudio = true;
+  HeadlessPlatform platform(options, {});
+  BufferQueueDevice& dev = platform.queueDevice();
+  struct Log {
+    std::vector<std::pair<WaveHeader*, double>> done;
+    HeadlessPlatform* platform;
+  } log{{}, &platform};
+  auto callback = [](void* instance, WaveHeader* h) {
+    auto* l = static_cast<Log*>(instance);
+    l->done.emplace_back(h, l->platform->timer());
+  };
+  ASSERT_EQ(dev.open(PcmFormat{1, 44100, 16}, callback, &log), kWaveOk);
+  std::vector<std::int16_t> a(882, 1000), b(882, -1000);
+  WaveHeader ha{reinterpret_cast<const std::uint8_t*>(a.data()), 1764, 0, nullptr};
+  WaveHeader hb{reinterpret_cast<const std::uint8_t*>(b.data()), 1764, 0, nullptr};
+  EXPECT_EQ(dev.write(&ha), kWaveUnprepared);
+  ASSERT_EQ(dev.prepare(&ha), kWaveOk);
+  ASSERT_EQ(dev.prepare(&hb), kWaveOk);
+  ASSERT_EQ(dev.pause(), kWaveOk);
+  ASSERT_EQ(dev.write(&ha), kWaveOk);
+  ASSERT_EQ(dev.write(&hb), kWaveOk);
+  platform.sleepMs(100);  // paused: nothing plays
+  EXPECT_TRUE(log.done.empty());
+  EXPECT_EQ(dev.unprepare(&ha), kWaveStillPlaying);
+  ASSERT_EQ(dev.restart(), kWaveOk);
+  platform.sleepMs(30);
+  ASSERT_EQ(log.done.size(), 1u);
+  EXPECT_EQ(log.done[0].first, &ha);
+  EXPECT_DOUBLE_EQ(log.done[0].second, 0.12);  // restarted at 0.1, 20 ms of sound
+  EXPECT_TRUE(ha.flags & kHeaderDone);
+  platform.sleepMs(30);
+  ASSERT_EQ(log.done.size(), 2u);
+  EXPECT_DOUBLE_EQ(log.done[1].second, 0.14);
+  EXPECT_EQ(dev.close(), kWaveOk);
+  EXPECT_EQ(dev.prepare(&ha), kWaveInvalidHandle);
+
+  const auto audio = platform.capturedAudio();
+  ASSERT_EQ(audio.size(), static_cast<std::size_t>(0.16 * 44100) * 2);
+  EXPECT_EQ(audio[2 * 4409], 0);          // paused until 0.1 s
+  EXPECT_EQ(audio[2 * 4410], 1000);       // buffer A, both channels
+  EXPECT_EQ(audio[2 * 4410 + 1], 1000);
+  EXPECT_EQ(audio[2 * (4410 + 882)], -1000);  // then buffer B
+  EXPECT_EQ(audio[2 * (4410 + 1764)], 0);
+}
+
+TEST(HeadlessDevices, ResetHandsQueuedBuffersBackBeforeReturning) {
+  HeadlessPlatform platform({}, {});
+  BufferQueueDevice& dev = platform.queueDevice();
+  int returned = 0;
+  ASSERT_EQ(dev.open(PcmFormat{1, 44100, 16}, [](void* n, WaveHeader*) { ++*static_cast<int*>(n); }, &returned),
+            kWaveOk);
+  std::vector<std::int16_t> a(44100, 5);
+  WaveHeader h1{reinterpret_cast<const std::uint8_t*>(a.data()), 88200, 0, nullptr};
+  WaveHeader h2 = h1;
+  dev.prepare(&h1);
+  dev.prepare(&h2);
+  dev.write(&h1);
+  dev.write(&h2);
+  EXPECT_EQ(dev.close(), kWaveStillPlaying);
+  platform.sleepMs(10);
+  EXPECT_EQ(returned, 0);
+  ASSERT_EQ(dev.reset(), kWaveOk);
+  EXPECT_EQ(returned, 2);
+  EXPECT_EQ(dev.close(), kWaveOk);
+  EXPECT_FALSE(dev.isOpen());
+}
+
+TEST(HeadlessDevices, FailingAudioReportsNoDevice) {
+  HeadlessOptions options;
+  options.audioFails = true;
+  HeadlessPlatform platform(options, {});
+  EXPECT_EQ(platform.queueDevice().open(PcmFormat{}, [](void*, WaveHeader*) {}, nullptr), kWaveBadDevice);
+  WaveHeader h{};
+  std::uint8_t byte = 0;
+  h.data = &byte;
+  h.length = 1;
+  EXPECT_EQ(platform.queueDevice().prepare(&h), kWaveInvalidHandle);
+  EXPECT_FALSE(platform.queueDevice().errorText(kWaveInvalidHandle).empty());
+  EXPECT_FALSE(platform.loopingDevice().open(PcmFormat{2, 44100, 16}));
+}
+
+TEST(HeadlessDevices, LoopPositionFollowsTheClockAndIsCaptured) {
+  HeadlessOptions options;
+  options.captureAudio = true;
+  HeadlessPlatform platform(options, {});
+  LoopingDevice& dev = platform.loopingDevice();
+  ASSERT_TRUE(dev.open(PcmFormat{2, 44100, 16}));
+  std::vector<std::int16_t> loop(2 * 441, 0);
+  for (int i = 0; i < 441; ++i) loop[2 * i] = static_cast<std::int16_t>(i);
+  ASSERT_TRUE(dev.start(reinterpret_cast<const std::uint8_t*>(loop.data()), loop.size() * 2));
+  platform.sleepMs(10);
+  EXPECT_EQ(dev.positionBytes(), 441u * 4);
+  const std::int16_t marker = 77;
+  dev.write(0, reinterpret_cast<const std::uint8_t*>(&marker), 2);  // rewrite behind the cursor
+  platform.sleepMs(5);
+  EXPECT_EQ(dev.positionBytes(), 661u * 4);  // 15 ms = 661.5 samples, floored
+  dev.reset();
+  dev.close();
+  const auto audio = platform.capturedAudio();
+  EXPECT_EQ(audio[2 * 440], 440);
+  EXPECT_EQ(audio[2 * 441], 77);  // second time round, the rewritten sample
+  EXPECT_EQ(audio[2 * 442], 1);
+}
+
+TEST(HeadlessDevices, PlayerThreadSleepsInLockstep) {
+  HeadlessPlatform platform({}, {});
+  std::atomic<int> wakes{0};
+  std::atomic<bool> stop{false};
+  ThreadService& threads = platform.threads();
+  const auto handle = threads.start(
+      [&] {
+        while (!stop.load()) {
+          ++wakes;
+          threads.sleepMs(5);
+        }
+      },
+      true);
+  platform.sleepMs(100);
+  EXPECT_EQ(wakes.load(), 21);  // at 0, 5, ..., 100 ms
+  stop = true;
+  platform.sleepMs(10);
+  threads.join(handle);
+  EXPECT_EQ(wakes.load(), 21);  // woke at 105 ms, saw the stop and ended
+}
+
+}  // namespace
+}  // namespace korveld::platform

@@ -1,0 +1,254 @@
+#include "render/font.hpp"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "content/font/font_sheet.hpp"
+
+namespace korveld::render {
+namespace {
+
+std::unique_ptr<ScreenBuffer> Frame(std::uint32_t colour = 0) {
+  auto f = std::make_unique<ScreenBuffer>();
+  f->clear(colour);
+  return f;
+}
+
+int CountNot(const ScreenBuffer& f, std::uint32_t colour) {
+  int n = 0;
+  for (std::uint32_t p : f.pixels) n += (p != colour);
+  return n;
+}
+
+TEST(TintColour, WorkedExamples) {
+  // Palette index 6 of the font, (252, 254, 252).
+  EXPECT_EQ(TintColour(252, 254, 252, 1), 0xFCFEFCu);
+  EXPECT_EQ(TintColour(252, 254, 252, 2), 0xA8A9A8u);  // floor(x / 1.5)
+  EXPECT_EQ(TintColour(252, 254, 252, 3), 0x7E7F7Eu);  // halved
+  EXPECT_EQ(TintColour(252, 254, 252, 22), 0xFCB24Cu); // orange: 252, round(254 * 0.7), round(252 * 0.3)
+  // One of each group at shade 1.0, on (196, 194, 196).
+  EXPECT_EQ(TintColour(196, 194, 196, 4), 0xC40000u);
+  EXPECT_EQ(TintColour(196, 194, 196, 7), 0x00C200u);
+  EXPECT_EQ(TintColour(196, 194, 196, 10), 0x0000C4u);
+  EXPECT_EQ(TintColour(196, 194, 196, 13), 0xC4C200u);
+  EXPECT_EQ(TintColour(196, 194, 196, 16), 0x00C2C4u);
+  EXPECT_EQ(TintColour(196, 194, 196, 19), 0xC400C4u);
+  EXPECT_EQ(TintColour(196, 194, 196, 25), 0x3B88C4u);  // round(58.8), round(135.8), 196
+  // Shade 1.5 floors before the factor: floor(196 / 1.5) = 130, * 0.7 = 91.
+  EXPECT_EQ(TintColour(196, 194, 196, 29), 0x5B815Bu);
+  // Ties go to even: 15 * 0.3 = 4.5 gives 4, 15 * 0.7 = 10.5 gives 10.
+  EXPECT_EQ(TintColour(15, 15, 15, 25), 0x040A0Fu);
+  EXPECT_EQ(TintColour(15, 15, 15, 28), 0x0A0F0Au);
+}
+
+class EmbeddedFont : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    font = std::make_unique<FontTables>();
+    BuildFontTables(*font);
+  }
+  std::uint32_t Slot(int index, int tint) const { return font->TintTable[static_cast<std::size_t>(index * 31 + tint)]; }
+  std::unique_ptr<FontTables> font;
+};
+
+TEST_F(EmbeddedFont, PaletteOfTheGlyphsIsExact) {
+  const std::uint32_t want[12] = {0x000000, 0x848284, 0xFC02FC, 0xC4C2C4, 0x444244, 0xBCBEBC,
+                                  0xFCFEFC, 0x646244, 0x1C1E1C, 0x848684, 0xD4D2D4, 0x545254};
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(Slot(i, 1), want[i]) << "palette index " << i;
+  EXPECT_EQ(Slot(6, 3), 0x7E7F7Eu);
+  EXPECT_EQ(Slot(6, 22), 0xFCB24Cu);
+  // Tint 31 reads slot 0 of the next colour: black for every colour.
+  for (int i = 0; i < 256; ++i) ASSERT_EQ(Slot(i, 31), 0u) << i;
+}
+
+TEST_F(EmbeddedFont, SheetLayout) {
+  const auto at = [&](int x, int y) { return font->sheet[static_cast<std::size_t>(y * kFontSheetWidth + x)]; };
+  for (int y = 0; y < kFontSheetHeight; ++y) {
+    for (int x = 0; x < kFontSheetWidth; ++x) {
+      const bool gap = y == 12 || y == 13 || y >= 26 || x == 0 || x >= 2017;
+      if (gap) {
+        ASSERT_EQ(at(x, y), 0) << x << "," << y;
+      }
+      ASSERT_LE(at(x, y), 11) << x << "," << y;
+    }
+  }
+  for (int face_row : {0, 14}) {
+    for (int code = 32; code <= 255; ++code) {
+      int ink = 0;
+      for (int r = 0; r < 12; ++r)
+        for (int k = 0; k < 9; ++k) ink += at((code - 32) * 9 + 1 + k, face_row + r) != 0;
+      if (code == 32 || code == 255) {
+        EXPECT_EQ(ink, 0) << "code " << code << " face row " << face_row;
+      } else {
+        EXPECT_GT(ink, 0) << "code " << code << " face row " << face_row;
+      }
+    }
+  }
+}
+
+TEST_F(EmbeddedFont, LineAndBlockPiecesJoinAcrossCells) {
+  // A run of horizontal lines (196) and full blocks (219) leaves no gap
+  // between neighbouring cells; vertical lines (179) join from row to row.
+  auto f = Frame();
+  DrawTextClipped(*f, *font, "\xC4\xC4\xC4", 100, 300, 0, 799, 0, 599, 1, 1);
+  int lineRow = -1;
+  for (int r = 0; r < 12; ++r) {
+    int lit = 0;
+    for (int x = 100; x < 127; ++x) lit += f->at(x, 300 + r) != 0;
+    if (lit == 27) lineRow = r;
+  }
+  EXPECT_GE(lineRow, 0);
+  auto g = Frame();
+  DrawGlyphClipped(*g, *font, "\xB3", 100, 300, 0, 799, 0, 599, 2, 1);
+  DrawGlyphClipped(*g, *font, "\xB3", 100, 312, 0, 799, 0, 599, 2, 1);
+  int column = -1;
+  for (int k = 0; k < 9; ++k) {
+    int lit = 0;
+    for (int y = 300; y < 324; ++y) lit += g->at(100 + k, y) != 0;
+    if (lit == 24) column = k;
+  }
+  EXPECT_GE(column, 0);
+  auto b = Frame();
+  DrawTextClipped(*b, *font, "\xDB\xDB", 100, 300, 0, 799, 0, 599, 1, 1);
+  EXPECT_EQ(CountNot(*b, 0), 2 * 9 * 12);
+}
+
+// A synthetic sheet: glyph "A" (columns 298..306) of face 1 holds palette
+// indices 1..9 across every row, face 2's "A" (rows 14..25) holds 10 and 11,
+// and code 254 (columns 1999..2007) holds 3. Palette entry i is (i, 2i, 3i).
+class SyntheticFont : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::vector<std::uint8_t> sheet(kFontSheetWidth * kFontSheetHeight, 0);
+    for (int r = 0; r < 12; ++r) {
+      for (int k = 0; k < 9; ++k) {
+        sheet[static_cast<std::size_t>(r * kFontSheetWidth + 298 + k)] = static_cast<std::uint8_t>(k + 1);
+        sheet[static_cast<std::size_t>((14 + r) * kFontSheetWidth + 298 + k)] = static_cast<std::uint8_t>(10 + k % 2);
+        sheet[static_cast<std::size_t>(r * kFontSheetWidth + 1999 + k)] = 3;
+      }
+    }
+    // One hole in face 1's "A": row 5, column 4 is background.
+    sheet[static_cast<std::size_t>(5 * kFontSheetWidth + 302)] = 0;
+    std::vector<std::uint8_t> palette(768);
+    for (int i = 0; i < 256; ++i) {
+      palette[static_cast<std::size_t>(i * 3)] = static_cast<std::uint8_t>(i);
+      palette[static_cast<std::size_t>(i * 3 + 1)] = static_cast<std::uint8_t>(2 * i);
+      palette[static_cast<std::size_t>(i * 3 + 2)] = static_cast<std::uint8_t>(3 * i);
+    }
+    font = std::make_unique<FontTables>();
+    BuildFontTables(*font, sheet, palette);
+  }
+  static std::uint32_t Colour(int i) { return static_cast<std::uint32_t>(i << 16 | (2 * i & 0xFF) << 8 | (3 * i & 0xFF)); }
+  std::unique_ptr<FontTables> font;
+};
+
+TEST_F(SyntheticFont, GlyphAReadsColumns298To306) {
+  auto f = Frame(0xABCDEF);
+  DrawGlyphClipped(*f, *font, "A", 50, 60, 0, 800, 0, 599, 1, 1);
+  for (int r = 0; r < 12; ++r) {
+    for (int k = 0; k < 9; ++k) {
+      const std::uint32_t want = (r == 5 && k == 4) ? 0xABCDEF : Colour(k + 1);
+      ASSERT_EQ(f->at(50 + k, 60 + r), want) << r << "," << k;
+    }
+  }
+  EXPECT_EQ(CountNot(*f, 0xABCDEF), 9 * 12 - 1);
+  // Face 2 reads rows 14..25.
+  auto g = Frame();
+  DrawGlyphClipped(*g, *font, "A", 50, 60, 0, 800, 0, 599, 2, 1);
+  EXPECT_EQ(g->at(50, 60), Colour(10));
+  EXPECT_EQ(g->at(51, 71), Colour(11));
+  // Code 254 reads columns 1999..2007; "B" is empty in this sheet.
+  auto h = Frame();
+  DrawGlyphClipped(*h, *font, "\xFE", 0, 0, 0, 800, 0, 599, 1, 1);
+  EXPECT_EQ(CountNot(*h, 0), 108);
+  EXPECT_EQ(h->at(8, 11), Colour(3));
+  DrawGlyphClipped(*h, *font, "B", 100, 100, 0, 800, 0, 599, 1, 1);
+  EXPECT_EQ(CountNot(*h, 0), 108);
+}
+
+TEST_F(SyntheticFont, ClipRectangleIsInclusive) {
+  auto f = Frame();
+  DrawGlyphClipped(*f, *font, "A", 50, 60, 52, 55, 62, 64, 1, 1);
+  EXPECT_EQ(CountNot(*f, 0), 4 * 3);
+  EXPECT_EQ(f->at(52, 62), Colour(3));
+  EXPECT_EQ(f->at(55, 64), Colour(6));
+  // The frame's own edges clip too.
+  auto g = Frame();
+  DrawGlyphClipped(*g, *font, "A", 795, 595, 0, 800, 0, 700, 1, 1);
+  DrawGlyphClipped(*g, *font, "A", -4, -7, -100, 800, -100, 700, 1, 1);
+  EXPECT_EQ(CountNot(*g, 0), 5 * 5 + 5 * 5);
+  EXPECT_EQ(g->at(0, 0), Colour(5));
+}
+
+TEST_F(SyntheticFont, BadArgumentsDrawNothing) {
+  auto f = Frame(0x111111);
+  DrawGlyphClipped(*f, *font, "", 50, 60, 0, 800, 0, 599, 1, 1);
+  DrawGlyphClipped(*f, *font, "A", 50, 60, 0, 800, 0, 599, 3, 1);
+  DrawGlyphClipped(*f, *font, "A", 50, 60, 0, 800, 0, 599, 0, 1);
+  DrawGlyphClipped(*f, *font, "A", 50, 60, 0, 800, 0, 599, 1, 0);
+  DrawGlyphClipped(*f, *font, "A", 50, 60, 0, 800, 0, 599, 1, 32);
+  DrawGlyphClipped(*f, *font, "\x1F", 50, 60, 0, 800, 0, 599, 1, 1);
+  DrawGlyphOpaque(*f, *font, "", 50, 300, 1, 1);
+  DrawGlyphOpaque(*f, *font, "A", 50, 300, 3, 1);
+  DrawGlyphOpaque(*f, *font, "A", 50, 300, 1, 32);
+  DrawGlyphOpaque(*f, *font, " ", 50, 300, 1, 1);
+  DrawGlyphOpaque(*f, *font, "\x04", 50, 300, 1, 1);
+  EXPECT_EQ(CountNot(*f, 0x111111), 0);
+}
+
+TEST_F(SyntheticFont, TintsAndTint31) {
+  auto f = Frame(0x111111);
+  DrawGlyphClipped(*f, *font, "A", 50, 60, 0, 800, 0, 599, 1, 3);
+  EXPECT_EQ(f->at(50 + 8, 60), TintColour(9, 18, 27, 3));
+  DrawGlyphClipped(*f, *font, "A", 50, 60, 0, 800, 0, 599, 1, 31);
+  EXPECT_EQ(f->at(50 + 8, 60), 0u);
+  EXPECT_EQ(f->at(50 + 4, 65), 0x111111u);  // the hole stays transparent
+}
+
+TEST_F(SyntheticFont, OpaquePaintsTheWholeCellInsideTheTextRows) {
+  auto f = Frame(0x111111);
+  // Cell rows 188..199: only 193..199 lie in the text area.
+  DrawGlyphOpaque(*f, *font, "A", 50, 188, 1, 1);
+  EXPECT_EQ(CountNot(*f, 0x111111), 9 * 7);
+  EXPECT_EQ(f->at(50, 192), 0x111111u);
+  EXPECT_EQ(f->at(50, 193), Colour(1));
+  EXPECT_EQ(f->at(54, 193), 0u);  // the hole (row 5) becomes black, not transparent
+  // Cell rows 565..576 keep 565..569.
+  auto g = Frame(0x111111);
+  DrawGlyphOpaque(*g, *font, "A", 50, 565, 1, 1);
+  EXPECT_EQ(CountNot(*g, 0x111111), 9 * 5);
+  EXPECT_EQ(g->at(50, 570), 0x111111u);
+  // "B" is empty in this sheet: a black box.
+  auto h = Frame(0x111111);
+  DrawGlyphOpaque(*h, *font, "B", 300, 300, 2, 7);
+  EXPECT_EQ(CountNot(*h, 0x111111), 108);
+  EXPECT_EQ(h->at(300, 300), 0u);
+  EXPECT_EQ(h->at(308, 311), 0u);
+  // No column clip except the frame's edges.
+  auto e = Frame(0x111111);
+  DrawGlyphOpaque(*e, *font, "A", 795, 300, 1, 1);
+  DrawGlyphOpaque(*e, *font, "A", -5, 300, 1, 1);
+  EXPECT_EQ(CountNot(*e, 0x111111), 5 * 12 + 4 * 12);
+}
+
+TEST_F(SyntheticFont, TextAdvancesNinePixels) {
+  auto f = Frame();
+  DrawTextClipped(*f, *font, "AxA\x01" "A", 10, 20, 0, 800, 0, 599, 1, 1);
+  EXPECT_EQ(f->at(10, 20), Colour(1));
+  EXPECT_EQ(f->at(28, 20), Colour(1));
+  EXPECT_EQ(f->at(19, 20), 0u);
+  EXPECT_EQ(f->at(46, 20), Colour(1));
+  EXPECT_EQ(CountNot(*f, 0), 3 * 107);
+  // The clip applies to the whole text: the ticker's window.
+  auto g = Frame();
+  DrawTextClipped(*g, *font, "AAAA", 140, 100, 146, 166, 40, 145, 2, 2);
+  EXPECT_EQ(g->at(145, 100), 0u);
+  EXPECT_NE(g->at(146, 100), 0u);
+  EXPECT_NE(g->at(166, 100), 0u);
+  EXPECT_EQ(g->at(167, 100), 0u);
+}
+
+}  // namespace
+}  // namespace korveld::render

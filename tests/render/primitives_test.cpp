@@ -1,0 +1,227 @@
+#include "render/primitives.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+#include "content/startup/startup_data.hpp"
+
+namespace korveld::render {
+namespace {
+
+std::unique_ptr<ScreenBuffer> Frame(std::uint32_t colour = 0) {
+  auto f = std::make_unique<ScreenBuffer>();
+  f->clear(colour);
+  return f;
+}
+
+int CountNot(const ScreenBuffer& f, std::uint32_t colour) {
+  int n = 0;
+  for (std::uint32_t p : f.pixels) n += (p != colour);
+  return n;
+}
+
+int CountInRow(const ScreenBuffer& f, int y, std::uint32_t colour) {
+  int n = 0;
+  for (int x = 0; x < kScreenWidth; ++x) n += (f.at(x, y) == colour);
+  return n;
+}
+
+TEST(FillRectBlend, WhiteAtAlpha125OverBlackTruncates) {
+  auto f = Frame();
+  FillRectBlend(*f, 10, 20, 4, 2, 125, 255, 255, 255);
+  EXPECT_EQ(f->at(10, 20) & 0xFFFFFFu, 0x7C7C7Cu);
+  EXPECT_EQ(f->at(14, 22) & 0xFFFFFFu, 0x7C7C7Cu);
+  // Inclusive on both ends: 5 x 3 pixels.
+  EXPECT_EQ(CountNot(*f, 0), 15);
+  EXPECT_EQ(f->at(15, 20), 0u);
+  EXPECT_EQ(f->at(10, 23), 0u);
+}
+
+TEST(FillRectBlend, ZeroSizeBlendsOnePixelAndAlphaZeroChangesNothing) {
+  auto f = Frame(0x123456);
+  FillRectBlend(*f, 400, 300, 0, 0, 60, 200, 100, 50);
+  EXPECT_EQ(CountNot(*f, 0x123456), 1);
+  // Per channel floor((s * 60 + d * 196) / 256).
+  const std::uint32_t r = (200 * 60 + 0x12 * 196) / 256;
+  const std::uint32_t g = (100 * 60 + 0x34 * 196) / 256;
+  const std::uint32_t b = (50 * 60 + 0x56 * 196) / 256;
+  EXPECT_EQ(f->at(400, 300) & 0xFFFFFFu, (r << 16) | (g << 8) | b);
+
+  auto h = Frame(0x808080);
+  FillRectBlend(*h, 0, 0, 799, 599, 0, 255, 0, 0);
+  EXPECT_EQ(CountNot(*h, 0x808080), 0);
+}
+
+TEST(FillRectBlend, MatchesPerChannelFloorForEveryAlpha) {
+  auto f = Frame();
+  // One pixel per alpha, over a fixed background with all channels busy.
+  for (int a = 0; a <= 127; ++a) f->at(a, 0) = 0xC83A91;
+  for (int a = 0; a <= 127; ++a) FillRectBlend(*f, a, 0, 0, 0, a, 17, 250, 99);
+  for (int a = 0; a <= 127; ++a) {
+    const std::uint32_t d = 0xC83A91;
+    auto ch = [&](int s, int shift) { return ((s * a + static_cast<int>((d >> shift) & 0xFF) * (256 - a)) / 256); };
+    const auto want = static_cast<std::uint32_t>((ch(17, 16) << 16) | (ch(250, 8) << 8) | ch(99, 0));
+    ASSERT_EQ(f->at(a, 0) & 0xFFFFFFu, want) << "alpha " << a;
+  }
+}
+
+TEST(FillRectBlend, NeverWritesOutsideTheFrame) {
+  auto f = Frame();
+  FillRectBlend(*f, 795, 595, 20, 20, 125, 255, 255, 255);
+  FillRectBlend(*f, -5, -5, 6, 6, 125, 255, 255, 255);
+  EXPECT_EQ(CountNot(*f, 0), 25 + 4);
+}
+
+TEST(DrawGlowLine, FixedStylesFillExactlyLengthPixelsPerRow) {
+  auto f = Frame();
+  DrawGlowLine(*f, 300, 20, 750, 3, 0.0);
+  EXPECT_EQ(CountInRow(*f, 300, 0x00FF00), 750);
+  EXPECT_EQ(CountInRow(*f, 299, 0x008800), 750);
+  EXPECT_EQ(CountInRow(*f, 301, 0x008800), 750);
+  EXPECT_EQ(f->at(20, 300), 0x00FF00u);
+  EXPECT_EQ(f->at(769, 300), 0x00FF00u);
+  EXPECT_EQ(f->at(770, 300), 0u);
+  EXPECT_EQ(f->at(19, 300), 0u);
+  EXPECT_EQ(CountNot(*f, 0), 3 * 750);
+}
+
+TEST(DrawGlowLine, StyleColours) {
+  const std::uint32_t centre[] = {0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0x00FFFF, 0xFF00FF};
+  const std::uint32_t outer[] = {0x888888, 0x880000, 0x008800, 0x000088, 0x888800, 0x008888, 0x880088};
+  for (int style = 1; style <= 7; ++style) {
+    auto f = Frame();
+    DrawGlowLine(*f, 10, 0, 5, style, 0.0);
+    EXPECT_EQ(f->at(4, 10), centre[style - 1]) << style;
+    EXPECT_EQ(f->at(4, 9), outer[style - 1]) << style;
+    EXPECT_EQ(f->at(4, 11), outer[style - 1]) << style;
+  }
+}
+
+TEST(DrawGlowLine, OtherStylesDrawNothing) {
+  auto f = Frame(0x0A0B0C);
+  for (int style : {0, 9, -1, 100}) DrawGlowLine(*f, 300, 20, 750, style, 0.0);
+  EXPECT_EQ(CountNot(*f, 0x0A0B0C), 0);
+}
+
+TEST(DrawGlowLine, RainbowWritesLengthPlusOneAndStartsAt125_227_202) {
+  auto f = Frame();
+  DrawGlowLine(*f, 300, 20, 750, 8, 0.0);
+  int centre = 0, above = 0, below = 0;
+  for (int x = 0; x < kScreenWidth; ++x) {
+    centre += f->at(x, 300) != 0;
+    above += f->at(x, 299) != 0;
+    below += f->at(x, 301) != 0;
+  }
+  EXPECT_EQ(centre, 751);
+  EXPECT_EQ(above, 751);
+  EXPECT_EQ(below, 751);
+  EXPECT_EQ(f->at(20, 300), (125u << 16) | (227u << 8) | 202u);
+  EXPECT_EQ(f->at(770, 300) != 0, true);
+  EXPECT_EQ(f->at(771, 300), 0u);
+  // Outer rows: the same sines at 64 + 65.
+  const auto g = static_cast<std::uint32_t>(std::nearbyint(std::sin(0.96) * 64 + 65));
+  const auto b = static_cast<std::uint32_t>(std::nearbyint(std::sin(2.47) * 64 + 65));
+  EXPECT_EQ(f->at(20, 299), (65u << 16) | (g << 8) | b);
+  EXPECT_EQ(f->at(20, 301), f->at(20, 299));
+}
+
+TEST(DrawGlowLine, RainbowDriftsWithThePhase) {
+  auto a = Frame();
+  auto b = Frame();
+  DrawGlowLine(*a, 100, 20, 750, 8, 0.0);
+  DrawGlowLine(*b, 100, 20, 750, 8, 250.0);
+  // A phase of 250 shows at x what phase 0 showed 250 pixels further right.
+  for (int x = 20; x <= 520; ++x) ASSERT_EQ(b->at(x, 100), a->at(x + 250, 100)) << x;
+  // Channels stay within 1..249 in the centre and 1..129 outside.
+  auto f = Frame();
+  for (double phase = 0; phase < 2000; phase += 751) DrawGlowLine(*f, 100, 0, 750, 8, phase);
+  for (int x = 0; x <= 750; ++x) {
+    for (int shift : {0, 8, 16}) {
+      const int c = static_cast<int>((f->at(x, 100) >> shift) & 0xFF);
+      const int o = static_cast<int>((f->at(x, 101) >> shift) & 0xFF);
+      ASSERT_GE(c, 1);
+      ASSERT_LE(c, 249);
+      ASSERT_GE(o, 1);
+      ASSERT_LE(o, 129);
+    }
+  }
+}
+
+TEST(DrawGlowLine, NeverWritesOutsideTheFrame) {
+  auto f = Frame();
+  DrawGlowLine(*f, 0, 700, 750, 8, 0.0);
+  DrawGlowLine(*f, 599, -50, 100, 2, 0.0);
+  EXPECT_EQ(CountNot(*f, 0), 2 * 100 + 2 * 50);
+}
+
+class Pointer : public ::testing::Test {
+ protected:
+  void SetUp() override { BuildPointerImages(images, content::StartupDataList().first(kPointerCodeCount)); }
+  PointerImages images;
+};
+
+TEST_F(Pointer, ImagesMapTheShapeCodes) {
+  // Row 1 of the arrow: 1 2 3 3 3 3 3 1 0 0 0.
+  EXPECT_EQ(images.normal[0], 0x111133u);
+  EXPECT_EQ(images.normal[12], 0x8888AAu);
+  EXPECT_EQ(images.normal[13], 0xCCCCEEu);
+  EXPECT_EQ(images.normal[23], 0x555577u);  // row 2, column 1: shade
+  EXPECT_EQ(images.normal[9], 0u);
+  EXPECT_EQ(images.hover[0], 0x221100u);
+  EXPECT_EQ(images.hover[12], 0xDDBB77u);
+  EXPECT_EQ(images.hover[13], 0xFFEEAAu);
+  EXPECT_EQ(images.hover[23], 0x995522u);
+  int opaque = 0;
+  for (std::uint32_t p : images.normal) opaque += p != 0;
+  EXPECT_EQ(opaque, 81);
+
+  PointerImages odd;
+  const int codes[] = {5, -1, 0, 4};
+  BuildPointerImages(odd, codes);
+  EXPECT_EQ(odd.normal[0], 0u);
+  EXPECT_EQ(odd.normal[1], 0u);
+  EXPECT_EQ(odd.normal[3], 0x555577u);
+  EXPECT_EQ(odd.normal[4], 0u);
+}
+
+TEST_F(Pointer, DrawsTheWholeArrowInsideTheOpenRange) {
+  auto f = Frame(0x010203);
+  DrawPointer(*f, images, 1, 1, 1);
+  EXPECT_EQ(f->at(1, 1), 0x111133u);
+  EXPECT_EQ(f->at(0, 0), 0x010203u);
+  EXPECT_EQ(f->at(10, 1), 0x010203u);  // transparent code 0
+  EXPECT_EQ(f->at(7, 11), 0x111133u);  // the last row's single pixel
+  EXPECT_EQ(CountNot(*f, 0x010203), 81);
+
+  auto h = Frame();
+  DrawPointer(*h, images, 2, 400, 300);
+  EXPECT_EQ(h->at(400, 300), 0x221100u);
+  DrawPointer(*h, images, 7, 500, 300);
+  EXPECT_EQ(h->at(500, 300), 0x221100u);
+}
+
+TEST_F(Pointer, OutsideTheOpenRangeDrawsNothing) {
+  auto f = Frame();
+  for (auto [x, y] : {std::pair{0, 300}, {792, 300}, {300, 0}, {300, 592}, {-5, -5}, {900, 700}}) {
+    DrawPointer(*f, images, 1, x, y);
+  }
+  EXPECT_EQ(CountNot(*f, 0), 0);
+}
+
+TEST_F(Pointer, ClipsAtTheRightAndBottomEdges) {
+  auto f = Frame();
+  DrawPointer(*f, images, 1, 791, 591);
+  // Columns 791..799 and rows 591..599 of the arrow: 9 x 9 of its 11 x 11.
+  int want = 0;
+  for (int r = 0; r < 9; ++r) {
+    for (int c = 0; c < 9; ++c) want += images.normal[static_cast<std::size_t>(r * 11 + c)] != 0;
+  }
+  EXPECT_EQ(CountNot(*f, 0), want);
+  EXPECT_EQ(f->at(791, 591), 0x111133u);
+  EXPECT_EQ(f->at(799, 591), 0x111133u);  // column 8 of row 0
+}
+
+}  // namespace
+}  // namespace korveld::render

@@ -1,0 +1,205 @@
+// The 6510 interpreter: the worked examples and the deliberate quirks.
+#include <gtest/gtest.h>
+
+#include "sid/cpu.hpp"
+#include "tests/sid/sid_test_helpers.hpp"
+
+namespace korveld::sid {
+namespace {
+
+using testing::FreshState;
+using testing::Poke;
+
+TEST(CpuOpcodeTable, HasTheDocumentedSetAndOneByteNoOps) {
+  int documented = 0;
+  int accMode = 0;
+  for (int op = 0; op < 256; ++op) {
+    if (kOpcodeTable.instruction[op] != UND) ++documented;
+    if (kOpcodeTable.mode[op] == ACC && kOpcodeTable.instruction[op] != ASL && kOpcodeTable.instruction[op] != LSR &&
+        kOpcodeTable.instruction[op] != ROL && kOpcodeTable.instruction[op] != ROR)
+      ++accMode;
+  }
+  EXPECT_EQ(documented, 151);
+  EXPECT_EQ(accMode, 6);  // TAX TSX TXA TXS DEX NOP
+  EXPECT_EQ(kOpcodeTable.instruction[0x6C], JMP);
+  EXPECT_EQ(kOpcodeTable.mode[0x6C], IND);
+  EXPECT_EQ(kOpcodeTable.mode[0xB6], ZPY);
+}
+
+TEST(CallRoutine, AddressZeroOrOneRunsNothing) {
+  for (std::uint16_t address : {0, 1}) {
+    auto s = FreshState();
+    s->memory.bytes[0] = 0xA9;  // would load A if it ran
+    EXPECT_EQ(CallRoutine(*s, address, 0x42), 0u);
+    EXPECT_EQ(s->cpu.a, 0x42);
+    EXPECT_EQ(s->cpu.x, 0);
+    EXPECT_EQ(s->cpu.p, 0);
+    EXPECT_EQ(s->cpu.s, 0xFD);
+    EXPECT_EQ(s->cpu.pc, address);
+  }
+}
+
+TEST(CallRoutine, RtsAndRtiReturnAfterOneInstruction) {
+  for (std::uint8_t op : {0x60, 0x40}) {
+    auto s = FreshState();
+    Poke(*s, 0x2000, {op});
+    EXPECT_EQ(CallRoutine(*s, 0x2000, 0), 1u);
+    EXPECT_EQ(s->cpu.pc, 1);
+    EXPECT_EQ(s->cpu.s, 0xFF);
+  }
+}
+
+TEST(CallRoutine, BrkAndJumpsIntoEmptyMemoryEndTheCall) {
+  auto s = FreshState();
+  // LDA #1; BRK; LDA #2 (never reached)
+  Poke(*s, 0x2000, {0xA9, 0x01, 0x00, 0xA9, 0x02, 0x60});
+  EXPECT_EQ(CallRoutine(*s, 0x2000, 0), 2u);
+  EXPECT_EQ(s->cpu.a, 1);
+  // JMP $EA31: the empty ROM area holds BRK.
+  Poke(*s, 0x3000, {0xA9, 0x07, 0x4C, 0x31, 0xEA});
+  EXPECT_EQ(CallRoutine(*s, 0x3000, 0), 3u);
+  EXPECT_EQ(s->cpu.a, 7);
+  EXPECT_EQ(s->cpu.pc, 0);
+}
+
+TEST(CallRoutine, RunawayRoutineStopsAtTheBudget) {
+  auto s = FreshState();
+  Poke(*s, 0x2000, {0x4C, 0x00, 0x20});  // JMP $2000
+  EXPECT_EQ(CallRoutine(*s, 0x2000, 0), kInstructionBudget);
+  EXPECT_EQ(s->counters.budgetExhausted, 1u);
+  EXPECT_EQ(s->cpu.pc, 0x2000);
+}
+
+TEST(CpuArithmetic, AdcIsBinaryEvenWithDecimalSet) {
+  auto s = FreshState();
+  Poke(*s, 0x2000, {0xF8, 0x18, 0xA9, 0x09, 0x69, 0x01, 0x85, 0x10, 0x60});  // SED CLC LDA #9 ADC #1 STA $10
+  CallRoutine(*s, 0x2000, 0);
+  EXPECT_EQ(s->memory.bytes[0x10], 0x0A);
+}
+
+TEST(CpuArithmetic, OverflowIsNXorC) {
+  auto s = FreshState();
+  Poke(*s, 0x2000, {0x18, 0xA9, 0x50, 0x69, 0x50, 0x60});
+  CallRoutine(*s, 0x2000, 0);
+  EXPECT_EQ(s->cpu.a, 0xA0);
+  EXPECT_EQ(s->cpu.p & (kFlagC | kFlagN | kFlagV | kFlagZ), kFlagN | kFlagV);
+
+  Poke(*s, 0x2000, {0x18, 0xA9, 0xFF, 0x69, 0x01, 0x60});
+  CallRoutine(*s, 0x2000, 0);
+  EXPECT_EQ(s->cpu.a, 0x00);
+  EXPECT_EQ(s->cpu.p & (kFlagC | kFlagN | kFlagV | kFlagZ), kFlagC | kFlagZ | kFlagV);
+
+  // SBC: $10 - $20 with carry set borrows: A = $F0, C = 0, N = 1, V = 1.
+  Poke(*s, 0x2000, {0x38, 0xA9, 0x10, 0xE9, 0x20, 0x60});
+  CallRoutine(*s, 0x2000, 0);
+  EXPECT_EQ(s->cpu.a, 0xF0);
+  EXPECT_EQ(s->cpu.p & (kFlagC | kFlagN | kFlagV | kFlagZ), kFlagN | kFlagV);
+}
+
+TEST(CpuShifts, AslOf80LeavesZeroFlagClear) {
+  auto s = FreshState();
+  Poke(*s, 0x2000, {0xA9, 0x80, 0x0A, 0x60});  // LDA #$80; ASL A
+  CallRoutine(*s, 0x2000, 0);
+  EXPECT_EQ(s->cpu.a, 0x00);
+  EXPECT_EQ(s->cpu.p & (kFlagC | kFlagZ | kFlagN), kFlagC);
+
+  s->memory.bytes[0x40] = 0x80;
+  Poke(*s, 0x2000, {0x06, 0x40, 0x60});  // ASL $40
+  CallRoutine(*s, 0x2000, 0);
+  EXPECT_EQ(s->memory.bytes[0x40], 0x00);
+  EXPECT_EQ(s->cpu.p & (kFlagC | kFlagZ | kFlagN), kFlagC);
+}
+
+TEST(CpuJumps, IndirectJumpCrossesThePageEnd) {
+  auto s = FreshState();
+  s->memory.bytes[0x30FF] = 0x34;
+  s->memory.bytes[0x3100] = 0x12;
+  s->memory.bytes[0x3000] = 0x56;  // a page-wrapping fetch would use this
+  Poke(*s, 0x2000, {0x6C, 0xFF, 0x30});
+  s->cpu.pc = 0x2000;
+  CpuStep(*s);
+  EXPECT_EQ(s->cpu.pc, 0x1234);
+}
+
+TEST(CpuJumps, JsrPushesItsLastByteAndRtsAddsOne) {
+  auto s = FreshState();
+  Poke(*s, 0x2000, {0x20, 0x00, 0x30, 0xA9, 0x05, 0x60});  // JSR $3000; LDA #5; RTS
+  Poke(*s, 0x3000, {0xA2, 0x09, 0x60});                      // LDX #9; RTS
+  s->cpu.s = 0xFF;
+  s->cpu.pc = 0x2000;
+  CpuStep(*s);
+  EXPECT_EQ(s->cpu.pc, 0x3000);
+  EXPECT_EQ(s->memory.bytes[0x1FF], 0x20);
+  EXPECT_EQ(s->memory.bytes[0x1FE], 0x02);
+  EXPECT_EQ(CallRoutine(*s, 0x2000, 0), 5u);
+  EXPECT_EQ(s->cpu.a, 5);
+  EXPECT_EQ(s->cpu.x, 9);
+}
+
+TEST(CpuDecode, UndefinedOpcodeIsOneByteNoOp) {
+  auto s = FreshState();
+  Poke(*s, 0x2000, {0x04, 0xA9, 0x05, 0x60});
+  EXPECT_EQ(CallRoutine(*s, 0x2000, 0), 3u);
+  EXPECT_EQ(s->cpu.a, 0x05);
+}
+
+TEST(CpuStack, PullsSaturateAtFF) {
+  auto s = FreshState();
+  s->memory.bytes[0x1FE] = 0x11;
+  s->memory.bytes[0x1FF] = 0x22;
+  for (int i = 0; i < 10; ++i) s->memory.bytes[0x2000 + i] = 0x68;  // PLA
+  s->cpu.s = 0xFD;  // as CallRoutine leaves it
+  s->cpu.pc = 0x2000;
+  const std::uint8_t want[10] = {0x11, 0x22, 0x22, 0x22, 0x22, 0x22, 0x22, 0x22, 0x22, 0x22};
+  for (int i = 0; i < 10; ++i) {
+    CpuStep(*s);
+    EXPECT_EQ(s->cpu.a, want[i]) << "pull " << i;
+    EXPECT_EQ(s->cpu.s, i == 0 ? 0xFE : 0xFF);
+  }
+}
+
+TEST(CpuStack, PushesSaturateAtZero) {
+  auto s = FreshState();
+  Poke(*s, 0x2000, {0xA9, 0x33, 0x48, 0x48});  // LDA #$33; PHA; PHA
+  s->cpu.s = 0x00;
+  s->cpu.pc = 0x2000;
+  for (int i = 0; i < 3; ++i) CpuStep(*s);
+  EXPECT_EQ(s->cpu.s, 0x00);
+  EXPECT_EQ(s->memory.bytes[0x100], 0x33);
+  EXPECT_EQ(s->memory.bytes[0x1FF], 0x00);
+}
+
+TEST(CpuMemory, SidStoresReachTheChipNotMemory) {
+  auto s = FreshState();
+  s->memory.bytes[0xD418] = 0x5A;
+  // LDA #$0F; STA $D418; LDA $D418; RTS
+  Poke(*s, 0x2000, {0xA9, 0x0F, 0x8D, 0x18, 0xD4, 0xAD, 0x18, 0xD4, 0x60});
+  CallRoutine(*s, 0x2000, 0);
+  EXPECT_EQ(s->registers.bytes[27], 0x0F);
+  EXPECT_EQ(s->memory.bytes[0xD418], 0x5A);
+  EXPECT_EQ(s->cpu.a, 0x5A);
+  // Mirrors: $D438 is register 24 again; read-modify-write reaches the chip.
+  s->memory.bytes[0xD404] = 0x40;
+  Poke(*s, 0x2000, {0xA9, 0x01, 0x8D, 0x38, 0xD4, 0xEE, 0x04, 0xD4, 0x60});
+  CallRoutine(*s, 0x2000, 0);
+  EXPECT_EQ(s->registers.bytes[27], 0x01);
+  EXPECT_EQ(s->registers.bytes[4], 0x41);
+  EXPECT_EQ(s->memory.bytes[0xD404], 0x40);
+}
+
+TEST(CpuFlags, PhpPushesPUnchangedAndPlpLoadsAllBits) {
+  auto s = FreshState();
+  s->memory.bytes[0x1FF] = 0xFF;
+  Poke(*s, 0x2000, {0x08, 0x28});  // PHP; PLP
+  s->cpu.p = 0x01;
+  s->cpu.s = 0xFF;
+  s->cpu.pc = 0x2000;
+  CpuStep(*s);
+  EXPECT_EQ(s->memory.bytes[0x1FF], 0x01);
+  s->memory.bytes[0x1FF] = 0xFF;
+  CpuStep(*s);
+  EXPECT_EQ(s->cpu.p, 0xFF);
+}
+
+}  // namespace
+}  // namespace korveld::sid

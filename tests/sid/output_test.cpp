@@ -1,0 +1,149 @@
+// The two-buffer output and tune control against a deterministic device.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "sid/sid_player.hpp"
+#include "tests/sid/fake_device_helpers.hpp"
+#include "tests/sid/sid_test_helpers.hpp"
+
+namespace korveld::sid {
+namespace {
+
+using testing::FakeQueueDevice;
+using testing::ImageSpec;
+using testing::MakeImage;
+using testing::TestPlatform;
+
+// Voice 1 holds a constant level (no waveform, sustain 15: 476 per unit of
+// volume); every play call counts frames at $20 and sets the volume to the
+// frame number AND 15, so the last sample of frame k is 476 x (k AND 15).
+std::vector<std::uint8_t> FrameCounterTune() {
+  ImageSpec spec;
+  spec.load = 0x1000;
+  spec.init = 0x1000;
+  spec.play = 0x1010;
+  spec.program = {0xA9, 0x00, 0x8D, 0x05, 0xD4, 0xA9, 0xF0, 0x8D, 0x06, 0xD4, 0xA9, 0x01, 0x8D, 0x04, 0xD4, 0x60,
+                  0xE6, 0x20, 0xA5, 0x20, 0x29, 0x0F, 0x8D, 0x18, 0xD4, 0x60};
+  return MakeImage(spec);
+}
+
+constexpr int kLevel = 476;
+
+struct Rig {
+  FakeQueueDevice device;
+  TestPlatform platform{device};
+  std::unique_ptr<SidPlayer> player = std::make_unique<SidPlayer>();
+  Rig() { SidPlayerInit(*player, platform); }
+  int frameLevel(const std::vector<std::int16_t>& buffer, int frame) const {
+    return buffer[static_cast<std::size_t>(frame + 1) * kFrameSamples - 1];
+  }
+};
+
+TEST(SidOutput, FramesFillBufferAThenBAndRefillOnCompletion) {
+  Rig rig;
+  const auto tune = FrameCounterTune();
+  SidStart(*rig.player, tune, 0);
+  SidResume(*rig.player);
+  const std::vector<std::string> startCalls = {"open", "pause", "prepare", "prepare", "write", "write", "restart"};
+  EXPECT_EQ(rig.device.calls, startCalls);
+  EXPECT_EQ(rig.device.format.channels, 1);
+  EXPECT_EQ(rig.device.format.samplesPerSecond, 44100);
+  EXPECT_EQ(rig.device.format.bitsPerSample, 16);
+  ASSERT_EQ(rig.device.writes.size(), 2u);
+  EXPECT_EQ(rig.device.writes[0].header, &rig.player->stream.headerA);
+  EXPECT_EQ(rig.device.writes[1].header, &rig.player->stream.headerB);
+  ASSERT_EQ(rig.device.writes[0].samples.size(), static_cast<std::size_t>(kBufferSamples));
+  for (int f = 0; f < 8; ++f) {
+    EXPECT_EQ(rig.frameLevel(rig.device.writes[0].samples, f), kLevel * (f + 1)) << "frame " << f + 1;
+    EXPECT_EQ(rig.frameLevel(rig.device.writes[1].samples, f), kLevel * ((f + 9) & 15)) << "frame " << f + 9;
+  }
+  EXPECT_EQ(rig.player->state.memory.bytes[0x20], 16);
+
+  rig.device.calls.clear();
+  ASSERT_TRUE(rig.device.completeNext());
+  const std::vector<std::string> refillCalls = {"unprepare", "prepare", "write"};
+  EXPECT_EQ(rig.device.calls, refillCalls);
+  ASSERT_EQ(rig.device.writes.size(), 3u);
+  EXPECT_EQ(rig.device.writes[2].header, &rig.player->stream.headerA);
+  EXPECT_EQ(rig.frameLevel(rig.device.writes[2].samples, 0), kLevel * (17 & 15));
+  ASSERT_TRUE(rig.device.completeNext());
+  EXPECT_EQ(rig.device.writes[3].header, &rig.player->stream.headerB);
+  EXPECT_EQ(rig.player->state.memory.bytes[0x20], 32);
+  EXPECT_TRUE(rig.platform.boxes.empty());
+}
+
+TEST(SidOutput, NoDeviceShowsTwoErrorBoxesPerStart) {
+  Rig rig;
+  rig.device.openFails = true;
+  PlaySidTune(*rig.player, 5);
+  PlaySidTune(*rig.player, 6);
+  ASSERT_EQ(rig.platform.boxes.size(), 4u);
+  for (const std::string& box : rig.platform.boxes) EXPECT_EQ(box, "Error: wave error 5");
+  EXPECT_TRUE(rig.device.writes.empty());
+  EXPECT_FALSE(rig.player->stream.open);
+  for (const std::string& call : rig.device.calls) {
+    EXPECT_NE(call, "write");
+    EXPECT_NE(call, "restart");
+    EXPECT_NE(call, "reset");
+  }
+}
+
+TEST(SidOutput, StopEmptiesTheRecordsBeforeTheReset) {
+  Rig rig;
+  SidStart(*rig.player, FrameCounterTune(), 0);
+  SidResume(*rig.player);
+  rig.device.calls.clear();
+  SidStop(*rig.player);
+  const std::vector<std::string> stopCalls = {"reset", "close"};
+  EXPECT_EQ(rig.device.calls, stopCalls);  // handed-back buffers were not queued again
+  EXPECT_EQ(rig.device.writes.size(), 2u);
+  EXPECT_FALSE(rig.player->stream.open);
+  EXPECT_EQ(rig.player->stream.recordA.procedure, nullptr);
+  EXPECT_EQ(rig.player->stream.recordB.procedure, nullptr);
+
+  rig.device.calls.clear();
+  SidStop(*rig.player);  // a second stop does nothing
+  SidResume(*rig.player);
+  EXPECT_TRUE(rig.device.calls.empty());
+}
+
+TEST(SidOutput, OutOfRangeTuneNumbersOnlyStop) {
+  for (int n : {0, 13, -1}) {
+    Rig rig;
+    PlaySidTune(*rig.player, 2);
+    ASSERT_TRUE(rig.player->stream.open);
+    rig.device.calls.clear();
+    PlaySidTune(*rig.player, n);
+    const std::vector<std::string> stopCalls = {"reset", "close"};
+    EXPECT_EQ(rig.device.calls, stopCalls) << n;
+    EXPECT_FALSE(rig.player->stream.open);
+  }
+}
+
+TEST(SidOutput, RestartingATuneBeginsFromItsInit) {
+  Rig rig;
+  const auto tune = FrameCounterTune();
+  SidStart(*rig.player, tune, 0);
+  SidResume(*rig.player);
+  rig.device.completeNext();
+  SidStop(*rig.player);
+  SidStart(*rig.player, tune, 0);
+  EXPECT_EQ(rig.player->state.memory.bytes[0x20], 16);
+  EXPECT_EQ(rig.device.writes.back().samples, rig.device.writes[1].samples);
+}
+
+TEST(SidOutput, RefillErrorsAreReportedAndEndThatBuffersRefills) {
+  Rig rig;
+  SidStart(*rig.player, FrameCounterTune(), 0);
+  SidResume(*rig.player);
+  rig.device.prepareFailure = platform::kWaveNoMemory;
+  ASSERT_TRUE(rig.device.completeNext());
+  // The prepare fails, then the write of the unprepared buffer fails.
+  const std::vector<std::string> boxes = {"Error: wave error 7", "Error: wave error 34"};
+  EXPECT_EQ(rig.platform.boxes, boxes);
+  EXPECT_EQ(rig.device.queue.size(), 1u);  // only B is left
+}
+
+}  // namespace
+}  // namespace korveld::sid

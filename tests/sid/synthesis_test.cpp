@@ -1,0 +1,311 @@
+// SID synthesis: step tables, waveforms, envelopes, filter, volume and the
+// sample channel, checked against the worked numbers.
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "sid/cpu.hpp"
+#include "sid/synthesis.hpp"
+#include "tests/sid/sid_test_helpers.hpp"
+
+namespace korveld::sid {
+namespace {
+
+using testing::FreshState;
+
+std::int16_t RenderOne(SidState& s) {
+  std::int16_t out = 0;
+  SidRender(s, &out, 1);
+  return out;
+}
+
+// After a reset every voice sits in its attack phase, so even a voice with
+// no waveform rises towards full scale: the tests park the voices they do
+// not look at at level 0 (sustain 0 keeps them there).
+std::unique_ptr<SidState> QuietState() {
+  auto s = FreshState();
+  for (SidVoice& v : s->voices) v.phase = kSustain;
+  return s;
+}
+
+// Voice v frozen at accumulator a (frequency 0) and full envelope, unfiltered.
+void FreezeVoice(SidState& s, int v, std::uint32_t a, std::uint8_t control) {
+  SidWriteRegister(s, v * 7 + 4, control);
+  s.voices[v].accumulator = a;
+  s.voices[v].envelopeLevel = 0xFFFFFF;
+  s.voices[v].phase = kAttack;  // the attack clamps at the top at once
+}
+
+TEST(SidTables, StepsAndMultipliersAt44100) {
+  auto s = FreshState();
+  const std::array<std::uint32_t, 16> attack = {168867, 47495, 24124, 15998, 10200, 6908, 5692, 4855,
+                                                3877,   1555,  777,   486,   389,   129,  77,   48};
+  const std::array<std::uint32_t, 16> decay = {42660, 15468, 7857, 5210, 3322, 2250, 1853, 1581,
+                                               1262,  506,   253,  158,  126,  42,   25,   15};
+  EXPECT_EQ(s->tables.attackSteps, attack);
+  EXPECT_EQ(s->tables.decayReleaseSteps, decay);
+  EXPECT_EQ(s->tables.frequencyMultiplier, 359u);
+  EXPECT_EQ(s->tables.filterMultiplier, 32u);
+  EXPECT_EQ(s->tables.mixingRate, 44100u);
+  for (const SidVoice& v : s->voices) {
+    EXPECT_EQ(v.phase, kAttack);
+    EXPECT_EQ(v.envelopeLevel, 0);
+    EXPECT_EQ(v.noiseRegister, 0xFFFFFFu);
+  }
+}
+
+TEST(SidRender, ThreeSawsAtTheTopAndFullVolume) {
+  auto s = QuietState();
+  SidWriteRegister(*s, 24, 0x0F);
+  for (int v = 0; v < 3; ++v) FreezeVoice(*s, v, 0x0FFFFFFF, 0x21);
+  EXPECT_EQ(RenderOne(*s), 3 * 507 * 15);
+}
+
+TEST(SidRender, NoWaveformBitGivesConstantFF) {
+  auto s = QuietState();
+  SidWriteRegister(*s, 24, 0x01);
+  FreezeVoice(*s, 0, 0x1234567, 0x01);
+  EXPECT_EQ(RenderOne(*s), 507);
+}
+
+TEST(SidRender, PulseWidthEdges) {
+  auto s = QuietState();
+  SidWriteRegister(*s, 24, 0x01);
+  // Width 0: high only at accumulator 0.
+  FreezeVoice(*s, 0, 0, 0x41);
+  EXPECT_EQ(RenderOne(*s), 507);
+  FreezeVoice(*s, 0, 1, 0x41);
+  EXPECT_EQ(RenderOne(*s), -512);
+  // Width $FFF (high byte stored whole, masked to 12 bits).
+  SidWriteRegister(*s, 2, 0xFF);
+  SidWriteRegister(*s, 3, 0xFF);
+  FreezeVoice(*s, 0, 0xFFF0000, 0x41);
+  EXPECT_EQ(RenderOne(*s), 507);
+  FreezeVoice(*s, 0, 0xFFF0001, 0x41);
+  EXPECT_EQ(RenderOne(*s), -512);
+}
+
+TEST(SidRender, CombinedWaveformsAreAnded) {
+  auto s = QuietState();
+  SidWriteRegister(*s, 24, 0x01);
+  const std::uint32_t a = 0x3A00000;  // triangle $74, sawtooth $3A
+  FreezeVoice(*s, 0, a, 0x31);
+  EXPECT_EQ(RenderOne(*s), ((0x74 & 0x3A) - 128) * 0xFFFFFF >> 22);
+  // Upper half: the triangle folds down.
+  FreezeVoice(*s, 0, 0x9000000, 0x11);
+  EXPECT_EQ(RenderOne(*s), ((((0x9000000 >> 19) & 0xFF) ^ 0xFF) - 128) * 0xFFFFFF >> 22);
+}
+
+TEST(SidRender, RingModulationInvertsTriangleOnReferenceLowHalf) {
+  auto s = QuietState();
+  SidWriteRegister(*s, 24, 0x01);
+  FreezeVoice(*s, 1, 0x1000000, 0x15);  // voice 2 ring-modulated by voice 1
+  s->voices[0].accumulator = 0x100;     // reference in its lower half
+  const int t = (0x1000000 >> 19) & 0xFF;
+  EXPECT_EQ(RenderOne(*s), ((t ^ 0xFF) - 128) * 0xFFFFFF >> 22);
+}
+
+TEST(SidRender, HardSyncResetsToReferencePhase) {
+  auto s = QuietState();
+  // Voice 1 syncs to voice 3, which wraps this sample.
+  SidWriteRegister(*s, 14, 0x00);
+  SidWriteRegister(*s, 15, 0x10);  // voice 3 frequency $1000
+  SidWriteRegister(*s, 1, 0x20);   // voice 1 frequency $2000
+  SidWriteRegister(*s, 4, 0x22);
+  const std::uint32_t step3 = 0x1000 * 359, step1 = 0x2000 * 359;
+  s->voices[2].accumulator = 5;  // below its step: it wrapped
+  s->voices[0].accumulator = 0x1234;
+  RenderOne(*s);
+  // Voice 1 runs before voice 3 advances: it sees accumulator 5.
+  EXPECT_EQ(s->voices[0].accumulator, (5u * step1) / step3);
+}
+
+TEST(SidRender, NoiseClocksOnBit23Changes) {
+  auto s = QuietState();
+  SidWriteRegister(*s, 4, 0x80);
+  s->voices[0].accumulator = 0x0800000 - 1;
+  SidWriteRegister(*s, 0, 1);  // step 359 crosses bit 23
+  s->voices[0].noiseRegister = 0x210842;  // bits 1, 6, 11, 16, 21
+  RenderOne(*s);
+  // Feedback bit 22 XOR bit 17 is 0; the shifted bits 2, 7, 22 are taps.
+  EXPECT_EQ(s->voices[0].noiseRegister, 0x421084u);
+  EXPECT_EQ(s->voices[0].noisePosition, 1u);
+  EXPECT_EQ(s->voices[0].noiseOutput, 0x85);
+  RenderOne(*s);  // no bit-23 change: no clock
+  EXPECT_EQ(s->voices[0].noiseRegister, 0x421084u);
+}
+
+TEST(SidRender, TestBitHoldsAccumulatorAndNoise) {
+  auto s = QuietState();
+  SidWriteRegister(*s, 1, 0x40);
+  SidWriteRegister(*s, 4, 0x89);
+  s->voices[0].noiseRegister = 0x123;
+  RenderOne(*s);
+  EXPECT_EQ(s->voices[0].accumulator, 0u);
+  EXPECT_EQ(s->voices[0].noiseRegister, 0xFFFFFFu);
+}
+
+TEST(SidEnvelope, GateOneDoesNotRetriggerButGateZeroThenOneDoes) {
+  auto s = QuietState();
+  SidWriteRegister(*s, 5, 0x00);  // fastest attack and decay
+  SidWriteRegister(*s, 6, 0x80);  // sustain 8
+  SidWriteRegister(*s, 4, 0x11);
+  std::array<std::int16_t, 600> out{};
+  SidRender(*s, out.data(), 600);
+  EXPECT_EQ(s->voices[0].phase, kSustain);
+  EXPECT_EQ(s->voices[0].envelopeLevel, 0x800000);
+  SidWriteRegister(*s, 4, 0x11);
+  EXPECT_EQ(s->voices[0].phase, kSustain);
+  SidWriteRegister(*s, 4, 0x10);
+  EXPECT_EQ(s->voices[0].phase, kRelease);
+  SidWriteRegister(*s, 4, 0x11);
+  EXPECT_EQ(s->voices[0].phase, kAttack);
+  EXPECT_EQ(s->voices[0].envelopeLevel, 0x800000);  // attack resumes from here
+  RenderOne(*s);
+  EXPECT_EQ(s->voices[0].envelopeLevel, 0x800000 + 168867);
+}
+
+TEST(SidEnvelope, SustainRegisterChangeRestartsDecay) {
+  auto s = QuietState();
+  SidWriteRegister(*s, 6, 0xA0);
+  SidWriteRegister(*s, 4, 0x01);
+  s->voices[0].phase = kSustain;
+  s->voices[0].envelopeLevel = 0xA00000;
+  SidWriteRegister(*s, 6, 0x40);
+  RenderOne(*s);
+  EXPECT_EQ(s->voices[0].phase, kDecay);
+  EXPECT_EQ(s->voices[0].envelopeLevel, 0xA00000);
+  RenderOne(*s);
+  EXPECT_EQ(s->voices[0].envelopeLevel, 0xA00000 - 42660);
+}
+
+TEST(SidEnvelope, ReleaseSettlesAtTheFloor) {
+  auto s = QuietState();
+  SidWriteRegister(*s, 24, 0x01);
+  SidWriteRegister(*s, 4, 0x00);  // gate off right after reset, no waveform
+  EXPECT_EQ(RenderOne(*s), (127 * 0x40000) >> 22);  // lifted to the floor
+  EXPECT_EQ(s->voices[0].envelopeLevel, 0x40000);
+  s->voices[0].envelopeLevel = 0xFFFFFF;
+  std::array<std::int16_t, 2000> out{};
+  SidRender(*s, out.data(), 2000);
+  EXPECT_EQ(s->voices[0].envelopeLevel, 0x40000);
+  EXPECT_EQ(out.back(), 7);
+}
+
+TEST(SidFilter, CutoffSaturatesAndResonanceTerm) {
+  auto s = QuietState();
+  SidWriteRegister(*s, 22, 0x80);
+  RenderOne(*s);
+  EXPECT_EQ(s->filter.cutoff, 65536);
+  SidWriteRegister(*s, 22, 0x7F);
+  SidWriteRegister(*s, 21, 0xFF);  // only bits 0..2 count
+  RenderOne(*s);
+  EXPECT_EQ(s->filter.cutoff, (0x7F * 16 + 7) * 32);
+  EXPECT_EQ(s->filter.resonanceTerm, 307);
+  SidWriteRegister(*s, 23, 0xF0);
+  RenderOne(*s);
+  EXPECT_EQ(s->filter.resonanceTerm, 153);
+}
+
+TEST(SidFilter, LowPassStepInFixedPoint) {
+  auto s = QuietState();
+  SidWriteRegister(*s, 22, 0x10);  // cutoff 16 * 16 * 32 = 8192
+  SidWriteRegister(*s, 23, 0x01);  // voice 1 filtered
+  SidWriteRegister(*s, 24, 0x1F);  // low-pass, volume 15
+  FreezeVoice(*s, 0, 0x1234567, 0x01);
+  const std::int16_t got = RenderOne(*s);
+  const std::int32_t high = 507 << 16;
+  const std::int32_t band = (8192 >> 8) * (high >> 8);
+  const std::int32_t low = (8192 >> 8) * (band >> 8);
+  EXPECT_EQ(s->filter.high, high);
+  EXPECT_EQ(s->filter.band, band);
+  EXPECT_EQ(s->filter.low, low);
+  EXPECT_EQ(got, (low >> 16) * 15);
+}
+
+TEST(SidMix, Voice3OffSilencesEvenWhenFiltered) {
+  auto s = QuietState();
+  SidWriteRegister(*s, 23, 0x04);
+  SidWriteRegister(*s, 24, 0x9F);  // voice 3 off, low-pass
+  SidWriteRegister(*s, 22, 0xFF);
+  FreezeVoice(*s, 2, 0x1234567, 0x01);
+  std::array<std::int16_t, 50> out{};
+  SidRender(*s, out.data(), 50);
+  for (std::int16_t v : out) EXPECT_EQ(v, 0);
+}
+
+TEST(SidMix, OverloadClipsInsteadOfWrapping) {
+  auto s = QuietState();
+  SidWriteRegister(*s, 24, 0x1F);
+  s->filter.low = 30000 << 16;  // a ringing filter far above full scale
+  EXPECT_EQ(RenderOne(*s), 32767);
+  s->filter.low = -(30000 << 16);
+  EXPECT_EQ(RenderOne(*s), -32768);
+}
+
+// Sample channel: start $3000, end $3002, given period, command $FF.
+void StartSample(SidState& s, std::uint16_t period, std::uint8_t repeats) {
+  WriteByte(s, 0xD41E, 0x00);
+  WriteByte(s, 0xD41F, 0x30);
+  WriteByte(s, 0xD43D, 0x02);
+  WriteByte(s, 0xD43E, 0x30);
+  WriteByte(s, 0xD45D, static_cast<std::uint8_t>(period));
+  WriteByte(s, 0xD45E, static_cast<std::uint8_t>(period >> 8));
+  WriteByte(s, 0xD43F, repeats);
+  WriteByte(s, 0xD47E, 0x01);
+  WriteByte(s, 0xD47F, 0x30);
+  WriteByte(s, 0xD41D, 0xFF);
+}
+
+TEST(SampleChannel, ReachesTheOutputAtVolumeZero) {
+  auto s = QuietState();
+  s->memory.bytes[0x3000] = 0xF0;
+  s->memory.bytes[0x3001] = 0x3C;
+  StartSample(*s, 8, 0);  // step 123156 > 44100: one nibble per sample
+  EXPECT_EQ(s->sample.active, 1);
+  std::array<std::int16_t, 6> out{};
+  SidRender(*s, out.data(), 6);
+  // Each level is heard from the sample after its step. Order 0 starts on
+  // the high nibble of the start byte, then the low and high nibbles of the
+  // next; the step onto the end address leaves the range and silences it.
+  const std::array<std::int16_t, 6> want = {0, (0xF - 7) * 1024, (0xC - 7) * 1024, (0x3 - 7) * 1024, 0, 0};
+  EXPECT_EQ(out, want);
+  EXPECT_EQ(s->sample.active, 1);
+}
+
+TEST(SampleChannel, RepeatsFromTheRepeatAddress) {
+  auto s = QuietState();
+  s->memory.bytes[0x3000] = 0x12;
+  s->memory.bytes[0x3001] = 0x34;
+  StartSample(*s, 8, 1);
+  std::array<std::int16_t, 8> out{};
+  SidRender(*s, out.data(), 8);
+  auto level = [](int nibble) { return static_cast<std::int16_t>((nibble - 7) * 1024); };
+  // One repeat from $3001, then the end byte's low nibble, then silence.
+  const std::array<std::int16_t, 8> want = {0, level(1), level(4), level(3), level(4), level(3), 0, 0};
+  EXPECT_EQ(out, want);
+  EXPECT_EQ(s->sample.repeatCountCopy, 0);
+}
+
+TEST(SampleChannel, PeriodZeroHoldsAndCommandFDStops) {
+  auto s = QuietState();
+  s->sampleLevel = 3 * 1024;
+  StartSample(*s, 0, 0);
+  std::array<std::int16_t, 4> out{};
+  SidRender(*s, out.data(), 4);
+  for (std::int16_t v : out) EXPECT_EQ(v, 3 * 1024);
+  WriteByte(*s, 0xD41D, 0xFD);
+  EXPECT_EQ(RenderOne(*s), 0);
+}
+
+TEST(SidRegisters, DumpOrderFollowsTheChip) {
+  auto s = QuietState();
+  for (int r = 0; r < 25; ++r) SidWriteRegister(*s, r, static_cast<std::uint8_t>(r + 1));
+  SidWriteRegister(*s, 29, 0x77);  // ignored
+  for (int r = 0; r < 25; ++r) EXPECT_EQ(SidRegisterValue(*s, r), r + 1);
+  EXPECT_EQ(s->registers.bytes[7], 0);
+  EXPECT_EQ(s->registers.bytes[27], 25);
+}
+
+}  // namespace
+}  // namespace korveld::sid

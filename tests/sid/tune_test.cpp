@@ -1,0 +1,186 @@
+// Tune images: loading, the play vector, init and frame pacing.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "sid/tune.hpp"
+#include "tests/sid/sid_test_helpers.hpp"
+
+namespace korveld::sid {
+namespace {
+
+using testing::FreshState;
+using testing::ImageSpec;
+using testing::MakeImage;
+
+// init at $1000: INC $0400; LDA #<$1010; STA $0314; LDA #>$1010; STA $0315; RTS
+// play at $1010: INC $0401; LDA #$0F; STA $D418; RTS
+std::vector<std::uint8_t> VectorProgram() {
+  std::vector<std::uint8_t> p(0x20, 0xEA);
+  const std::uint8_t init[] = {0xEE, 0x00, 0x04, 0xA9, 0x10, 0x8D, 0x14, 0x03, 0xA9, 0x10, 0x8D, 0x15, 0x03, 0x60};
+  const std::uint8_t play[] = {0xEE, 0x01, 0x04, 0xA9, 0x0F, 0x8D, 0x18, 0xD4, 0x60};
+  std::copy(std::begin(init), std::end(init), p.begin());
+  std::copy(std::begin(play), std::end(play), p.begin() + 0x10);
+  return p;
+}
+
+TEST(LoadTuneImage, HeaderLoadFieldIsIgnored) {
+  auto s = FreshState();
+  ImageSpec spec;
+  spec.headerLoad = 0x4000;
+  spec.load = 0x1234;
+  spec.init = 0x1234;
+  spec.play = 0x1234;
+  spec.program = {0x60, 0xAB};
+  const LoadResult r = LoadTuneImage(*s, MakeImage(spec));
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.load, 0x1234);
+  EXPECT_EQ(s->memory.bytes[0x1235], 0xAB);
+  EXPECT_EQ(s->memory.bytes[0x4001], 0x00);
+}
+
+TEST(LoadTuneImage, PlayAddressComesFromTheVectorAfterInit) {
+  auto s = FreshState();
+  ImageSpec spec;
+  spec.magic = "RSID";
+  spec.program = VectorProgram();
+  ASSERT_TRUE(LoadTuneImage(*s, MakeImage(spec)).ok);
+  EXPECT_EQ(s->tune.play, 0x1010);
+  EXPECT_EQ(s->memory.bytes[0x0400], 1);  // init ran once inside the loader
+  CallInit(*s, 0);
+  EXPECT_EQ(s->memory.bytes[0x0400], 2);  // and once more for the song
+  std::array<std::int16_t, kFrameSamples> out{};
+  for (int i = 0; i < 3; ++i) RenderFrame(*s, out.data(), kFrameSamples);
+  EXPECT_EQ(s->memory.bytes[0x0401], 3);  // one play call per frame
+  EXPECT_EQ(s->registers.bytes[27], 0x0F);
+}
+
+TEST(LoadTuneImage, InitWithoutVectorLeavesPlayZeroAndFramesRunNoCode) {
+  auto s = FreshState();
+  ImageSpec spec;
+  spec.program = {0xA9, 0x0F, 0x8D, 0x18, 0xD4, 0x60};  // init sets volume only
+  ASSERT_TRUE(LoadTuneImage(*s, MakeImage(spec)).ok);
+  EXPECT_EQ(s->tune.play, 0);
+  std::array<std::int16_t, kFrameSamples> out{};
+  RenderFrame(*s, out.data(), kFrameSamples);
+  EXPECT_EQ(s->counters.lastInstructions, 0u);
+  // All three voices attack from 0 with no waveform (constant $FF): the
+  // first sample is 3 x ((127 x 168867) >> 22) x 15; decay to sustain 0
+  // brings them back to silence.
+  EXPECT_EQ(out.front(), 3 * ((127 * 168867) >> 22) * 15);
+  EXPECT_EQ(out.back(), 0);
+}
+
+TEST(LoadTuneImage, LoadsBelowItsInitAddress) {
+  auto s = FreshState();
+  ImageSpec spec;
+  spec.load = 0xA000;
+  spec.init = 0xC000;
+  spec.play = 0xC003;
+  spec.program.assign(0x2010, 0);
+  spec.program[0x2000] = 0x60;
+  spec.program[0x2003] = 0xEE;  // INC $0410; RTS
+  spec.program[0x2004] = 0x10;
+  spec.program[0x2005] = 0x04;
+  spec.program[0x2006] = 0x60;
+  ASSERT_TRUE(LoadTuneImage(*s, MakeImage(spec)).ok);
+  CallInit(*s, 0);
+  std::array<std::int16_t, kFrameSamples> out{};
+  RenderFrame(*s, out.data(), kFrameSamples);
+  EXPECT_EQ(s->memory.bytes[0x0410], 1);
+  EXPECT_EQ(s->tune.load, 0xA000);
+}
+
+TEST(LoadTuneImage, OnlyTheLowByteOfTheDataOffsetCounts) {
+  auto s = FreshState();
+  ImageSpec spec;
+  spec.dataOffset = 0x017C;
+  spec.load = 0x2000;
+  spec.program = {0x60, 0x5A};
+  auto image = MakeImage(spec);
+  ASSERT_EQ(image.size(), 0x7Cu + 4);
+  ASSERT_TRUE(LoadTuneImage(*s, image).ok);
+  EXPECT_EQ(s->memory.bytes[0x2001], 0x5A);
+}
+
+TEST(LoadTuneImage, HeaderFieldsAreStored) {
+  auto s = FreshState();
+  ImageSpec spec;
+  spec.play = 0x1003;
+  auto image = MakeImage(spec);
+  image[15] = 0;  // songs 0: minus 1 wraps
+  image[17] = 3;
+  image[21] = 1;
+  ASSERT_TRUE(LoadTuneImage(*s, image).ok);
+  EXPECT_EQ(s->tune.songsMinus1, 0xFF);
+  EXPECT_EQ(s->tune.startSongMinus1, 2);
+  EXPECT_EQ(s->tune.speed, 1);
+  EXPECT_EQ(s->tune.init, 0x1000);
+  EXPECT_EQ(s->tune.play, 0x1003);
+}
+
+TEST(LoadTuneImage, RejectsShortAndOverlongImagesWithoutTouchingMemory) {
+  auto s = FreshState();
+  s->memory.bytes[0x8000] = 0x77;
+  ImageSpec spec;
+  auto image = MakeImage(spec);
+  image.resize(0x7D);  // one byte of the load address
+  LoadResult r = LoadTuneImage(*s, image);
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.error, nullptr);
+  EXPECT_FALSE(LoadTuneImage(*s, std::vector<std::uint8_t>(10, 0)).ok);
+
+  spec.load = 0xFFF0;
+  spec.program.assign(0x11, 0xEA);  // one byte past $FFFF
+  EXPECT_FALSE(LoadTuneImage(*s, MakeImage(spec)).ok);
+  spec.program.assign(0x10, 0xEA);  // ends exactly at $FFFF
+  EXPECT_TRUE(LoadTuneImage(*s, MakeImage(spec)).ok);
+  EXPECT_EQ(s->memory.bytes[0xFFFF], 0xEA);
+  EXPECT_EQ(s->memory.bytes[0x8000], 0x00);  // cleared by the successful load
+}
+
+TEST(SidReset, ClearsEverythingButTheSampleLevel) {
+  auto s = FreshState();
+  s->memory.bytes[0x1234] = 9;
+  s->registers.bytes[27] = 0x0F;
+  s->voices[1].envelopeLevel = 5;
+  s->voices[1].phase = kRelease;
+  s->sample.active = 1;
+  s->sampleLevel = -2048;
+  s->tune.play = 0x1003;
+  SidReset(*s, kMixingRate);
+  EXPECT_EQ(s->memory.bytes[0x1234], 0);
+  EXPECT_EQ(s->registers.bytes[27], 0);
+  EXPECT_EQ(s->voices[1].envelopeLevel, 0);
+  EXPECT_EQ(s->voices[1].phase, kAttack);
+  EXPECT_EQ(s->sample.active, 0);
+  EXPECT_EQ(s->tune.play, 0);
+  EXPECT_EQ(s->cpu.s, 0xFF);
+  EXPECT_EQ(s->sampleLevel, -2048);
+}
+
+}  // namespace
+}  // namespace korveld::sid
+
+namespace korveld::sid {
+namespace {
+
+// Malformed files kept as regressions: each must be rejected cleanly.
+TEST(LoadTuneImage, RejectsStoredMalformedFiles) {
+  for (const char* name : {"truncated_header", "missing_load_address", "offset_past_end", "past_memory_end"}) {
+    const std::string path = std::string(KORVELD_SOURCE_DIR) + "/tests/sid/data/" + name + ".sid";
+    std::ifstream in(path, std::ios::binary);
+    ASSERT_TRUE(in) << path;
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto s = testing::FreshState();
+    const LoadResult r = LoadTuneImage(*s, bytes);
+    EXPECT_FALSE(r.ok) << name;
+    EXPECT_EQ(s->tune.init, 0) << name;
+  }
+}
+
+}  // namespace
+}  // namespace korveld::sid

@@ -1,0 +1,400 @@
+#include "viewer/scroll.hpp"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "render/primitives.hpp"
+#include "viewer/input.hpp"
+#include "viewer/pages.hpp"
+
+namespace korveld::viewer {
+namespace {
+
+ViewState Page(int lineCount, int top = 0, int offset = 0) {
+  ViewState v;
+  v.LineCount = lineCount;
+  v.TopLine = top;
+  v.ScrollOffset = offset;
+  return v;
+}
+
+TEST(ScrollByKeys, HeldDownMovesInHalfLines) {
+  ViewState v = Page(100);
+  std::vector<std::pair<int, int>> seen;
+  for (int frame = 0; frame < 6; ++frame) {
+    ScrollByKeys(v, true, false);
+    seen.emplace_back(v.TopLine, v.ScrollOffset);
+  }
+  const std::vector<std::pair<int, int>> want = {{1, 6}, {2, 12}, {2, 6}, {3, 12}, {3, 6}, {4, 12}};
+  EXPECT_EQ(seen, want);
+}
+
+TEST(ScrollByKeys, HeldUpAlternatesZeroAndSix) {
+  ViewState v = Page(100, 10, 6);
+  std::vector<std::pair<int, int>> seen;
+  for (int frame = 0; frame < 4; ++frame) {
+    ScrollByKeys(v, false, true);
+    seen.emplace_back(v.TopLine, v.ScrollOffset);
+  }
+  const std::vector<std::pair<int, int>> want = {{9, 0}, {9, 6}, {8, 0}, {8, 6}};
+  EXPECT_EQ(seen, want);
+  // At the top, Up does nothing.
+  ViewState top = Page(100, 0, 6);
+  ScrollByKeys(top, false, true);
+  EXPECT_EQ(top.TopLine, 0);
+  EXPECT_EQ(top.ScrollOffset, 6);
+}
+
+TEST(ScrollByKeys, StopsAtTheLastPositionAndNeverMovesShortPages) {
+  ViewState v = Page(40, 6, 6);  // max 7
+  ScrollByKeys(v, true, false);
+  EXPECT_EQ(v.TopLine, 7);
+  EXPECT_EQ(v.ScrollOffset, 12);
+  ScrollByKeys(v, true, false);
+  EXPECT_EQ(v.TopLine, 7);
+  EXPECT_EQ(v.ScrollOffset, 12);
+  for (int lines : {7, 32, 33}) {
+    ViewState s = Page(lines, 0, 5);
+    ScrollByKeys(s, true, true);
+    EXPECT_EQ(s.TopLine, 0) << lines;
+    EXPECT_EQ(s.ScrollOffset, 5) << lines;
+  }
+}
+
+TEST(ScrollByWheel, FourLinesANotch) {
+  ViewState v = Page(200, 10, 6);
+  ScrollByWheel(v, -3.0, 0.0);  // three notches towards the user in one frame
+  EXPECT_EQ(v.TopLine, 22);
+  EXPECT_EQ(v.ScrollOffset, 6);
+  ScrollByWheel(v, -2.0, -3.0);
+  EXPECT_EQ(v.TopLine, 18);
+  ScrollByWheel(v, 3.0, -2.0);
+  EXPECT_EQ(v.TopLine, 0);
+  ViewState end = Page(40, 5);
+  ScrollByWheel(end, -1.0, 0.0);
+  EXPECT_EQ(end.TopLine, 7);
+  ViewState same = Page(40, 5);
+  ScrollByWheel(same, 2.0, 2.0);
+  EXPECT_EQ(same.TopLine, 5);
+}
+
+TEST(PageKeys, LongAndShortPages) {
+  ViewState v = Page(1482);
+  PageKeys(v, false, true, false, false);
+  EXPECT_EQ(v.TopLine, 33);
+  PageKeys(v, true, false, false, false);
+  EXPECT_EQ(v.TopLine, 0);
+  v.TopLine = 10;
+  PageKeys(v, true, false, false, false);
+  EXPECT_EQ(v.TopLine, 0);
+  PageKeys(v, false, false, true, false);
+  EXPECT_EQ(v.TopLine, 1449);
+  PageKeys(v, false, true, false, false);  // already at the end
+  EXPECT_EQ(v.TopLine, 1449);
+  v.TopLine = 1440;
+  PageKeys(v, false, true, false, false);
+  EXPECT_EQ(v.TopLine, 1449);
+  PageKeys(v, false, false, false, true);
+  EXPECT_EQ(v.TopLine, 0);
+  // Home comes after End.
+  PageKeys(v, false, false, true, true);
+  EXPECT_EQ(v.TopLine, 0);
+  v.ScrollOffset = 6;
+  PageKeys(v, false, true, false, false);
+  EXPECT_EQ(v.ScrollOffset, 6);
+
+  ViewState s = Page(20);
+  PageKeys(s, false, false, true, false);
+  EXPECT_EQ(s.TopLine, 0);
+  PageKeys(s, false, true, false, false);
+  EXPECT_EQ(s.TopLine, 0);
+}
+
+MouseState Mouse(int x, int y, int left) {
+  MouseState m;
+  m.x = x;
+  m.y = y;
+  m.left = left;
+  return m;
+}
+
+TEST(HandleScrollBar, DragOnPage4) {
+  ViewState v = Page(1482);
+  int pointer = 1;
+  HandleScrollBar(v, Mouse(780, 201, 1), pointer);
+  EXPECT_EQ(v.TopLine, 4);
+  EXPECT_EQ(v.ScrollDragging, 1);
+  EXPECT_EQ(pointer, 1);
+  // The drag goes on outside the bar while the button is held.
+  HandleScrollBar(v, Mouse(300, 560, 1), pointer);
+  EXPECT_EQ(v.TopLine, 1449);
+  HandleScrollBar(v, Mouse(300, 380, 1), pointer);
+  EXPECT_EQ(v.TopLine, 741);  // round(180 * 1450 / 352) = round(741.48)
+  HandleScrollBar(v, Mouse(300, 100, 1), pointer);
+  EXPECT_EQ(v.TopLine, 0);
+  EXPECT_EQ(v.ScrollGlow, 20);
+  // Released outside: the drag ends and the glow fades.
+  pointer = 1;
+  HandleScrollBar(v, Mouse(300, 380, 0), pointer);
+  EXPECT_EQ(v.ScrollDragging, 0);
+  EXPECT_EQ(v.TopLine, 0);
+  EXPECT_EQ(v.ScrollGlow, 15);
+  EXPECT_EQ(pointer, 1);
+}
+
+TEST(HandleScrollBar, HoverGlowsAndSetsThePointer) {
+  ViewState v = Page(100);
+  int pointer = 1;
+  for (int i = 0; i < 30; ++i) HandleScrollBar(v, Mouse(790, 560, 0), pointer);
+  EXPECT_EQ(pointer, 2);
+  EXPECT_EQ(v.ScrollGlow, 125);
+  EXPECT_EQ(v.TopLine, 0);
+  // Edges of the hot area are open.
+  for (auto [x, y] : {std::pair{775, 300}, {791, 300}, {780, 200}, {780, 561}}) {
+    ViewState w = Page(100);
+    w.ScrollGlow = 50;
+    int p = 1;
+    HandleScrollBar(w, Mouse(x, y, 0), p);
+    EXPECT_EQ(p, 1) << x << "," << y;
+    EXPECT_EQ(w.ScrollGlow, 45) << x << "," << y;
+  }
+  // Skin 2 moves the bar five pixels right.
+  ViewState s = Page(100);
+  s.CurrentSkin = 2;
+  int p = 1;
+  HandleScrollBar(s, Mouse(795, 300, 0), p);
+  EXPECT_EQ(p, 2);
+  p = 1;
+  HandleScrollBar(s, Mouse(778, 300, 0), p);
+  EXPECT_EQ(p, 1);
+}
+
+TEST(HandleScrollBar, ThirtyThreeLinePageIsHotButDoesNotScroll) {
+  ViewState v = Page(33);
+  int pointer = 1;
+  HandleScrollBar(v, Mouse(780, 300, 0), pointer);
+  EXPECT_EQ(pointer, 2);
+  HandleScrollBar(v, Mouse(780, 550, 1), pointer);
+  EXPECT_EQ(v.TopLine, 0);
+  EXPECT_EQ(pointer, 1);
+  auto frame = std::make_unique<render::ScreenBuffer>();
+  DrawScrollThumb(*frame, v);
+  for (std::uint32_t px : frame->pixels) ASSERT_EQ(px, 0u);
+}
+
+int CountNot(const render::ScreenBuffer& f, std::uint32_t colour) {
+  int n = 0;
+  for (std::uint32_t p : f.pixels) n += (p != colour);
+  return n;
+}
+
+TEST(DrawScrollThumb, RunsFrom195To556) {
+  auto f = std::make_unique<render::ScreenBuffer>();
+  ViewState v = Page(1482);
+  DrawScrollThumb(*f, v);
+  // Alpha 80 of (100, 150, 250) over black, glow 0 on top.
+  const std::uint32_t thumb = (100 * 80 / 256) << 16 | (150 * 80 / 256) << 8 | (250 * 80 / 256);
+  EXPECT_EQ(f->at(779, 195), thumb);
+  EXPECT_EQ(f->at(787, 214), thumb);
+  EXPECT_EQ(f->at(788, 195), 0u);
+  EXPECT_EQ(f->at(779, 194), 0u);
+  EXPECT_EQ(f->at(779, 215), 0u);
+  EXPECT_EQ(CountNot(*f, 0), 9 * 20);
+
+  f->clear();
+  v.TopLine = 1449;
+  DrawScrollThumb(*f, v);
+  EXPECT_EQ(f->at(779, 556), thumb);
+  EXPECT_EQ(f->at(779, 575), thumb);
+  EXPECT_EQ(f->at(779, 576), 0u);
+
+  // Hovered: the glow blends over the thumb.
+  f->clear();
+  v.TopLine = 0;
+  v.ScrollGlow = 125;
+  DrawScrollThumb(*f, v);
+  const auto blend = [](std::uint32_t d, int s, int shift) {
+    return static_cast<std::uint32_t>((s * 125 + static_cast<int>((d >> shift) & 0xFF) * 131) / 256) << shift;
+  };
+  EXPECT_EQ(f->at(780, 200), blend(thumb, 100, 16) | blend(thumb, 125, 8) | blend(thumb, 200, 0));
+
+  // Skin 2: columns 783..792, other colours.
+  f->clear();
+  v.ScrollGlow = 0;
+  v.CurrentSkin = 2;
+  DrawScrollThumb(*f, v);
+  EXPECT_EQ(f->at(792, 195), (50u * 80 / 256) << 16 | (150u * 80 / 256) << 8 | (250u * 80 / 256));
+  EXPECT_EQ(f->at(782, 195), 0u);
+  EXPECT_EQ(CountNot(*f, 0), 10 * 20);
+}
+
+// Page passes over a small synthetic page, with the embedded font.
+class PagePasses : public ::testing::Test {
+ protected:
+  static constexpr std::uint32_t kBackground = 0x203040;
+  const std::string ones = std::string(80, '1');
+
+  void SetUp() override {
+    font = std::make_unique<render::FontTables>();
+    render::BuildFontTables(*font);
+    store = std::make_unique<PageStore>();
+    view = std::make_unique<PageView>();
+    frame = std::make_unique<render::ScreenBuffer>();
+    frame->clear(kBackground);
+  }
+  void Add(std::string text, std::string glow, std::string style = "") {
+    owned.push_back(std::move(text));
+    const std::string& t = owned.back();
+    owned.push_back(std::move(glow));
+    const std::string& g = owned.back();
+    owned.push_back(style.empty() ? ones : std::move(style));
+    const std::string& s = owned.back();
+    lines.push_back({t, ones, s, g});
+  }
+  void Load(int page) {
+    StorePage(*store, page, lines);
+    LoadPage(*store, *view, state, page);
+    lines.clear();
+  }
+  // Pixels of the cell (line row r, column c) changed from the background.
+  int Changed(int y, int c) const {
+    int n = 0;
+    for (int yy = y; yy < y + 12; ++yy)
+      for (int x = 23 + 9 * c; x < 32 + 9 * c; ++x) n += frame->at(x, yy) != kBackground;
+    return n;
+  }
+
+  std::deque<std::string> owned;
+  std::vector<content::PageLineSource> lines;
+  std::unique_ptr<render::FontTables> font;
+  std::unique_ptr<PageStore> store;
+  std::unique_ptr<PageView> view;
+  std::unique_ptr<render::ScreenBuffer> frame;
+  ViewState state;
+};
+
+TEST_F(PagePasses, GlowsOnlyInsideTheAreaAndOnlyForPageLines) {
+  for (int i = 0; i < 40; ++i) Add("x", "3");
+  Add("<END>", "0");
+  Load(1);
+  DrawLineGlows(*frame, *view, state, 0, 0.0);
+  // Offset 0: row 0's centre 181 is outside; rows 1..32 (centres 193..565) glow.
+  EXPECT_EQ(frame->at(20, 181), kBackground);
+  for (int r = 1; r <= 32; ++r) {
+    ASSERT_EQ(frame->at(20, 181 + 12 * r), 0x00FF00u) << r;
+    ASSERT_EQ(frame->at(769, 181 + 12 * r), 0x00FF00u) << r;
+    ASSERT_EQ(frame->at(20, 182 + 12 * r), 0x008800u) << r;
+  }
+  EXPECT_EQ(frame->at(770, 193), kBackground);
+  // Offset 12: row 0 (centre 193) glows, row 32 (centre 577) does not.
+  frame->clear(kBackground);
+  state.ScrollOffset = 12;
+  DrawLineGlows(*frame, *view, state, 0, 0.0);
+  EXPECT_EQ(frame->at(20, 193), 0x00FF00u);
+  EXPECT_EQ(frame->at(20, 565), 0x00FF00u);
+  EXPECT_EQ(frame->at(20, 577), kBackground);
+}
+
+TEST_F(PagePasses, NoStaleGlowPastTheEndOfAShortPage) {
+  // A long page with a glow on every line, then a page of 7 lines whose end
+  // line (7) keeps the long page's glow in the view.
+  for (int i = 0; i < 40; ++i) Add("long", "8");
+  Add("<END>", "0");
+  Load(4);
+  for (int i = 0; i < 7; ++i) Add("short", i == 3 ? "2" : "0");
+  Add("<END>", "0");
+  Load(16);
+  ASSERT_EQ(view->glow[7].style, 8);
+  state.ScrollOffset = 5;
+  DrawLineGlows(*frame, *view, state, 0, 0.0);
+  // Line 3 glows (centre 5 + 175 + 36 + 6 = 222); nothing from line 7 on.
+  EXPECT_EQ(frame->at(20, 222), 0xFF0000u);
+  int glowing = 0;
+  for (int y = 0; y < 600; ++y) glowing += frame->at(400, y) != kBackground;
+  EXPECT_EQ(glowing, 3);
+}
+
+TEST_F(PagePasses, PlainRowsAreOpaqueAndGlowingRowsClipped) {
+  Add("AAAA", "0");                     // line 0: row 0, always clipped
+  Add("A\xDB", "0");                    // line 1: row 1, opaque
+  Add("A\xDB", "5");                    // line 2: row 2, a glow line: clipped
+  Add("A\xDB", "0", "3" + std::string(79, '1'));  // line 3: face 3 hides the "A"
+  Add("<END>", "0");
+  Load(2);
+  state.ScrollOffset = 12;
+  DrawPageText(*frame, *font, *view, state, 0);
+  // Row 0 at y 187: rows 187..192 stay, 193..198 hold strokes on the background.
+  for (int x = 0; x < 800; ++x) ASSERT_EQ(frame->at(x, 192), kBackground);
+  // Column 0 is empty in every row.
+  EXPECT_EQ(Changed(199, 0), 0);
+  // Row 1 (y 199): the opaque "A" paints its whole cell.
+  EXPECT_EQ(Changed(199, 1), 108);
+  EXPECT_EQ(Changed(199, 2), 108);  // the block
+  // Row 2 (y 211): the clipped "A" leaves background between its strokes.
+  EXPECT_GT(Changed(211, 1), 0);
+  EXPECT_LT(Changed(211, 1), 108);
+  EXPECT_EQ(frame->at(23 + 18, 211), 0xFCFEFCu);
+  // Row 3 (y 223): the face-3 "A" is invisible, the block is drawn.
+  EXPECT_EQ(Changed(223, 1), 0);
+  EXPECT_EQ(Changed(223, 2), 108);
+  // Rows past the end draw nothing.
+  EXPECT_EQ(Changed(235, 1), 0);
+}
+
+TEST_F(PagePasses, ShortPageOffsetAndTheBottomRowPerSkin) {
+  for (int i = 0; i < 40; ++i) Add("\xDB\xDB", "0");
+  Add("<END>", "0");
+  Load(3);
+  // Offset 5: row 0 at y 180 is outside the area; row 1 at 192 is opaque and
+  // cut at 193.
+  state.ScrollOffset = 5;
+  DrawPageText(*frame, *font, *view, state, 0);
+  EXPECT_EQ(frame->at(32, 191), kBackground);
+  EXPECT_EQ(frame->at(32, 192), kBackground);
+  EXPECT_EQ(frame->at(32, 193), 0xFCFEFCu);
+  // Offset 12: row 31 at y 559 reaches row 570, drawn for skin 2 only; row
+  // 32 at y 571 is not drawn at all.
+  for (int skin : {1, 2}) {
+    frame->clear(kBackground);
+    state.ScrollOffset = 12;
+    state.CurrentSkin = skin;
+    DrawPageText(*frame, *font, *view, state, 0);
+    EXPECT_EQ(frame->at(32, 569), 0xFCFEFCu) << skin;
+    EXPECT_EQ(frame->at(32, 570), skin == 2 ? 0xFCFEFCu : kBackground) << skin;
+    EXPECT_EQ(frame->at(32, 571), kBackground) << skin;
+    // Row 30 (y 547) is opaque, row 31 clipped: both full blocks here.
+    EXPECT_EQ(frame->at(40, 558), 0xFCFEFCu);
+  }
+}
+
+}  // namespace
+}  // namespace korveld::viewer
+
+namespace korveld::viewer {
+namespace {
+
+TEST_F(PagePasses, RainbowRowsMatchTheGlowLinePrimitive) {
+  for (int i = 0; i < 40; ++i) Add("x", i % 3 == 0 ? "8" : i % 3 == 1 ? "6" : "0");
+  Add("<END>", "0");
+  Load(2);
+  state.ScrollOffset = 6;
+  const double phase = 1234.5678;
+  DrawLineGlows(*frame, *view, state, 4, phase);
+  auto want = std::make_unique<render::ScreenBuffer>();
+  want->clear(kBackground);
+  for (int r = 0; r < 33; ++r) {
+    const int centre = 6 + 175 + 12 * r + 6;
+    if (centre <= 192 || centre >= 569) continue;
+    const int style = (4 + r) % 3 == 0 ? 8 : (4 + r) % 3 == 1 ? 6 : 0;
+    render::DrawGlowLine(*want, centre, 20, 750, style, phase);
+  }
+  for (std::size_t i = 0; i < want->pixels.size(); ++i) ASSERT_EQ(frame->pixels[i], want->pixels[i]) << i;
+}
+
+}  // namespace
+}  // namespace korveld::viewer

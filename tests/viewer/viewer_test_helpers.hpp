@@ -1,0 +1,74 @@
+// A scripted stand-in for the platform: the tests set the mouse and keys,
+// the clock moves only when the program sleeps or presents, and every
+// presented frame is counted (and optionally inspected).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "platform/platform.hpp"
+#include "viewer/program.hpp"
+
+namespace korveld::testing {
+
+class ScriptedPlatform : public platform::Platform {
+ public:
+  ScriptedPlatform();
+  ~ScriptedPlatform() override;
+
+  // Scripting.
+  void setMouse(int x, int y, int left) {
+    mouseX_ = x;
+    mouseY_ = y;
+    left_ = left;
+  }
+  void pressKey(int vk) { keys_[vk & 0xFF] = platform::kKeyDown | platform::kKeyPressed; }
+  void releaseKey(int vk) { keys_[vk & 0xFF] = 0; }
+  int presents() const { return presents_; }
+  // Called with every presented frame.
+  std::function<void(const std::uint32_t*)> onPresent;
+  double presentSeconds = 0.004;  // virtual time one present takes
+
+  void configure(int, std::string_view, int, int) override {}
+  void setEscapeCloses(int) override {}
+  int open(std::string_view, int, int) override { return 1; }
+  int update(const std::uint32_t* frame) override;
+  void close() override {}
+  void hideCursor() override {}
+  int mouseX() const override { return mouseX_; }
+  int mouseY() const override { return mouseY_; }
+  int leftButton() const override { return left_; }
+  int rightButton() const override { return 0; }
+  int wheel() const override { return 0; }
+  std::uint16_t keyState(int vk) override;
+  double timer() override { return now_; }
+  void sleepMs(int ms) override { now_ += ms / 1000.0; }
+  double random() override { return 0.5; }
+  void seedRandomFromTimer() override {}
+  platform::BufferQueueDevice& queueDevice() override;
+  platform::LoopingDevice& loopingDevice() override;
+  platform::ThreadService& threads() override;
+  void messageBox(std::string_view, std::string_view) override {}
+
+ private:
+  struct Devices;
+  std::unique_ptr<Devices> devices_;
+  int mouseX_ = 0, mouseY_ = 0, left_ = 0;
+  std::array<std::uint16_t, 256> keys_{};
+  double now_ = 0.0;
+  int presents_ = 0;
+};
+
+// A program in the state the viewer loop starts from: start-up tables,
+// decoded skins and built backgrounds, page 11 loaded.
+std::unique_ptr<viewer::Program> MakeViewerProgram(ScriptedPlatform& platform);
+
+// Sets the pointer and button as PollInput would have left them.
+void SetPointer(viewer::Program& p, int x, int y, int left);
+
+// FNV-1a of a frame's low 24 bits.
+std::uint64_t FrameHash(const std::uint32_t* pixels);
+
+}  // namespace korveld::testing

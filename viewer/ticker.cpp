@@ -1,0 +1,68 @@
+#include "viewer/ticker.hpp"
+
+#include <cmath>
+#include <string_view>
+
+#include "viewer/paint.hpp"
+#include "viewer/program.hpp"
+
+namespace korveld::viewer {
+namespace {
+
+constexpr std::string_view kHelpLine =
+    "F1 To select 'Grunge' skin    F2 To select 'Carbon' skin   Selected song: ";
+constexpr int kLeadingSpaces = 65;  // wider than the window, so it empties before each lap
+constexpr int kVisibleCharacters = 58;
+constexpr double kCharacterWidth = 9.0;
+constexpr int kWindowLeft = 146, kWindowRight = 649, kWindowTop = 40, kWindowBottom = 145;
+
+struct Credit {
+  std::string_view title;
+  std::string_view composer;
+};
+
+// The four background tunes, in button order.
+constexpr Credit kCredits[4] = {
+    {"Night Freight", "Arvo Lind"},
+    {"Copper Sky", "Maren Holt"},
+    {"Static Bloom", "Ilse Varga"},
+    {"Last Orbit", "Teo Brandt"},
+};
+
+}  // namespace
+
+std::string TickerTextFor(int tune) {
+  std::string text(kLeadingSpaces, ' ');
+  text += kHelpLine;
+  if (tune >= 1 && tune <= 4) {
+    text += kCredits[tune - 1].title;
+    text += " composed by ";
+    text += kCredits[tune - 1].composer;
+    text += "....";
+  }
+  return text;
+}
+
+void StoreTickerTexts(TickerState& ticker) {
+  for (int n = 1; n <= kTickerTexts; ++n) ticker.text[n] = TickerTextFor(n);
+}
+
+void DrawTicker(Program& p) {
+  auto& t = p.ticker;
+  const int y = p.view.CurrentSkin == 1 ? 123 : 124;
+  const int x = kWindowLeft - static_cast<int>(std::floor(t.offset));
+  const int index = t.index >= 1 && t.index <= kTickerTexts ? t.index : 1;
+  const std::string& text = t.text[index];
+  if (t.position >= 1 && static_cast<std::size_t>(t.position) <= text.size()) {
+    const std::string_view visible = std::string_view(text).substr(t.position - 1, kVisibleCharacters);
+    TextClipped(p, visible, x, y, kWindowLeft, kWindowRight, kWindowTop, kWindowBottom, 2, 2);
+  }
+  t.offset += 1.0;
+  if (t.offset > kCharacterWidth) {
+    t.position += 1;
+    if (t.position > static_cast<int>(text.size())) t.position = 1;
+    t.offset -= kCharacterWidth;
+  }
+}
+
+}  // namespace korveld::viewer
