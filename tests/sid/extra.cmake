@@ -4,3 +4,17 @@ target_link_libraries(korveld_cpu_vectors PRIVATE korveld_sid)
 korveld_warnings(korveld_cpu_vectors)
 add_test(NAME cpu_vectors COMMAND korveld_cpu_vectors ${PROJECT_SOURCE_DIR}/../shared/cpu-tests)
 set_tests_properties(cpu_vectors PROPERTIES LABELS sid)
+
+# korveld-sid2wav end to end: an embedded tune renders; malformed files get
+# a one-line error and a non-zero exit.
+add_test(NAME sid2wav_embedded
+  COMMAND korveld-sid2wav --embedded 12 ${PROJECT_BINARY_DIR}/sid2wav_embedded_test.wav --seconds 2)
+set_tests_properties(sid2wav_embedded PROPERTIES LABELS sid)
+foreach(bad truncated_header missing_load_address offset_past_end past_memory_end)
+  add_test(NAME sid2wav_rejects_${bad}
+    COMMAND korveld-sid2wav ${CMAKE_CURRENT_LIST_DIR}/data/${bad}.sid ${PROJECT_BINARY_DIR}/sid2wav_${bad}.wav)
+  set_tests_properties(sid2wav_rejects_${bad} PROPERTIES LABELS sid WILL_FAIL TRUE)
+endforeach()
+add_test(NAME sid2wav_rejects_non_tune COMMAND korveld-sid2wav ${PROJECT_SOURCE_DIR}/CMakeLists.txt
+  ${PROJECT_BINARY_DIR}/sid2wav_non_tune.wav)
+set_tests_properties(sid2wav_rejects_non_tune PROPERTIES LABELS sid WILL_FAIL TRUE)

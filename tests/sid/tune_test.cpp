@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 #include "sid/tune.hpp"
 #include "tests/sid/sid_test_helpers.hpp"
@@ -157,6 +160,26 @@ TEST(SidReset, ClearsEverythingButTheSampleLevel) {
   EXPECT_EQ(s->tune.play, 0);
   EXPECT_EQ(s->cpu.s, 0xFF);
   EXPECT_EQ(s->sampleLevel, -2048);
+}
+
+}  // namespace
+}  // namespace korveld::sid
+
+namespace korveld::sid {
+namespace {
+
+// Malformed files kept as regressions: each must be rejected cleanly.
+TEST(LoadTuneImage, RejectsStoredMalformedFiles) {
+  for (const char* name : {"truncated_header", "missing_load_address", "offset_past_end", "past_memory_end"}) {
+    const std::string path = std::string(KORVELD_SOURCE_DIR) + "/tests/sid/data/" + name + ".sid";
+    std::ifstream in(path, std::ios::binary);
+    ASSERT_TRUE(in) << path;
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto s = testing::FreshState();
+    const LoadResult r = LoadTuneImage(*s, bytes);
+    EXPECT_FALSE(r.ok) << name;
+    EXPECT_EQ(s->tune.init, 0) << name;
+  }
 }
 
 }  // namespace
