@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "content/xm/xm_modules.hpp"
 #include "viewer_test_helpers.hpp"
 
 namespace korveld::viewer {
@@ -21,6 +22,11 @@ TEST(TickerTexts, SpacesThenHelpThenTheSongsCredit) {
     EXPECT_NE(text[65 + help.size()], ' ');
   }
   EXPECT_NE(t.text[1], t.text[2]);
+  for (int n = 1; n <= 4; ++n) {
+    const auto& credit = content::kXmCredits[n];
+    EXPECT_EQ(t.text[n], std::string(65, ' ') + help + std::string(credit.title) + " composed by " +
+                             std::string(credit.composer) + "....");
+  }
   EXPECT_EQ(t.text[5], std::string(65, ' ') + help);
 }
 
