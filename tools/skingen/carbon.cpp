@@ -88,7 +88,7 @@ void LampSlot(Canvas& c, const Lettering& font, Box r, const char* caption) {
   for (int y = r.y0; y <= r.y1; ++y)
     for (int x = r.x0; x <= r.x1; ++x) {
       const float t = std::fabs((y - r.y0) / static_cast<float>(r.y1 - r.y0) - 0.5f);
-      c.set(x, y, Scale(Hex(0x16324f), 1.0f - t));
+      c.set(x, y, Scale(Hex(0x0c1a2a), 1.0f - t));
     }
   c.outline(r, Hex(0x4a7fc0), 0.6f);
   const TextMask m = font.render("stencil", 10, caption, 1);
