@@ -6,7 +6,7 @@
 // pointer) in the last frame before the program ends.
 //
 // When the pages, the font or the skins change on purpose, regenerate with
-//   KORVELD_UPDATE_GOLDEN=1 ./build/korveld_tests_viewer --gtest_filter='GoldenFrames.*'
+//   KORVELD_REGENERATE_GOLDEN=1 ./build/korveld_tests_viewer --gtest_filter='GoldenFrames.*'
 // which rewrites tests/viewer/golden/frames.txt and fails, so it cannot be
 // left switched on. A mismatch leaves the frame as build/golden_<name>.png.
 #include <gtest/gtest.h>
@@ -71,9 +71,9 @@ void CheckGolden(const std::string& name, const std::string& script) {
   char hash[17];
   std::snprintf(hash, sizeof hash, "%016" PRIx64, value);
 
-  if (std::getenv("KORVELD_UPDATE_GOLDEN") != nullptr) {
+  if (std::getenv("KORVELD_REGENERATE_GOLDEN") != nullptr) {
     WriteGolden(name, hash);
-    FAIL() << "rewrote the golden of " << name << " (" << hash << "); run again without KORVELD_UPDATE_GOLDEN";
+    FAIL() << "rewrote the golden of " << name << " (" << hash << "); run again without KORVELD_REGENERATE_GOLDEN";
   }
   const auto goldens = ReadGoldens();
   const auto it = goldens.find(name);

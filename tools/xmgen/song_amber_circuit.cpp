@@ -155,7 +155,7 @@ Module ComposeAmberCircuit() {
       if (r % 4 == 2) SetVolumeColumn(arp, r, 0x91);  // small steps up in between
     }
     Track lead(kLead);
-    lead << "r:48 E-4:4,v20 A-4:12,+302";  // a slow glide into the verse
+    lead << "r:48 E-4:4,C14 A-4:12,+302";  // a slow glide into the verse
     SetVolumeColumn(lead, 52, 0x10 + 36);
     pattern({d, bass, arp, lead});
   }

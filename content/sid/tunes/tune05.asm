@@ -35,7 +35,7 @@ instab
         .byte $09, $30, W_BASS - wavetab, $38, $24, $00, $00, 0
         .byte $07, $00, W_KICK - wavetab, $80, $00, $00, $00, 0
         .byte $09, $00, W_SNARE - wavetab, $80, $00, $00, $00, 0
-        .byte $04, $00, W_ARP - wavetab, $18, $38, $00, $00, 0
+        .byte $04, $53, W_ARP - wavetab, $18, $38, $00, $00, 0
         .byte $29, $a9, W_LEAD - wavetab, $00, $00, $a1, $70, 0
         .byte $0b, $00, W_BELL - wavetab, $00, $00, $00, $00, 0
         .byte $02, $00, W_HAT - wavetab, $00, $00, $00, $00, 0

@@ -34,7 +34,7 @@ instab
         .byte $0a, $68, W_BASS - wavetab, $60, $10, $00, $00, 0
         .byte $08, $00, W_KICK - wavetab, $80, $00, $00, $00, 0
         .byte $0a, $00, W_SNARE - wavetab, $80, $00, $00, $00, 0
-        .byte $06, $00, W_ARP - wavetab, $24, $28, $00, $00, 0
+        .byte $06, $63, W_ARP - wavetab, $24, $28, $00, $00, 0
         .byte $3a, $aa, W_LEAD - wavetab, $70, $0a, $63, $00, 0
         .byte $03, $00, W_HAT - wavetab, $00, $00, $00, $00, 0
         .fill SHARED_WAVETAB - *, 0

@@ -34,7 +34,7 @@ instab
         .byte $07, $00, W_BASS - wavetab, $48, $30, $00, $00, 0
         .byte $07, $00, W_KICK - wavetab, $80, $00, $00, $00, 0
         .byte $08, $00, W_SNARE - wavetab, $80, $00, $00, $00, 0
-        .byte $05, $00, W_STAB - wavetab, $30, $40, $00, $00, 0
+        .byte $05, $42, W_STAB - wavetab, $30, $40, $00, $00, 0
         .byte $2a, $a9, W_LEAD - wavetab, $00, $00, $82, $58, 0
         .byte $0a, $00, W_RING - wavetab, $00, $00, $00, $00, 0
         .fill SHARED_WAVETAB - *, 0

@@ -37,7 +37,7 @@ instab
         .byte $0a, $a9, W_BASS - wavetab, $80, $08, $00, $00, 0
         .byte $08, $00, W_KICK - wavetab, $80, $00, $00, $00, 0
         .byte $06, $00, W_RIM - wavetab, $80, $00, $00, $00, 0
-        .byte $04, $00, W_SKANK - wavetab, $20, $30, $00, $68, 0
+        .byte $04, $44, W_SKANK - wavetab, $20, $30, $00, $68, 0
         .byte $3a, $a9, W_LEAD - wavetab, $58, $0c, $a3, $00, 0
         .byte $02, $00, W_HAT - wavetab, $00, $00, $00, $00, 0
         .byte $8a, $a8, W_SIREN - wavetab, $80, $10, $00, $00, 0
@@ -64,8 +64,8 @@ P_BASSONLY = 5
 M1 = 6
 
 ; one-drop beat with bass, root C: the kick falls on the third beat
-p_drop   .byte I_BASS, L4, C2, I_HAT, L2, C2, I_BASS, L2, G2, I_KICK, C2, I_RIM, C2
-         .byte I_BASS, L2, Ds2, I_HAT, C2, END
+p_drop   .byte I_BASS, L5, C2, I_HAT, L1, C2, I_BASS, L2, G2, I_KICK, C2, I_RIM, C2
+         .byte I_BASS, L3, Ds2, I_HAT, L1, C2, END
 p_bassonly .byte I_BASS, L6, C2, L2, G2, L4, Ds2, L2, C2, G1, END
 p_skankmin .byte I_SKANK, MIN, L2, R, C4, R, C4, R, C4, R, C4, END
 p_skankmaj .byte I_SKANK, MAJ, L2, R, C4, R, C4, R, C4, R, C4, END
