@@ -133,7 +133,8 @@ Canvas PaintCarbon(const Lettering& font) {
 
   // The text area and its scroll channel.
   Gloss(c, {6, 179, 793, 592});
-  Glass(c, {16, 188, 776, 578}, Hex(0x040609));
+  // Pure black, like the cells of the page text, so no glyph box shows.
+  Glass(c, {16, 188, 776, 578}, Hex(0x000000));
   Glass(c, {781, 188, 794, 578}, Hex(0x0a0e14));
   c.fillAlpha({786, 192, 788, 574}, Hex(0x1b3a5e), 0.6f);
   return c;
