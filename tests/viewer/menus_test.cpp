@@ -226,6 +226,9 @@ TEST_F(Navigation, ATuneWhilePausedStartsItAndUnlatchesPause) {
   EXPECT_EQ(p().ticker.index, 2);
   EXPECT_EQ(p().ticker.position, 1);
   EXPECT_EQ(p().ticker.offset, 4.0);  // kept
+  EXPECT_EQ(p().music.CurrentTune, 2);
+  EXPECT_EQ(p().music.SpectrumChannels, xm::GetNumChannels(p().xm));
+  EXPECT_GT(p().music.SpectrumChannels, 0);
   // The selected tune's button is not hit-tested: no restart.
   Release();
   p().ticker.position = 9;

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "content/skins/skins.hpp"
 #include "platform/image_io.hpp"
 
 namespace {
@@ -108,7 +110,11 @@ TEST(SkinPack, RefusesWhatIsNotAPicture) {
 TEST(SkinPack, TheCheckedInSkinsPass) {
   const Result r = Pack({KORVELD_SOURCE_DIR "/content/skins/grunge.png", KORVELD_SOURCE_DIR "/content/skins/carbon.png"});
   EXPECT_EQ(r.status, 0) << r.error;
-  EXPECT_EQ(r.output.size(), 2u * 480768);
+  ASSERT_EQ(r.output.size(), 2u * 480768);
+  // What the program embeds is exactly what the converter makes of them.
+  const auto embedded = korveld::content::SkinImages();
+  ASSERT_EQ(embedded.size(), r.output.size());
+  EXPECT_TRUE(std::equal(embedded.begin(), embedded.end(), r.output.begin()));
 }
 
 }  // namespace
