@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/converters.hpp"
+#include "platform/input_map.hpp"
 #include "platform/sdl_audio.hpp"
 
 namespace korveld::platform {
@@ -137,10 +138,8 @@ struct SdlPlatform::Impl {
           break;
         }
         case SDL_MOUSEWHEEL: {
-          int dy = e.wheel.y;
-          if (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) dy = -dy;
-          if (dy == 0 && e.wheel.x != 0) break;  // horizontal only: not a wheel notch
-          wheel += dy >= 0 ? 1 : -1;
+          // Horizontal motion and parts of a notch add nothing.
+          wheel += WheelNotches(e.wheel.y, e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED);
           break;
         }
         case SDL_WINDOWEVENT:
