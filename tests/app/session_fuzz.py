@@ -9,7 +9,7 @@ the page wipes, ended by Escape or the QUIT button. The frame time is drawn
 from the seed too, from 0.001 s to 2 s a frame.
 
 A session passes when korveld-render ends on its own with status 0 and its
-summary line, before a virtual-time bound worked out from the script, within
+summary line, not before the script's final Escape or QUIT and before a virtual-time bound worked out from the script, within
 a wall-clock limit, and with nothing from the sanitizers on stderr.
 
   tests/app/session_fuzz.py RENDER [--seeds A:B | --seed N ...] [--jobs J]
@@ -61,6 +61,12 @@ WIPE_FRAMES = 150
 FRAME_SLEEP = 0.001
 
 
+def in_quit(x, y):
+    """Inside QUIT of either skin (the skin at the change-over is not known)."""
+    return any(bx < x < bx + bw and by < y < by + bh
+               for bx, by, bw, bh in (BUTTONS[1][QUIT - 1], BUTTONS[2][QUIT - 1]))
+
+
 class Session:
     """Builds one script and keeps the numbers the time bound needs."""
 
@@ -72,6 +78,7 @@ class Session:
         self.frame_commands = 0   # commands that hold the script for frames
         self.presses = 0          # each may start one page change (two wipes)
         self.skin = 1
+        self.earliest_end = 0.0
         # Short frames make every waited second cost many frames: keep the
         # waits of such sessions short.
         self.wait_scale = min(1.0, self.frame_time * 60)
@@ -99,6 +106,12 @@ class Session:
         self.emit("move %d %d" % (max(0, min(799, x)), max(0, min(599, y))))
 
     def point_in_button(self, b, edge=False):
+        while True:
+            x, y = self.button_point(b, edge)
+            if not in_quit(x, y):
+                return x, y
+
+    def button_point(self, b, edge):
         x, y, w, h = BUTTONS[self.skin][b - 1]
         if edge:  # the rectangle's own edge or one pixel inside or outside it
             return (self.rng.choice([x - 1, x, x + 1, x + w - 1, x + w, x + w + 1]),
@@ -116,6 +129,14 @@ class Session:
         return self.rng.randint(774 + xo, 792 + xo), self.rng.randint(199, 562)
 
     def random_point(self):
+        """A point for a random action: never inside QUIT of either skin, so
+        the run may end only where the script ends it."""
+        while True:
+            x, y = self.any_point()
+            if not in_quit(x, y):
+                return x, y
+
+    def any_point(self):
         r = self.rng.random()
         if r < 0.35:
             return self.point_in_button(self.rng.randint(2, 10), edge=self.rng.random() < 0.2)
@@ -229,6 +250,8 @@ class Session:
         self.emit("release up")
         self.emit("release down")
         self.frames(WIPE_FRAMES + 5)
+        # The script cannot pass its waits early: the run ends no sooner.
+        self.earliest_end = self.wait_seconds
         if self.rng.random() < 0.5:
             self.emit("key escape")
         else:
@@ -280,6 +303,8 @@ def run_seed(render, seed, wall, keep):
             problem = "exit status %d" % p.returncode
         elif not m or m.group(3) != "0":
             problem = "no summary line with status 0"
+        elif float(m.group(2)) < s.earliest_end - 0.002:
+            problem = "ended at %s virtual seconds, before the script ended it (%.3f)" % (m.group(2), s.earliest_end)
     except subprocess.TimeoutExpired as e:
         problem = "hang: no end after %g wall seconds" % wall
         err = (e.stderr or b"").decode(errors="replace") if isinstance(e.stderr, bytes) else (e.stderr or "")
