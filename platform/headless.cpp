@@ -1,6 +1,7 @@
 #include "platform/headless.hpp"
 
 #include <algorithm>
+#include <limits>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -21,9 +22,17 @@ using Ticks = Lockstep::Ticks;
 constexpr int kWidth = 800;
 constexpr int kHeight = 600;
 
+// Far beyond any run (about 20,000 years): a time past it is "never".
+constexpr Ticks kNever = std::numeric_limits<Ticks>::max() / 2;
+
 Ticks SecondsToTicks(double seconds) {
-  return static_cast<Ticks>(std::llround(seconds * static_cast<double>(Lockstep::kTicksPerSecond)));
+  const double ticks = seconds * static_cast<double>(Lockstep::kTicksPerSecond);
+  if (!(ticks < static_cast<double>(kNever))) return kNever;
+  return static_cast<Ticks>(std::llround(ticks));
 }
+
+// now + ticks, where a sum past kNever stays at kNever.
+Ticks TimeAfter(Ticks now, Ticks ticks) { return ticks >= kNever - now ? kNever : now + ticks; }
 
 // Sound as the devices played it: 44100 Hz stereo, summed in 32 bits and
 // saturated when read out.
@@ -456,7 +465,7 @@ struct HeadlessPlatform::Impl {
       using Kind = ScriptCommand::Kind;
       switch (c.kind) {
         case Kind::kWait:
-          if (waitUntil < 0) waitUntil = clock->Now() + SecondsToTicks(c.seconds);
+          if (waitUntil < 0) waitUntil = TimeAfter(clock->Now(), SecondsToTicks(c.seconds));
           if (clock->Now() < waitUntil) return;
           waitUntil = -1;
           break;

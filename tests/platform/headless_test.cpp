@@ -152,6 +152,15 @@ TEST(Clock, EveryFrameAdvancesTheClockEvenWhenItsTimeRoundsToNothing) {
   EXPECT_LT(frames, 100000) << "the wait never ended";
 }
 
+// A wait longer than the clock can count is a wait without end, not none.
+TEST(Clock, AWaitPastTheClocksRangeNeverEnds) {
+  for (const char* wait : {"wait 1e300\n", "wait 2e13\n", "wait 3e13\n"}) {
+    Headless h(std::string(wait) + "key escape\n");
+    for (int i = 0; i < 600; ++i) h.Frame();
+    EXPECT_EQ(h.platform.keyState(kVkEscape), 0) << wait;
+  }
+}
+
 TEST(Clock, RandomIsReproducibleForOneSeed) {
   HeadlessOptions a, b, c;
   a.seed = b.seed = 7;
