@@ -12,50 +12,9 @@
 namespace korveld::testing {
 namespace {
 
-class NullQueue : public platform::BufferQueueDevice {
- public:
-  int open(const platform::PcmFormat&, platform::WaveDoneCallback, void*) override { return platform::kWaveBadDevice; }
-  bool isOpen() const override { return false; }
-  int pause() override { return 0; }
-  int restart() override { return 0; }
-  int reset() override { return 0; }
-  int close() override { return 0; }
-  int prepare(platform::WaveHeader*) override { return 0; }
-  int unprepare(platform::WaveHeader*) override { return 0; }
-  int write(platform::WaveHeader*) override { return 0; }
-  std::string errorText(int) const override { return "no device"; }
-};
-
-class NullLooping : public platform::LoopingDevice {
- public:
-  bool open(const platform::PcmFormat&) override { return false; }
-  bool isOpen() const override { return false; }
-  bool start(const std::uint8_t*, std::size_t) override { return false; }
-  void write(std::size_t, const std::uint8_t*, std::size_t) override {}
-  std::uint64_t positionBytes() override { return 0; }
-  void reset() override {}
-  void close() override {}
-};
-
-class NullThreads : public platform::ThreadService {
- public:
-  Handle start(std::function<void()>, bool) override { return 0; }
-  void join(Handle) override {}
-  void sleepMs(int) override {}
-};
-
 const char* GoldenPath() { return KORVELD_SOURCE_DIR "/tests/intro/golden_hashes.txt"; }
 
 }  // namespace
-
-struct FakePlatform::Devices {
-  NullQueue queue;
-  NullLooping looping;
-  NullThreads threads;
-};
-
-FakePlatform::FakePlatform() : devices_(new Devices) { generator.seed(35); }
-FakePlatform::~FakePlatform() { delete devices_; }
 
 int FakePlatform::update(const std::uint32_t* frame) {
   ++presents;
@@ -73,9 +32,6 @@ double FakePlatform::random() {
   return generator.next();
 }
 
-platform::BufferQueueDevice& FakePlatform::queueDevice() { return devices_->queue; }
-platform::LoopingDevice& FakePlatform::loopingDevice() { return devices_->looping; }
-platform::ThreadService& FakePlatform::threads() { return devices_->threads; }
 
 std::uint64_t HashFrame(const render::ScreenBuffer& frame) {
   std::uint64_t h = 1469598103934665603ull;
