@@ -43,7 +43,7 @@ bench: build
 asan: deps
 	cmake -S . -B build-asan -G $(GENERATOR) -DKORVELD_SANITIZE=address -DCMAKE_BUILD_TYPE=Debug
 	cmake --build build-asan -j $(JOBS)
-	cd build-asan && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1 \
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS) -LE slow --timeout 1800
 
 tsan: deps

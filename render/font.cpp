@@ -56,6 +56,12 @@ void BuildFontTables(FontTables& font, std::span<const std::uint8_t> sheet, std:
       font.TintTable[static_cast<std::size_t>(i * kTintCount + t)] = TintColour(channel(0), channel(1), channel(2), t);
     }
   }
+  for (int t = 0; t <= kTintCount; ++t) {
+    for (int i = 0; i < kPaletteSize; ++i) {
+      font.byTint[static_cast<std::size_t>(t)][static_cast<std::size_t>(i)] =
+          t == 0 ? 0 : font.TintTable[static_cast<std::size_t>(i * kTintCount + t)];
+    }
+  }
 }
 
 void BuildFontTables(FontTables& font) { BuildFontTables(font, content::FontSheet(), content::FontPalette()); }
@@ -71,13 +77,13 @@ void DrawGlyphClipped(ScreenBuffer& frame, const FontTables& font, std::uint8_t 
   const int y0 = std::max({y, ymin, 0});
   const int y1 = std::min({y + kGlyphHeight - 1, ymax, kScreenHeight - 1});
   if (x0 > x1 || y0 > y1) return;
-  const std::uint32_t* tints = font.TintTable.data() + tint;
+  const std::uint32_t* tints = font.byTint[static_cast<std::size_t>(tint)].data();
   for (int sy = y0; sy <= y1; ++sy) {
     const std::uint8_t* src = font.sheet.data() + (kFaceRowOffset[face] + sy - y) * kFontSheetWidth + col;
     std::uint32_t* dst = frame.row(sy);
     for (int sx = x0; sx <= x1; ++sx) {
       const std::uint8_t p = src[sx - x];
-      if (p != 0) dst[sx] = tints[p * kTintCount];
+      if (p != 0) dst[sx] = tints[p];
     }
   }
 }
@@ -100,11 +106,20 @@ void DrawGlyphOpaque(ScreenBuffer& frame, const FontTables& font, std::uint8_t c
   const int x0 = std::max(x, 0);
   const int x1 = std::min(x + kGlyphWidth - 1, kScreenWidth - 1);
   if (x0 > x1) return;
-  const std::uint32_t* tints = font.TintTable.data() + tint;
+  const std::uint32_t* tints = font.byTint[static_cast<std::size_t>(tint)].data();
+  if (x0 == x && x1 == x + kGlyphWidth - 1) {
+    // The whole cell is inside the frame: a fixed nine-pixel row copy.
+    for (int sy = y0; sy <= y1; ++sy) {
+      const std::uint8_t* src = font.sheet.data() + (kFaceRowOffset[face] + sy - y) * kFontSheetWidth + col;
+      std::uint32_t* dst = frame.row(sy) + x;
+      for (int k = 0; k < kGlyphWidth; ++k) dst[k] = tints[src[k]];
+    }
+    return;
+  }
   for (int sy = y0; sy <= y1; ++sy) {
     const std::uint8_t* src = font.sheet.data() + (kFaceRowOffset[face] + sy - y) * kFontSheetWidth + col;
     std::uint32_t* dst = frame.row(sy);
-    for (int sx = x0; sx <= x1; ++sx) dst[sx] = tints[src[sx - x] * kTintCount];
+    for (int sx = x0; sx <= x1; ++sx) dst[sx] = tints[src[sx - x]];
   }
 }
 

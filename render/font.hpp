@@ -28,6 +28,9 @@ struct FontTables {
   // each colour stays 0, which is what tint 31 of the colour before reads.
   // One spare slot lets tint 31 of the last colour read 0 as well.
   std::array<std::uint32_t, kPaletteSize * kTintCount + 1> TintTable{};
+  // The same colours ordered by tint, byTint[t][p] = TintTable[p * 31 + t],
+  // so that drawing a glyph reads one row of 256.
+  std::array<std::array<std::uint32_t, kPaletteSize>, kTintCount + 1> byTint{};
 };
 
 // Builds the tables from the embedded font sheet and palette.

@@ -84,23 +84,26 @@ void DrawGlowLine(ScreenBuffer& frame, int row, int x, int length, int style, do
   const bool centre = row >= 0 && row < kScreenHeight;
   const bool below = row + 1 >= 0 && row + 1 < kScreenHeight;
   for (int i = std::max(0, -x); i <= length && x + i < kScreenWidth; ++i) {
+    std::uint32_t bright = 0;
+    std::uint32_t dim = 0;
+    RainbowColours(glowPhase + i, 1, &bright, &dim);
+    const int px = x + i;
+    if (centre) frame.at(px, row) = bright;
+    if (above) frame.at(px, row - 1) = dim;
+    if (below) frame.at(px, row + 1) = dim;
+  }
+}
+
+void RainbowColours(double glowPhase, int count, std::uint32_t* centre, std::uint32_t* outer) {
+  for (int i = 0; i < count; ++i) {
     const double t = glowPhase + i;
     const double sr = std::sin(t * 0.01);
     const double sg = std::sin(t * 0.012 + 0.96);
     const double sb = std::sin(t * 0.013 + 2.47);
-    const int px = x + i;
-    if (centre) {
-      frame.at(px, row) = static_cast<std::uint32_t>((RainbowChannel(sr, 124.0, 125.0) << 16) |
-                                                     (RainbowChannel(sg, 124.0, 125.0) << 8) |
-                                                     RainbowChannel(sb, 124.0, 125.0));
-    }
-    if (above || below) {
-      const auto dim = static_cast<std::uint32_t>((RainbowChannel(sr, 64.0, 65.0) << 16) |
-                                                  (RainbowChannel(sg, 64.0, 65.0) << 8) |
-                                                  RainbowChannel(sb, 64.0, 65.0));
-      if (above) frame.at(px, row - 1) = dim;
-      if (below) frame.at(px, row + 1) = dim;
-    }
+    centre[i] = static_cast<std::uint32_t>((RainbowChannel(sr, 124.0, 125.0) << 16) |
+                                           (RainbowChannel(sg, 124.0, 125.0) << 8) | RainbowChannel(sb, 124.0, 125.0));
+    outer[i] = static_cast<std::uint32_t>((RainbowChannel(sr, 64.0, 65.0) << 16) |
+                                          (RainbowChannel(sg, 64.0, 65.0) << 8) | RainbowChannel(sb, 64.0, 65.0));
   }
 }
 

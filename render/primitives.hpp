@@ -19,6 +19,11 @@ void FillRectBlend(ScreenBuffer& frame, int x, int y, int w, int h, int alpha, i
 // covers x..x+length and drifts with glowPhase. Any other style draws nothing.
 void DrawGlowLine(ScreenBuffer& frame, int row, int x, int length, int style, double glowPhase);
 
+// The colours of a rainbow line at the given phase, pixel i for i = 0..count-1:
+// the centre row's and the outer rows'. DrawGlowLine style 8 draws exactly
+// these; a caller drawing several rainbow lines in one frame computes them once.
+void RainbowColours(double glowPhase, int count, std::uint32_t* centre, std::uint32_t* outer);
+
 inline constexpr int kPointerSize = 11;
 inline constexpr int kPointerCodeCount = kPointerSize * kPointerSize;
 

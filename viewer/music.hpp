@@ -7,7 +7,9 @@ namespace korveld::viewer {
 
 struct Program;
 
+// The background music as the viewer selected it.
 struct MusicState {
+  int CurrentTune = 0;       // 1..4 once the viewer has started a tune
   int SpectrumChannels = 0;  // channel count of the song loaded last
 };
 

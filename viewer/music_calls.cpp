@@ -2,8 +2,11 @@
 
 namespace korveld::viewer {
 
-void StopMusic(Program&) {}
-void ResumeMusic(Program&) {}
-std::uint32_t AudibleNote(Program&, int) { return 0; }
+// The MUTE button stops the song; pressing it again plays the same song
+// from its start (PlaySong always begins at the first order).
+void StopMusic(Program& p) { xm::StopSong(p.xm); }
+void ResumeMusic(Program& p) { xm::PlaySong(p.xm); }
+
+std::uint32_t AudibleNote(Program& p, int channel) { return xm::GetAudibleNote(p.xm, channel); }
 
 }  // namespace korveld::viewer

@@ -1,6 +1,7 @@
 #include "viewer/scroll.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "render/primitives.hpp"
@@ -18,6 +19,7 @@ constexpr int kGlowLeft = 20;
 constexpr int kGlowLength = 750;
 constexpr int kGlowMinCentre = 192;   // exclusive bounds of a drawn glow's centre row
 constexpr int kGlowMaxCentre = 569;
+constexpr int kRainbowStyle = 8;
 constexpr int kThumbTop = 195;
 constexpr double kThumbTravel = 361.0;
 constexpr int kBarTop = 200;          // exclusive hot rows of the bar, and the drag origin
@@ -90,6 +92,11 @@ void PageKeys(Program& p) {
 }
 
 void DrawLineGlows(render::ScreenBuffer& frame, const PageView& view, const ViewState& v, int top, double glowPhase) {
+  // Every rainbow row of a frame shows the same colours: they are worked out
+  // once, on the first rainbow row.
+  std::array<std::uint32_t, kGlowLength + 1> rainbowCentre;
+  std::array<std::uint32_t, kGlowLength + 1> rainbowOuter;
+  bool rainbowReady = false;
   for (int r = 0; r < kVisibleRows; ++r) {
     const int centre = RowTop(v, r) + kRowHeight / 2;
     if (centre <= kGlowMinCentre || centre >= kGlowMaxCentre) continue;
@@ -98,7 +105,18 @@ void DrawLineGlows(render::ScreenBuffer& frame, const PageView& view, const View
     const int line = top + r;
     if (line < 0 || line >= v.LineCount || line > kMaxLine) continue;
     const int style = view.glow[static_cast<std::size_t>(line)].style;
-    if (style != 0) render::DrawGlowLine(frame, centre, kGlowLeft, kGlowLength, style, glowPhase);
+    if (style == kRainbowStyle) {
+      if (!rainbowReady) {
+        render::RainbowColours(glowPhase, kGlowLength + 1, rainbowCentre.data(), rainbowOuter.data());
+        rainbowReady = true;
+      }
+      // The centre row lies in 193..568, so all three rows are in the frame.
+      std::copy(rainbowOuter.begin(), rainbowOuter.end(), frame.row(centre - 1) + kGlowLeft);
+      std::copy(rainbowCentre.begin(), rainbowCentre.end(), frame.row(centre) + kGlowLeft);
+      std::copy(rainbowOuter.begin(), rainbowOuter.end(), frame.row(centre + 1) + kGlowLeft);
+    } else if (style != 0) {
+      render::DrawGlowLine(frame, centre, kGlowLeft, kGlowLength, style, glowPhase);
+    }
   }
 }
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "content/xm/xm_modules.hpp"
 #include "viewer/paint.hpp"
 #include "viewer/program.hpp"
 
@@ -16,28 +17,15 @@ constexpr int kVisibleCharacters = 58;
 constexpr double kCharacterWidth = 9.0;
 constexpr int kWindowLeft = 146, kWindowRight = 649, kWindowTop = 40, kWindowBottom = 145;
 
-struct Credit {
-  std::string_view title;
-  std::string_view composer;
-};
-
-// The four background tunes, in button order.
-constexpr Credit kCredits[4] = {
-    {"Night Freight", "Arvo Lind"},
-    {"Copper Sky", "Maren Holt"},
-    {"Static Bloom", "Ilse Varga"},
-    {"Last Orbit", "Teo Brandt"},
-};
-
 }  // namespace
 
 std::string TickerTextFor(int tune) {
   std::string text(kLeadingSpaces, ' ');
   text += kHelpLine;
-  if (tune >= 1 && tune <= 4) {
-    text += kCredits[tune - 1].title;
+  if (tune >= 1 && tune <= content::kXmModuleCount) {
+    text += content::kXmCredits[tune].title;
     text += " composed by ";
-    text += kCredits[tune - 1].composer;
+    text += content::kXmCredits[tune].composer;
     text += "....";
   }
   return text;

@@ -5,4 +5,8 @@ namespace korveld::xm {
 
 void XmPlayerInit(XmPlayer& player, platform::Platform& platform) { player.platform = &platform; }
 
+XmPlayer::~XmPlayer() {
+  if (playing != nullptr) StopSong(*this, playing);
+}
+
 }  // namespace korveld::xm

@@ -29,6 +29,12 @@ inline constexpr int kBytesPerFrame = 4;
 static_assert(kBlockFrames == 884 && kBlockCount == 100);
 
 struct XmPlayer {
+  XmPlayer() = default;
+  XmPlayer(const XmPlayer&) = delete;
+  XmPlayer& operator=(const XmPlayer&) = delete;
+  // Stops a song still playing, so the output thread never outlives the player.
+  ~XmPlayer();
+
   platform::Platform* platform = nullptr;
   std::unique_ptr<XmSong> CurrentSong;
 

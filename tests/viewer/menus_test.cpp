@@ -3,6 +3,7 @@
 #include <tuple>
 
 #include "content/startup/startup_data.hpp"
+#include "render/font.hpp"
 #include "viewer_test_helpers.hpp"
 
 namespace korveld::viewer {
@@ -225,6 +226,9 @@ TEST_F(Navigation, ATuneWhilePausedStartsItAndUnlatchesPause) {
   EXPECT_EQ(p().ticker.index, 2);
   EXPECT_EQ(p().ticker.position, 1);
   EXPECT_EQ(p().ticker.offset, 4.0);  // kept
+  EXPECT_EQ(p().music.CurrentTune, 2);
+  EXPECT_EQ(p().music.SpectrumChannels, xm::GetNumChannels(p().xm));
+  EXPECT_GT(p().music.SpectrumChannels, 0);
   // The selected tune's button is not hit-tested: no restart.
   Release();
   p().ticker.position = 9;
@@ -330,6 +334,28 @@ TEST_F(Navigation, HoverBarEdges) {
     DrawMenus(p());
     EXPECT_EQ(p().PointerState, hot ? 2 : 1) << x << "," << y;
   }
+}
+
+}  // namespace
+}  // namespace korveld::viewer
+
+namespace korveld::viewer {
+namespace {
+
+TEST_F(Navigation, TheTitleIsCentredAt332) {
+  p().frame.clear();
+  SetPointer(p(), 0, 0, 0);
+  DrawMenus(p());
+  const auto menus = p().frame;
+  p().frame.clear();
+  render::DrawTextClipped(p().frame, p().font, "KORVELD ISSUE 35", 332, 42, 146, 649, 40, 145, 1, 25);
+  int ink = 0;
+  for (int y = 40; y <= 54; ++y)
+    for (int x = 0; x < 800; ++x) {
+      ASSERT_EQ(menus.at(x, y), p().frame.at(x, y)) << x << "," << y;
+      ink += menus.at(x, y) != 0;
+    }
+  EXPECT_GT(ink, 50);
 }
 
 }  // namespace

@@ -374,3 +374,27 @@ TEST_F(PagePasses, ShortPageOffsetAndTheBottomRowPerSkin) {
 
 }  // namespace
 }  // namespace korveld::viewer
+
+namespace korveld::viewer {
+namespace {
+
+TEST_F(PagePasses, RainbowRowsMatchTheGlowLinePrimitive) {
+  for (int i = 0; i < 40; ++i) Add("x", i % 3 == 0 ? "8" : i % 3 == 1 ? "6" : "0");
+  Add("<END>", "0");
+  Load(2);
+  state.ScrollOffset = 6;
+  const double phase = 1234.5678;
+  DrawLineGlows(*frame, *view, state, 4, phase);
+  auto want = std::make_unique<render::ScreenBuffer>();
+  want->clear(kBackground);
+  for (int r = 0; r < 33; ++r) {
+    const int centre = 6 + 175 + 12 * r + 6;
+    if (centre <= 192 || centre >= 569) continue;
+    const int style = (4 + r) % 3 == 0 ? 8 : (4 + r) % 3 == 1 ? 6 : 0;
+    render::DrawGlowLine(*want, centre, 20, 750, style, phase);
+  }
+  for (std::size_t i = 0; i < want->pixels.size(); ++i) ASSERT_EQ(frame->pixels[i], want->pixels[i]) << i;
+}
+
+}  // namespace
+}  // namespace korveld::viewer

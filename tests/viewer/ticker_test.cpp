@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "content/xm/xm_modules.hpp"
 #include "viewer_test_helpers.hpp"
 
 namespace korveld::viewer {
@@ -21,6 +22,11 @@ TEST(TickerTexts, SpacesThenHelpThenTheSongsCredit) {
     EXPECT_NE(text[65 + help.size()], ' ');
   }
   EXPECT_NE(t.text[1], t.text[2]);
+  for (int n = 1; n <= 4; ++n) {
+    const auto& credit = content::kXmCredits[n];
+    EXPECT_EQ(t.text[n], std::string(65, ' ') + help + std::string(credit.title) + " composed by " +
+                             std::string(credit.composer) + "....");
+  }
   EXPECT_EQ(t.text[5], std::string(65, ' ') + help);
 }
 
@@ -54,6 +60,50 @@ TEST_F(Ticker, A200CharacterTextWrapsAfter1800FramesPlusTheFirst) {
   EXPECT_EQ(t.position, 200);
   DrawTicker(*program);
   EXPECT_EQ(t.position, 1);
+}
+
+}  // namespace
+}  // namespace korveld::viewer
+
+namespace korveld::viewer {
+namespace {
+
+// The ticker's glyphs in rows 120..140 of a black frame.
+std::vector<std::uint32_t> TickerRows(Program& p) {
+  p.frame.clear();
+  DrawTicker(p);
+  return std::vector<std::uint32_t>(p.frame.pixels.begin() + 120 * 800, p.frame.pixels.begin() + 141 * 800);
+}
+
+TEST_F(Ticker, TheSecondFrameIsTheFirstMovedOnePixelLeft) {
+  auto& t = program->ticker;
+  t.text[1] = "KORVELD TICKER " + std::string(80, '#');
+  const auto first = TickerRows(*program);
+  const auto second = TickerRows(*program);
+  int ink = 0;
+  for (int y = 0; y < 21; ++y) {
+    for (int x = 146; x <= 648; ++x) {
+      ASSERT_EQ(second[y * 800 + x], first[y * 800 + x + 1]) << x << "," << 120 + y;
+      ink += first[y * 800 + x] != 0;
+    }
+    // Nothing outside the window.
+    for (int x = 0; x < 146; ++x) ASSERT_EQ(first[y * 800 + x], 0u);
+    for (int x = 650; x < 800; ++x) ASSERT_EQ(first[y * 800 + x], 0u);
+  }
+  EXPECT_GT(ink, 100);
+  // Skin 1 draws from row 123: rows 120..122 stay black.
+  for (int x = 0; x < 800 * 3; ++x) ASSERT_EQ(first[x], 0u);
+}
+
+TEST_F(Ticker, SkinTwoDrawsOneRowLower) {
+  auto& t = program->ticker;
+  t.text[1] = std::string(80, '#');
+  const auto one = TickerRows(*program);
+  t.offset = 0.0;
+  program->view.CurrentSkin = 2;
+  const auto two = TickerRows(*program);
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 800; ++x) ASSERT_EQ(two[(y + 1) * 800 + x], one[y * 800 + x]);
 }
 
 }  // namespace

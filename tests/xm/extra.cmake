@@ -4,3 +4,13 @@ foreach(target korveld_tests_xm korveld_threads_xm)
     target_link_libraries(${target} PRIVATE korveld_xmwriter)
   endif()
 endforeach()
+
+# The render tool: a short render of an embedded tune succeeds; a file that
+# is not a module is refused with an error and a non-zero exit.
+add_test(NAME xm2wav_renders_embedded_tune
+  COMMAND korveld-xm2wav --embedded 2 ${CMAKE_BINARY_DIR}/xm2wav_test.wav --seconds 2 --timeline)
+set_tests_properties(xm2wav_renders_embedded_tune PROPERTIES LABELS xm
+  PASS_REGULAR_EXPRESSION "frequencies: linear.*\n99 0 [0-9]+\n")
+add_test(NAME xm2wav_refuses_a_non_module
+  COMMAND korveld-xm2wav ${CMAKE_CURRENT_LIST_DIR}/extra.cmake ${CMAKE_BINARY_DIR}/xm2wav_bad.wav)
+set_tests_properties(xm2wav_refuses_a_non_module PROPERTIES LABELS xm WILL_FAIL TRUE)

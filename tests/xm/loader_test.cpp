@@ -54,6 +54,14 @@ TEST_F(LoaderTest, IncompleteCallbackSetClearsAllAndRefusesToLoad) {
   EXPECT_EQ(LoadSong(player, ""), nullptr);
 }
 
+TEST_F(LoaderTest, ASourceThatCannotBeOpenedGivesNoSong) {
+  SourceCallbacks failing = MemorySourceCallbacks();
+  failing.open = [](XmPlayer&, const char*) -> void* { return nullptr; };
+  InstallSourceCallbacks(player, failing);
+  ASSERT_TRUE(player.callbacks.complete());
+  EXPECT_EQ(LoadSong(player, "x"), nullptr);  // the leak check sees the record released
+}
+
 TEST_F(LoaderTest, HeaderFieldsAndEmptySlotsUpToTheUsedPatternCount) {
   xmgen::Module m = SmallModule(4);
   m.orders = {0, 30, 0};

@@ -83,6 +83,43 @@ class RealThreads : public platform::ThreadService {
   }
 };
 
+// A thread service that never runs a thread by itself: the body waits until
+// the test runs it (runBody), or until a sleep outside the body (StopSong's
+// wait) runs it so that it can see the stop request and finish. Sleeps inside
+// the body advance the device by the time slept and call onSleep.
+class ManualThreads : public platform::ThreadService {
+ public:
+  std::function<void()> body;
+  bool inBody = false;
+  int started = 0;
+  int joined = 0;
+  bool highPriority = false;
+  FakeLoopingDevice* device = nullptr;
+  std::function<void()> onSleep;
+  Handle start(std::function<void()> b, bool high) override {
+    body = std::move(b);
+    highPriority = high;
+    return ++started;
+  }
+  void join(Handle) override { joined++; }
+  void runBody() {
+    if (!body) return;
+    auto b = std::move(body);
+    body = nullptr;
+    inBody = true;
+    b();
+    inBody = false;
+  }
+  void sleepMs(int ms) override {
+    if (inBody) {
+      if (device) device->position += static_cast<std::uint64_t>(ms) * 176400 / 1000;
+      if (onSleep) onSleep();
+      return;
+    }
+    runBody();
+  }
+};
+
 class NullQueueDevice : public platform::BufferQueueDevice {
  public:
   int open(const platform::PcmFormat&, platform::WaveDoneCallback, void*) override { return 2; }
@@ -102,6 +139,7 @@ class FakePlatform : public platform::Platform {
   FakeLoopingDevice device;
   RealThreads threadService;
   NullQueueDevice queue;
+  platform::ThreadService* threadsInUse = &threadService;
   void configure(int, std::string_view, int, int) override {}
   void setEscapeCloses(int) override {}
   int open(std::string_view, int, int) override { return 1; }
@@ -120,7 +158,7 @@ class FakePlatform : public platform::Platform {
   void seedRandomFromTimer() override {}
   platform::BufferQueueDevice& queueDevice() override { return queue; }
   platform::LoopingDevice& loopingDevice() override { return device; }
-  platform::ThreadService& threads() override { return threadService; }
+  platform::ThreadService& threads() override { return *threadsInUse; }
   void messageBox(std::string_view, std::string_view) override {}
 };
 

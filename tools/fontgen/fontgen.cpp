@@ -334,8 +334,8 @@ int main(int argc, char** argv) {
   std::string preview;
   FaceStyle faces[3] = {
       {},
-      {kDefaultBold, 12, 11, 9, 0.85, 6},
-      {kDefaultLight, 12, 11, 9, 1.0, 5},
+      {kDefaultBold, 14, 11, 9, 0.85, 6},
+      {kDefaultLight, 14, 11, 9, 1.0, 5},
   };
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];

@@ -39,7 +39,7 @@ constexpr int kNoteColumn = 64;
 constexpr int kMaxTitle = kLeaderEnd - kTitleColumn;  // leaves one leader dot
 constexpr int kBarCells = 32;
 
-const std::string kRule = "  {3}" + [] {
+const std::string kRule = "  {U}" + [] {
   std::string s;
   for (int i = 0; i < 78; ++i) s += "─";
   return s;
@@ -277,7 +277,7 @@ std::string ReleaseStatsPage(const ReleaseList& list) {
       if (day.size() < 2) day.insert(0, "0");
       std::string type(TypeName(r.type));
       type.resize(5, ' ');
-      std::string s = "   {1}" + day + "   {3}" + type + "  {H}" + Escape(r.title) + "{Q}";
+      std::string s = "   {H}" + day + "   {U}" + type + "  {H}" + Escape(r.title) + "{Q}";
       const int afterTitle = kTitleColumn - 1 + static_cast<int>(r.title.size());
       s += Fill(afterTitle, kLeaderEnd, '.');
       s += "{1} " + RightAlign(FormatPoints(r.halfPoints), kPointsEnd - kLeaderEnd - 1);

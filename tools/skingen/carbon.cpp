@@ -88,7 +88,7 @@ void LampSlot(Canvas& c, const Lettering& font, Box r, const char* caption) {
   for (int y = r.y0; y <= r.y1; ++y)
     for (int x = r.x0; x <= r.x1; ++x) {
       const float t = std::fabs((y - r.y0) / static_cast<float>(r.y1 - r.y0) - 0.5f);
-      c.set(x, y, Scale(Hex(0x16324f), 1.0f - t));
+      c.set(x, y, Scale(Hex(0x0c1a2a), 1.0f - t));
     }
   c.outline(r, Hex(0x4a7fc0), 0.6f);
   const TextMask m = font.render("stencil", 10, caption, 1);
@@ -133,7 +133,8 @@ Canvas PaintCarbon(const Lettering& font) {
 
   // The text area and its scroll channel.
   Gloss(c, {6, 179, 793, 592});
-  Glass(c, {16, 188, 776, 578}, Hex(0x040609));
+  // Pure black, like the cells of the page text, so no glyph box shows.
+  Glass(c, {16, 188, 776, 578}, Hex(0x000000));
   Glass(c, {781, 188, 794, 578}, Hex(0x0a0e14));
   c.fillAlpha({786, 192, 788, 574}, Hex(0x1b3a5e), 0.6f);
   return c;

@@ -143,7 +143,8 @@ Canvas PaintGrunge(const Lettering& font) {
   // Text frame: a plate around a deep well with the scroll channel.
   Plate(c, {4, 180, 795, 595}, 0.85f);
   Scratches(c, {8, 580, 792, 593}, 30, 7);
-  Well(c, {16, 189, 772, 577}, Hex(0x0a0807), 0.18f);
+  // Pure black, like the cells of the page text, so no glyph box shows.
+  Well(c, {16, 189, 772, 577}, Hex(0x000000), 0.0f);
   Well(c, {777, 189, 789, 577}, Hex(0x16110d), 0.3f);
   // The thumb's groove.
   c.fillAlpha({782, 192, 784, 574}, kBlack, 0.5f);

@@ -1,0 +1,101 @@
+// Render speed of the XM player on the four embedded modules, offline
+// through FillBlock, as a multiple of real time ("x_realtime"). Where
+// openmpt123 is installed, BM_ReferenceRatio also times it rendering the same
+// module for the same length to a WAV file and reports ours / theirs.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "content/xm/xm_modules.hpp"
+#include "xm/xm_player.hpp"
+
+namespace {
+
+using namespace korveld;
+
+constexpr int kSecondsPerIteration = 10;
+constexpr int kReferenceSeconds = 60;
+
+int BlocksFor(double seconds) { return static_cast<int>(seconds * xm::kMixRate / xm::kBlockFrames) + 1; }
+
+// Renders `seconds` of tune n from its start; returns the CPU time taken.
+double RenderSeconds(xm::XmPlayer& player, double seconds) {
+  xm::BeginOfflineRender(player, player.CurrentSong.get());
+  const auto start = std::chrono::steady_clock::now();
+  const int blocks = BlocksFor(seconds);
+  for (int b = 0; b < blocks; ++b) xm::FillBlock(player);
+  const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  benchmark::DoNotOptimize(player.deviceBuffer.data());
+  xm::StopSong(player);
+  return elapsed;
+}
+
+bool LoadTune(xm::XmPlayer& player, int n) {
+  const auto image = content::XmModuleImage(n);
+  return xm::LoadSongFromMemory(player, image.data(), static_cast<std::int32_t>(image.size()));
+}
+
+void BM_RenderModule(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  auto player = std::make_unique<xm::XmPlayer>();
+  if (!LoadTune(*player, n)) {
+    state.SkipWithError("module does not load");
+    return;
+  }
+  for (auto _ : state) {
+    xm::BeginOfflineRender(*player, player->CurrentSong.get());
+    for (int b = 0; b < BlocksFor(kSecondsPerIteration); ++b) xm::FillBlock(*player);
+    benchmark::DoNotOptimize(player->deviceBuffer.data());
+  }
+  state.counters["channels"] = player->CurrentSong->channelCount;
+  state.counters["x_realtime"] = benchmark::Counter(static_cast<double>(kSecondsPerIteration) * state.iterations(),
+                                                    benchmark::Counter::kIsRate);
+  xm::StopSong(*player);
+}
+BENCHMARK(BM_RenderModule)->DenseRange(1, 4)->Unit(benchmark::kMillisecond);
+
+void BM_ReferenceRatio(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  if (std::system("command -v openmpt123 > /dev/null 2>&1") != 0) {
+    state.SkipWithError("openmpt123 is not installed");
+    return;
+  }
+  const auto dir = std::filesystem::temp_directory_path() / ("korveld_xm_bench_" + std::to_string(n));
+  std::filesystem::create_directories(dir);
+  const auto module = dir / "tune.xm";
+  {
+    const auto image = content::XmModuleImage(n);
+    std::FILE* f = std::fopen(module.c_str(), "wb");
+    if (f == nullptr) {
+      state.SkipWithError("cannot write the module file");
+      return;
+    }
+    std::fwrite(image.data(), 1, image.size(), f);
+    std::fclose(f);
+  }
+  auto player = std::make_unique<xm::XmPlayer>();
+  LoadTune(*player, n);
+  double ours = 0.0;
+  double theirs = 0.0;
+  for (auto _ : state) {
+    ours = RenderSeconds(*player, kReferenceSeconds);
+    const std::string command = "openmpt123 --render --samplerate 44100 --no-float --end-time " +
+                                std::to_string(kReferenceSeconds) + " --force -q '" + module.string() +
+                                "' > /dev/null 2>&1";
+    const auto start = std::chrono::steady_clock::now();
+    const int rc = std::system(command.c_str());
+    theirs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (rc != 0) state.SkipWithError("openmpt123 failed");
+  }
+  state.counters["ours_x"] = kReferenceSeconds / ours;
+  state.counters["reference_x"] = kReferenceSeconds / theirs;
+  state.counters["ratio"] = theirs / ours;  // speed of ours over speed of theirs
+  std::filesystem::remove_all(dir);
+}
+BENCHMARK(BM_ReferenceRatio)->DenseRange(1, 4)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace

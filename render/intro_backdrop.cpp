@@ -1,0 +1,73 @@
+// What lies behind the intro's text: the noise flashes before and after the
+// intro, the cleared frame with its blue top gradient, and the raster bars.
+#include <algorithm>
+#include <cmath>
+
+#include "render/intro.hpp"
+
+namespace korveld::render {
+namespace {
+
+constexpr int kGradientLastRow = 50;
+constexpr int kGradientTopBlue = 150;
+constexpr int kBarRows = 32;
+constexpr int kBarPairs = 7;
+
+std::uint32_t RoundedChannel(double unit) { return static_cast<std::uint32_t>(std::nearbyint(unit * 255.0)); }
+
+double BarSine(int k, double introClock) { return std::sin((4 * k + introClock) * 3.14 / 90); }
+
+}  // namespace
+
+void NoiseFlash(ScreenBuffer& frame, platform::Platform& platform, int bandRows) {
+  if (bandRows <= 0) return;
+  const double start = platform.timer();
+  while (platform.timer() - start < kNoiseSeconds) {
+    for (int top = 0; top < kScreenHeight; top += bandRows) {
+      const std::uint32_t r = RoundedChannel(platform.random());
+      const std::uint32_t g = RoundedChannel(platform.random());
+      const std::uint32_t b = RoundedChannel(platform.random());
+      const std::uint32_t colour = r << 16 | g << 8 | b;
+      const int end = std::min(top + bandRows, kScreenHeight);
+      std::fill(frame.row(top), frame.row(end), colour);
+    }
+    platform.update(frame.pixels.data());
+    platform.sleepMs(1);
+  }
+}
+
+void IntroBackground(ScreenBuffer& frame, IntroState&) {
+  std::fill_n(frame.row(0), kScreenWidth, 0u);
+  for (int y = 1; y <= kGradientLastRow; ++y) {
+    std::fill_n(frame.row(y), kScreenWidth, static_cast<std::uint32_t>(kGradientTopBlue - 3 * (y - 1)));
+  }
+  std::fill(frame.row(kGradientLastRow + 1), frame.pixels.data() + frame.pixels.size(), 0u);
+}
+
+int UpperBarRow(int k, double introClock) {
+  return static_cast<int>(std::nearbyint(BarSine(k, introClock) * 100 + 375));
+}
+
+int LowerBarRow(int k, double introClock) {
+  return static_cast<int>(std::nearbyint(BarSine(k, introClock) * (-80) + 595));
+}
+
+void DrawRasterBar(ScreenBuffer& frame, int y, int step) {
+  for (int r = 0; r < kBarRows; ++r) {
+    const int row = y + r;
+    if (row < 0 || row >= kScreenHeight) continue;
+    const int level = r < kBarRows / 2 ? (r + 1) * step : (kBarRows - 1 - r) * step;
+    std::fill_n(frame.row(row), kScreenWidth, static_cast<std::uint32_t>(level) & 0xFFu);
+  }
+}
+
+// Fourteen bars: seven upper ones swinging around row 375 and their fainter
+// twins, half the step and mirrored, around row 595. Later bars cover earlier.
+void RasterBars(ScreenBuffer& frame, IntroState&, double introClock) {
+  for (int k = 1; k <= kBarPairs; ++k) {
+    DrawRasterBar(frame, UpperBarRow(k, introClock), 2 * k);
+    DrawRasterBar(frame, LowerBarRow(k, introClock), k);
+  }
+}
+
+}  // namespace korveld::render
