@@ -101,20 +101,20 @@ void ExpectGolden(const std::string& name, std::uint64_t hash) {
       entries[key] = value;
     }
   }
-  const char* update = std::getenv("KORVELD_UPDATE_GOLDEN");
+  const char* update = std::getenv("KORVELD_REGENERATE_GOLDEN");
   if (update != nullptr && std::string(update) == "1") {
     entries[name] = Hex(hash);
     std::ofstream out(GoldenPath());
     out << "# Hashes (FNV-1a 64 over the pixels) of intro frames. Regenerate with\n"
-           "#   KORVELD_UPDATE_GOLDEN=1 ./build/korveld_tests_intro\n"
+           "#   KORVELD_REGENERATE_GOLDEN=1 ./build/korveld_tests_intro\n"
            "# then run again without the variable and look at the pictures first\n"
            "# (KORVELD_INTRO_PNG_DIR=folder writes them).\n";
     for (const auto& [key, value] : entries) out << key << ' ' << value << '\n';
-    ADD_FAILURE() << "golden hash of " << name << " rewritten; unset KORVELD_UPDATE_GOLDEN";
+    ADD_FAILURE() << "golden hash of " << name << " rewritten; unset KORVELD_REGENERATE_GOLDEN";
     return;
   }
   const auto found = entries.find(name);
-  ASSERT_NE(found, entries.end()) << "no golden hash for " << name << " (regenerate: KORVELD_UPDATE_GOLDEN=1)";
+  ASSERT_NE(found, entries.end()) << "no golden hash for " << name << " (regenerate: KORVELD_REGENERATE_GOLDEN=1)";
   EXPECT_EQ(found->second, Hex(hash)) << "frame " << name << " changed";
 }
 

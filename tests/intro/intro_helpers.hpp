@@ -58,7 +58,7 @@ void RunIntroFrame(render::ScreenBuffer& frame, render::IntroState& intro, FakeP
 void MaybeWritePng(const render::ScreenBuffer& frame, const std::string& name);
 
 // Golden hashes live in tests/intro/golden_hashes.txt as "name hex" lines.
-// With KORVELD_UPDATE_GOLDEN=1 the check rewrites the entry and fails, so the
+// With KORVELD_REGENERATE_GOLDEN=1 the check rewrites the entry and fails, so the
 // switch cannot be left on by accident.
 void ExpectGolden(const std::string& name, std::uint64_t hash);
 
