@@ -519,7 +519,9 @@ int HeadlessPlatform::update(const std::uint32_t* frame) {
     if (!WritePng(file, frame, kWidth, kHeight, &error) && s.shotError.empty()) s.shotError = error;
   }
   s.pendingShots.clear();
-  s.clock->SleepFor(SecondsToTicks(s.options.frameTime));
+  // A frame lasts at least one tick: loops that only present (the release
+  // wait) must still see the clock move, or no wait and no time limit ends.
+  s.clock->SleepFor(std::max<Ticks>(1, SecondsToTicks(s.options.frameTime)));
   s.RunScript();
   if (!s.timedOut && timer() >= s.options.maxSeconds) {
     s.timedOut = true;

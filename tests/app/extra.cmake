@@ -5,3 +5,8 @@ add_test(NAME korveld_no_display
 add_test(NAME korveld_xvfb COMMAND ${PROJECT_SOURCE_DIR}/tests/app/xvfb.sh $<TARGET_FILE:korveld>)
 set_tests_properties(korveld_xvfb PROPERTIES LABELS "app;xvfb" RUN_SERIAL TRUE)
 add_test(NAME korveld_render_script COMMAND ${PROJECT_SOURCE_DIR}/tests/app/render_cli.sh $<TARGET_FILE:korveld-render>)
+# Random sessions from fixed seeds (tests/app/session_fuzz.py --regression);
+# the long random run is the same script with a range of seeds.
+add_test(NAME korveld_session_fuzz
+  COMMAND python3 ${PROJECT_SOURCE_DIR}/tests/app/session_fuzz.py $<TARGET_FILE:korveld-render> --regression --wall 120)
+set_tests_properties(korveld_session_fuzz PROPERTIES LABELS app)

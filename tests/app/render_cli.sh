@@ -26,6 +26,15 @@ again=$(printf 'wait 2.5\nkey escape\nwait 4\nshot %s/w.png\nkey escape\n' "$dir
 printf 'wait 1\nkey escape\n' | "$render" --max-seconds 5 >/dev/null 2>&1
 [ $? = 124 ] || fail "a run past --max-seconds must end with 124"
 
+# A frame time below the clock's resolution: the release wait (frames only,
+# no sleeps) must still end, and so must the run, at its time limit (124 and
+# the message; timeout(1) alone would also give 124).
+err=$(printf 'hold escape\nwait 0.01\nrelease escape\nwait 1\n' |
+  timeout 120 "$render" --frame-time 1e-7 --max-seconds 0.05 2>&1 >/dev/null)
+status=$?
+[ "$status" = 124 ] && echo "$err" | grep -q 'still running after' ||
+  fail "a run with a tiny frame time must end at --max-seconds: status $status, $err"
+
 err=$(printf 'wait 1\nbogus 3\n' | "$render" 2>&1 >/dev/null); status=$?
 [ "$status" != 0 ] || fail "a bad script must fail"
 echo "$err" | grep -q 'line 2' || fail "error must name the line: $err"

@@ -134,6 +134,24 @@ TEST(Clock, FramesAndSleepsAdvanceVirtualTime) {
   EXPECT_EQ(h.platform.frames()[0].kind, FrameKind::kBlack);
 }
 
+// A frame shorter than the clock's resolution still moves the clock: the
+// release wait presents frames without sleeping, and a script wait in it
+// must end (as must the run at its time limit).
+TEST(Clock, EveryFrameAdvancesTheClockEvenWhenItsTimeRoundsToNothing) {
+  HeadlessOptions options;
+  options.frameTime = 1e-9;
+  Headless h("hold escape\nwait 0.001\nrelease escape\n", options);
+  double before = h.platform.timer();
+  int frames = 0;
+  while (HeldTest(h.platform.keyState(kVkEscape)) && frames < 100000) {
+    h.Frame();
+    ASSERT_GT(h.platform.timer(), before);
+    before = h.platform.timer();
+    ++frames;
+  }
+  EXPECT_LT(frames, 100000) << "the wait never ended";
+}
+
 TEST(Clock, RandomIsReproducibleForOneSeed) {
   HeadlessOptions a, b, c;
   a.seed = b.seed = 7;

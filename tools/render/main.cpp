@@ -72,7 +72,9 @@ Args ParseArgs(int argc, char** argv) {
       if (!ParseNumber(value(), &v) || !(v > 0.0) || v > 10.0) Usage("--frame-time needs seconds in (0, 10]");
       a.options.frameTime = v;
     } else if (opt == "--seed") {
-      if (!ParseNumber(value(), &v) || v < 0 || v != static_cast<double>(static_cast<std::uint64_t>(v)))
+      // Range first: converting a double past 2^64 to an integer is undefined.
+      if (!ParseNumber(value(), &v) || !(v >= 0 && v < 18446744073709551616.0) ||
+          v != static_cast<double>(static_cast<std::uint64_t>(v)))
         Usage("--seed needs a whole number");
       a.options.seed = static_cast<std::uint64_t>(v);
     } else if (opt == "--max-seconds") {
