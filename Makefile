@@ -7,7 +7,7 @@ JOBS       ?= $(shell nproc)
 PACKAGES = build-essential cmake ninja-build pkg-config libsdl2-dev libpng-dev \
            libgtest-dev libgmock-dev googletest libbenchmark-dev \
            libfreetype-dev fonts-dejavu-core 64tass \
-           xvfb xauth xdotool x11-apps xfonts-base python3
+           xvfb xauth xdotool x11-apps x11-utils xfonts-base python3
 
 .PHONY: all deps build run test bench asan tsan clean
 

@@ -1,6 +1,6 @@
 // Whole intro frames against stored hashes: the start as the program runs it
 // (black frame, stars, 150 ms, three noise flashes, scroller start) and then
-// frames of 1/60 s. Regenerate with KORVELD_UPDATE_GOLDEN=1 (see
+// frames of 1/60 s. Regenerate with KORVELD_REGENERATE_GOLDEN=1 (see
 // golden_hashes.txt); KORVELD_INTRO_PNG_DIR=folder writes the pictures.
 #include <gtest/gtest.h>
 

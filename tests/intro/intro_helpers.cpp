@@ -12,50 +12,9 @@
 namespace korveld::testing {
 namespace {
 
-class NullQueue : public platform::BufferQueueDevice {
- public:
-  int open(const platform::PcmFormat&, platform::WaveDoneCallback, void*) override { return platform::kWaveBadDevice; }
-  bool isOpen() const override { return false; }
-  int pause() override { return 0; }
-  int restart() override { return 0; }
-  int reset() override { return 0; }
-  int close() override { return 0; }
-  int prepare(platform::WaveHeader*) override { return 0; }
-  int unprepare(platform::WaveHeader*) override { return 0; }
-  int write(platform::WaveHeader*) override { return 0; }
-  std::string errorText(int) const override { return "no device"; }
-};
-
-class NullLooping : public platform::LoopingDevice {
- public:
-  bool open(const platform::PcmFormat&) override { return false; }
-  bool isOpen() const override { return false; }
-  bool start(const std::uint8_t*, std::size_t) override { return false; }
-  void write(std::size_t, const std::uint8_t*, std::size_t) override {}
-  std::uint64_t positionBytes() override { return 0; }
-  void reset() override {}
-  void close() override {}
-};
-
-class NullThreads : public platform::ThreadService {
- public:
-  Handle start(std::function<void()>, bool) override { return 0; }
-  void join(Handle) override {}
-  void sleepMs(int) override {}
-};
-
 const char* GoldenPath() { return KORVELD_SOURCE_DIR "/tests/intro/golden_hashes.txt"; }
 
 }  // namespace
-
-struct FakePlatform::Devices {
-  NullQueue queue;
-  NullLooping looping;
-  NullThreads threads;
-};
-
-FakePlatform::FakePlatform() : devices_(new Devices) { generator.seed(35); }
-FakePlatform::~FakePlatform() { delete devices_; }
 
 int FakePlatform::update(const std::uint32_t* frame) {
   ++presents;
@@ -73,9 +32,6 @@ double FakePlatform::random() {
   return generator.next();
 }
 
-platform::BufferQueueDevice& FakePlatform::queueDevice() { return devices_->queue; }
-platform::LoopingDevice& FakePlatform::loopingDevice() { return devices_->looping; }
-platform::ThreadService& FakePlatform::threads() { return devices_->threads; }
 
 std::uint64_t HashFrame(const render::ScreenBuffer& frame) {
   std::uint64_t h = 1469598103934665603ull;
@@ -145,20 +101,20 @@ void ExpectGolden(const std::string& name, std::uint64_t hash) {
       entries[key] = value;
     }
   }
-  const char* update = std::getenv("KORVELD_UPDATE_GOLDEN");
+  const char* update = std::getenv("KORVELD_REGENERATE_GOLDEN");
   if (update != nullptr && std::string(update) == "1") {
     entries[name] = Hex(hash);
     std::ofstream out(GoldenPath());
     out << "# Hashes (FNV-1a 64 over the pixels) of intro frames. Regenerate with\n"
-           "#   KORVELD_UPDATE_GOLDEN=1 ./build/korveld_tests_intro\n"
+           "#   KORVELD_REGENERATE_GOLDEN=1 ./build/korveld_tests_intro\n"
            "# then run again without the variable and look at the pictures first\n"
            "# (KORVELD_INTRO_PNG_DIR=folder writes them).\n";
     for (const auto& [key, value] : entries) out << key << ' ' << value << '\n';
-    ADD_FAILURE() << "golden hash of " << name << " rewritten; unset KORVELD_UPDATE_GOLDEN";
+    ADD_FAILURE() << "golden hash of " << name << " rewritten; unset KORVELD_REGENERATE_GOLDEN";
     return;
   }
   const auto found = entries.find(name);
-  ASSERT_NE(found, entries.end()) << "no golden hash for " << name << " (regenerate: KORVELD_UPDATE_GOLDEN=1)";
+  ASSERT_NE(found, entries.end()) << "no golden hash for " << name << " (regenerate: KORVELD_REGENERATE_GOLDEN=1)";
   EXPECT_EQ(found->second, Hex(hash)) << "frame " << name << " changed";
 }
 

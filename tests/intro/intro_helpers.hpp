@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.hpp"
+#include "platform/null_platform.hpp"
 #include "render/intro.hpp"
 #include "render/screen.hpp"
 
@@ -14,10 +14,9 @@ namespace korveld::testing {
 
 // Time moves only by sleepMs and by `presentSeconds` per update. random()
 // returns the scripted values first, then a fixed-seed sequence.
-class FakePlatform : public platform::Platform {
+class FakePlatform : public platform::NullPlatform {
  public:
-  FakePlatform();
-  ~FakePlatform() override;
+  FakePlatform() { generator.seed(35); }
 
   double now = 100.0;
   double presentSeconds = 0.0;
@@ -28,33 +27,14 @@ class FakePlatform : public platform::Platform {
   int sleeps = 0;
   std::uint64_t lastFrameHash = 0;
 
-  void configure(int, std::string_view, int, int) override {}
-  void setEscapeCloses(int) override {}
-  int open(std::string_view, int, int) override { return 1; }
   int update(const std::uint32_t* frame) override;
-  void close() override {}
-  void hideCursor() override {}
-  int mouseX() const override { return 0; }
-  int mouseY() const override { return 0; }
-  int leftButton() const override { return 0; }
-  int rightButton() const override { return 0; }
-  int wheel() const override { return 0; }
-  std::uint16_t keyState(int) override { return 0; }
   double timer() override { return now; }
   void sleepMs(int ms) override {
     now += ms / 1000.0;
     ++sleeps;
   }
   double random() override;
-  void seedRandomFromTimer() override {}
-  platform::BufferQueueDevice& queueDevice() override;
-  platform::LoopingDevice& loopingDevice() override;
-  platform::ThreadService& threads() override;
-  void messageBox(std::string_view, std::string_view) override {}
 
- private:
-  struct Devices;
-  Devices* devices_;
 };
 
 std::uint64_t HashFrame(const render::ScreenBuffer& frame);
@@ -78,7 +58,7 @@ void RunIntroFrame(render::ScreenBuffer& frame, render::IntroState& intro, FakeP
 void MaybeWritePng(const render::ScreenBuffer& frame, const std::string& name);
 
 // Golden hashes live in tests/intro/golden_hashes.txt as "name hex" lines.
-// With KORVELD_UPDATE_GOLDEN=1 the check rewrites the entry and fails, so the
+// With KORVELD_REGENERATE_GOLDEN=1 the check rewrites the entry and fails, so the
 // switch cannot be left on by accident.
 void ExpectGolden(const std::string& name, std::uint64_t hash);
 

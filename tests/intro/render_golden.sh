@@ -6,7 +6,7 @@
 # tests/intro/render_golden.txt.
 #
 # Regenerate (after looking at the pictures: KORVELD_INTRO_PNG_DIR=folder):
-#   KORVELD_UPDATE_GOLDEN=1 tests/intro/render_golden.sh build/korveld-render
+#   KORVELD_REGENERATE_GOLDEN=1 tests/intro/render_golden.sh build/korveld-render
 # which rewrites the file and fails on purpose.
 set -u
 render=$1
@@ -33,12 +33,12 @@ paused_hash=$(awk '$4 == "picture" && $2 >= 12.0 { print $3; exit }' "$dir/frame
 [ -n "$later_hash" ] && [ -n "$paused_hash" ] || fail "the intro ended too early"
 
 actual=$(printf 'intro_first_frame %s\nintro_after_3s %s\nintro_paused %s\n' "$first_hash" "$later_hash" "$paused_hash")
-if [ "${KORVELD_UPDATE_GOLDEN:-}" = 1 ]; then
+if [ "${KORVELD_REGENERATE_GOLDEN:-}" = 1 ]; then
   {
     echo "# Frame-log hashes of korveld-render intro frames; see tests/intro/render_golden.sh."
     echo "$actual"
   } >"$golden"
-  fail "golden hashes rewritten in $golden; unset KORVELD_UPDATE_GOLDEN"
+  fail "golden hashes rewritten in $golden; unset KORVELD_REGENERATE_GOLDEN"
 fi
 expected=$(grep -v '^#' "$golden" 2>/dev/null)
 [ "$expected" = "$actual" ] || fail "intro frames changed:

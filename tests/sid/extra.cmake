@@ -18,3 +18,9 @@ endforeach()
 add_test(NAME sid2wav_rejects_non_tune COMMAND korveld-sid2wav ${PROJECT_SOURCE_DIR}/CMakeLists.txt
   ${PROJECT_BINARY_DIR}/sid2wav_non_tune.wav)
 set_tests_properties(sid2wav_rejects_non_tune PROPERTIES LABELS sid WILL_FAIL TRUE)
+# A version-1 file that gives its load address in the header, not the data.
+add_test(NAME sid2wav_header_load_address
+  COMMAND korveld-sid2wav ${CMAKE_CURRENT_LIST_DIR}/data/header_load_address.sid
+  ${PROJECT_BINARY_DIR}/sid2wav_header_load_address.wav --seconds 1)
+set_tests_properties(sid2wav_header_load_address PROPERTIES LABELS sid
+  PASS_REGULAR_EXPRESSION "load \\$1000  init \\$1000  play \\$1006\ninit: 3 instructions; play: most 2, mean 2.0")

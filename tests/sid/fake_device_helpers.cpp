@@ -230,7 +230,5 @@ long ThreadedFakeDevice::callbacksWhileClosed() const {
 
 // ---- TestPlatform -----------------------------------------------------------
 
-platform::LoopingDevice& TestPlatform::loopingDevice() { std::abort(); }
-platform::ThreadService& TestPlatform::threads() { std::abort(); }
 
 }  // namespace korveld::sid::testing

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/platform.hpp"
+#include "platform/null_platform.hpp"
 
 namespace korveld::sid::testing {
 
@@ -86,30 +86,12 @@ class ThreadedFakeDevice : public platform::BufferQueueDevice {
 };
 
 // Just enough platform for the player: a queue device and message boxes.
-class TestPlatform : public platform::Platform {
+class TestPlatform : public platform::NullPlatform {
  public:
   explicit TestPlatform(platform::BufferQueueDevice& device) : device_(device) {}
   std::vector<std::string> boxes;  // "caption: text"
 
-  void configure(int, std::string_view, int, int) override {}
-  void setEscapeCloses(int) override {}
-  int open(std::string_view, int, int) override { return 1; }
-  int update(const std::uint32_t*) override { return 1; }
-  void close() override {}
-  void hideCursor() override {}
-  int mouseX() const override { return 0; }
-  int mouseY() const override { return 0; }
-  int leftButton() const override { return 0; }
-  int rightButton() const override { return 0; }
-  int wheel() const override { return 0; }
-  std::uint16_t keyState(int) override { return 0; }
-  double timer() override { return 0.0; }
-  void sleepMs(int) override {}
-  double random() override { return 0.0; }
-  void seedRandomFromTimer() override {}
   platform::BufferQueueDevice& queueDevice() override { return device_; }
-  platform::LoopingDevice& loopingDevice() override;
-  platform::ThreadService& threads() override;
   void messageBox(std::string_view caption, std::string_view text) override {
     std::lock_guard<std::mutex> lock(boxLock_);
     boxes.push_back(std::string(caption) + ": " + std::string(text));

@@ -11,7 +11,7 @@ namespace korveld::sid {
 namespace {
 
 using testing::FakeQueueDevice;
-using testing::ImageSpec;
+using testing::TuneImageParts;
 using testing::MakeImage;
 using testing::TestPlatform;
 
@@ -19,13 +19,13 @@ using testing::TestPlatform;
 // volume); every play call counts frames at $20 and sets the volume to the
 // frame number AND 15, so the last sample of frame k is 476 x (k AND 15).
 std::vector<std::uint8_t> FrameCounterTune() {
-  ImageSpec spec;
-  spec.load = 0x1000;
-  spec.init = 0x1000;
-  spec.play = 0x1010;
-  spec.program = {0xA9, 0x00, 0x8D, 0x05, 0xD4, 0xA9, 0xF0, 0x8D, 0x06, 0xD4, 0xA9, 0x01, 0x8D, 0x04, 0xD4, 0x60,
+  TuneImageParts parts;
+  parts.load = 0x1000;
+  parts.init = 0x1000;
+  parts.play = 0x1010;
+  parts.program = {0xA9, 0x00, 0x8D, 0x05, 0xD4, 0xA9, 0xF0, 0x8D, 0x06, 0xD4, 0xA9, 0x01, 0x8D, 0x04, 0xD4, 0x60,
                   0xE6, 0x20, 0xA5, 0x20, 0x29, 0x0F, 0x8D, 0x18, 0xD4, 0x60};
-  auto image = MakeImage(spec);
+  auto image = MakeImage(parts);
   image[21] = 1;  // speed bits ask for timer timing: still one call per frame
   return image;
 }

@@ -14,7 +14,7 @@ namespace korveld::sid::testing {
 // A reset machine at 44100 Hz on the heap (the state holds 64 KiB).
 std::unique_ptr<SidState> FreshState();
 
-struct ImageSpec {
+struct TuneImageParts {
   std::string magic = "PSID";
   std::uint16_t dataOffset = 0x7C;
   std::uint16_t headerLoad = 0;
@@ -26,7 +26,7 @@ struct ImageSpec {
 
 // A PSID/RSID image: 124-byte header (padded to the data offset's low
 // byte), the load address, then the program.
-std::vector<std::uint8_t> MakeImage(const ImageSpec& spec);
+std::vector<std::uint8_t> MakeImage(const TuneImageParts& parts);
 
 // Puts code at address and returns the address just behind it.
 std::uint16_t Poke(SidState& s, std::uint16_t address, const std::vector<std::uint8_t>& code);

@@ -13,7 +13,7 @@ namespace korveld::sid {
 namespace {
 
 using testing::FreshState;
-using testing::ImageSpec;
+using testing::TuneImageParts;
 using testing::MakeImage;
 
 // init at $1000: INC $0400; LDA #<$1010; STA $0314; LDA #>$1010; STA $0315; RTS
@@ -29,13 +29,13 @@ std::vector<std::uint8_t> VectorProgram() {
 
 TEST(LoadTuneImage, HeaderLoadFieldIsIgnored) {
   auto s = FreshState();
-  ImageSpec spec;
-  spec.headerLoad = 0x4000;
-  spec.load = 0x1234;
-  spec.init = 0x1234;
-  spec.play = 0x1234;
-  spec.program = {0x60, 0xAB};
-  const LoadResult r = LoadTuneImage(*s, MakeImage(spec));
+  TuneImageParts parts;
+  parts.headerLoad = 0x4000;
+  parts.load = 0x1234;
+  parts.init = 0x1234;
+  parts.play = 0x1234;
+  parts.program = {0x60, 0xAB};
+  const LoadResult r = LoadTuneImage(*s, MakeImage(parts));
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.load, 0x1234);
   EXPECT_EQ(s->memory.bytes[0x1235], 0xAB);
@@ -44,10 +44,10 @@ TEST(LoadTuneImage, HeaderLoadFieldIsIgnored) {
 
 TEST(LoadTuneImage, PlayAddressComesFromTheVectorAfterInit) {
   auto s = FreshState();
-  ImageSpec spec;
-  spec.magic = "RSID";
-  spec.program = VectorProgram();
-  ASSERT_TRUE(LoadTuneImage(*s, MakeImage(spec)).ok);
+  TuneImageParts parts;
+  parts.magic = "RSID";
+  parts.program = VectorProgram();
+  ASSERT_TRUE(LoadTuneImage(*s, MakeImage(parts)).ok);
   EXPECT_EQ(s->tune.play, 0x1010);
   EXPECT_EQ(s->memory.bytes[0x0400], 1);  // init ran once inside the loader
   CallInit(*s, 0);
@@ -60,9 +60,9 @@ TEST(LoadTuneImage, PlayAddressComesFromTheVectorAfterInit) {
 
 TEST(LoadTuneImage, InitWithoutVectorLeavesPlayZeroAndFramesRunNoCode) {
   auto s = FreshState();
-  ImageSpec spec;
-  spec.program = {0xA9, 0x0F, 0x8D, 0x18, 0xD4, 0x60};  // init sets volume only
-  ASSERT_TRUE(LoadTuneImage(*s, MakeImage(spec)).ok);
+  TuneImageParts parts;
+  parts.program = {0xA9, 0x0F, 0x8D, 0x18, 0xD4, 0x60};  // init sets volume only
+  ASSERT_TRUE(LoadTuneImage(*s, MakeImage(parts)).ok);
   EXPECT_EQ(s->tune.play, 0);
   std::array<std::int16_t, kFrameSamples> out{};
   RenderFrame(*s, out.data(), kFrameSamples);
@@ -76,17 +76,17 @@ TEST(LoadTuneImage, InitWithoutVectorLeavesPlayZeroAndFramesRunNoCode) {
 
 TEST(LoadTuneImage, LoadsBelowItsInitAddress) {
   auto s = FreshState();
-  ImageSpec spec;
-  spec.load = 0xA000;
-  spec.init = 0xC000;
-  spec.play = 0xC003;
-  spec.program.assign(0x2010, 0);
-  spec.program[0x2000] = 0x60;
-  spec.program[0x2003] = 0xEE;  // INC $0410; RTS
-  spec.program[0x2004] = 0x10;
-  spec.program[0x2005] = 0x04;
-  spec.program[0x2006] = 0x60;
-  ASSERT_TRUE(LoadTuneImage(*s, MakeImage(spec)).ok);
+  TuneImageParts parts;
+  parts.load = 0xA000;
+  parts.init = 0xC000;
+  parts.play = 0xC003;
+  parts.program.assign(0x2010, 0);
+  parts.program[0x2000] = 0x60;
+  parts.program[0x2003] = 0xEE;  // INC $0410; RTS
+  parts.program[0x2004] = 0x10;
+  parts.program[0x2005] = 0x04;
+  parts.program[0x2006] = 0x60;
+  ASSERT_TRUE(LoadTuneImage(*s, MakeImage(parts)).ok);
   CallInit(*s, 0);
   std::array<std::int16_t, kFrameSamples> out{};
   RenderFrame(*s, out.data(), kFrameSamples);
@@ -96,11 +96,11 @@ TEST(LoadTuneImage, LoadsBelowItsInitAddress) {
 
 TEST(LoadTuneImage, OnlyTheLowByteOfTheDataOffsetCounts) {
   auto s = FreshState();
-  ImageSpec spec;
-  spec.dataOffset = 0x017C;
-  spec.load = 0x2000;
-  spec.program = {0x60, 0x5A};
-  auto image = MakeImage(spec);
+  TuneImageParts parts;
+  parts.dataOffset = 0x017C;
+  parts.load = 0x2000;
+  parts.program = {0x60, 0x5A};
+  auto image = MakeImage(parts);
   ASSERT_EQ(image.size(), 0x7Cu + 4);
   ASSERT_TRUE(LoadTuneImage(*s, image).ok);
   EXPECT_EQ(s->memory.bytes[0x2001], 0x5A);
@@ -108,9 +108,9 @@ TEST(LoadTuneImage, OnlyTheLowByteOfTheDataOffsetCounts) {
 
 TEST(LoadTuneImage, HeaderFieldsAreStored) {
   auto s = FreshState();
-  ImageSpec spec;
-  spec.play = 0x1003;
-  auto image = MakeImage(spec);
+  TuneImageParts parts;
+  parts.play = 0x1003;
+  auto image = MakeImage(parts);
   image[15] = 0;  // songs 0: minus 1 wraps
   image[17] = 3;
   image[21] = 1;
@@ -125,19 +125,19 @@ TEST(LoadTuneImage, HeaderFieldsAreStored) {
 TEST(LoadTuneImage, RejectsShortAndOverlongImagesWithoutTouchingMemory) {
   auto s = FreshState();
   s->memory.bytes[0x8000] = 0x77;
-  ImageSpec spec;
-  auto image = MakeImage(spec);
+  TuneImageParts parts;
+  auto image = MakeImage(parts);
   image.resize(0x7D);  // one byte of the load address
   LoadResult r = LoadTuneImage(*s, image);
   EXPECT_FALSE(r.ok);
   EXPECT_NE(r.error, nullptr);
   EXPECT_FALSE(LoadTuneImage(*s, std::vector<std::uint8_t>(10, 0)).ok);
 
-  spec.load = 0xFFF0;
-  spec.program.assign(0x11, 0xEA);  // one byte past $FFFF
-  EXPECT_FALSE(LoadTuneImage(*s, MakeImage(spec)).ok);
-  spec.program.assign(0x10, 0xEA);  // ends exactly at $FFFF
-  EXPECT_TRUE(LoadTuneImage(*s, MakeImage(spec)).ok);
+  parts.load = 0xFFF0;
+  parts.program.assign(0x11, 0xEA);  // one byte past $FFFF
+  EXPECT_FALSE(LoadTuneImage(*s, MakeImage(parts)).ok);
+  parts.program.assign(0x10, 0xEA);  // ends exactly at $FFFF
+  EXPECT_TRUE(LoadTuneImage(*s, MakeImage(parts)).ok);
   EXPECT_EQ(s->memory.bytes[0xFFFF], 0xEA);
   EXPECT_EQ(s->memory.bytes[0x8000], 0x00);  // cleared by the successful load
 }

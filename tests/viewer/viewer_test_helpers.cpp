@@ -3,51 +3,6 @@
 #include "content/startup/startup_data.hpp"
 
 namespace korveld::testing {
-namespace {
-
-class SilentQueue : public platform::BufferQueueDevice {
- public:
-  int open(const platform::PcmFormat&, platform::WaveDoneCallback, void*) override { return platform::kWaveBadDevice; }
-  bool isOpen() const override { return false; }
-  int pause() override { return platform::kWaveInvalidHandle; }
-  int restart() override { return platform::kWaveInvalidHandle; }
-  int reset() override { return platform::kWaveInvalidHandle; }
-  int close() override { return platform::kWaveInvalidHandle; }
-  int prepare(platform::WaveHeader*) override { return platform::kWaveInvalidHandle; }
-  int unprepare(platform::WaveHeader*) override { return platform::kWaveInvalidHandle; }
-  int write(platform::WaveHeader*) override { return platform::kWaveInvalidHandle; }
-  std::string errorText(int) const override { return "no device"; }
-};
-
-class SilentLoop : public platform::LoopingDevice {
- public:
-  bool open(const platform::PcmFormat&) override { return false; }
-  bool isOpen() const override { return false; }
-  bool start(const std::uint8_t*, std::size_t) override { return false; }
-  void write(std::size_t, const std::uint8_t*, std::size_t) override {}
-  std::uint64_t positionBytes() override { return 0; }
-  void reset() override {}
-  void close() override {}
-};
-
-class NoThreads : public platform::ThreadService {
- public:
-  Handle start(std::function<void()>, bool) override { return 0; }
-  void join(Handle) override {}
-  void sleepMs(int) override {}
-};
-
-}  // namespace
-
-struct ScriptedPlatform::Devices {
-  SilentQueue queue;
-  SilentLoop loop;
-  NoThreads threads;
-};
-
-ScriptedPlatform::ScriptedPlatform() : devices_(std::make_unique<Devices>()) {}
-ScriptedPlatform::~ScriptedPlatform() = default;
-
 int ScriptedPlatform::update(const std::uint32_t* frame) {
   ++presents_;
   now_ += presentSeconds;
@@ -62,9 +17,6 @@ std::uint16_t ScriptedPlatform::keyState(int vk) {
   return result;
 }
 
-platform::BufferQueueDevice& ScriptedPlatform::queueDevice() { return devices_->queue; }
-platform::LoopingDevice& ScriptedPlatform::loopingDevice() { return devices_->loop; }
-platform::ThreadService& ScriptedPlatform::threads() { return devices_->threads; }
 
 std::unique_ptr<viewer::Program> MakeViewerProgram(ScriptedPlatform& platform) {
   auto program = viewer::MakeProgram(platform);

@@ -8,16 +8,13 @@
 #include <functional>
 #include <memory>
 
-#include "platform/platform.hpp"
+#include "platform/null_platform.hpp"
 #include "viewer/program.hpp"
 
 namespace korveld::testing {
 
-class ScriptedPlatform : public platform::Platform {
+class ScriptedPlatform : public platform::NullPlatform {
  public:
-  ScriptedPlatform();
-  ~ScriptedPlatform() override;
-
   // Scripting.
   void setMouse(int x, int y, int left) {
     mouseX_ = x;
@@ -31,30 +28,16 @@ class ScriptedPlatform : public platform::Platform {
   std::function<void(const std::uint32_t*)> onPresent;
   double presentSeconds = 0.004;  // virtual time one present takes
 
-  void configure(int, std::string_view, int, int) override {}
-  void setEscapeCloses(int) override {}
-  int open(std::string_view, int, int) override { return 1; }
   int update(const std::uint32_t* frame) override;
-  void close() override {}
-  void hideCursor() override {}
   int mouseX() const override { return mouseX_; }
   int mouseY() const override { return mouseY_; }
   int leftButton() const override { return left_; }
-  int rightButton() const override { return 0; }
-  int wheel() const override { return 0; }
   std::uint16_t keyState(int vk) override;
   double timer() override { return now_; }
   void sleepMs(int ms) override { now_ += ms / 1000.0; }
   double random() override { return 0.5; }
-  void seedRandomFromTimer() override {}
-  platform::BufferQueueDevice& queueDevice() override;
-  platform::LoopingDevice& loopingDevice() override;
-  platform::ThreadService& threads() override;
-  void messageBox(std::string_view, std::string_view) override {}
 
  private:
-  struct Devices;
-  std::unique_ptr<Devices> devices_;
   int mouseX_ = 0, mouseY_ = 0, left_ = 0;
   std::array<std::uint16_t, 256> keys_{};
   double now_ = 0.0;

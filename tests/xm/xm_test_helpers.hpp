@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/platform.hpp"
+#include "platform/null_platform.hpp"
 #include "tools/xmgen/xm_writer.hpp"
 #include "xm/xm_player.hpp"
 
@@ -120,46 +120,17 @@ class ManualThreads : public platform::ThreadService {
   }
 };
 
-class NullQueueDevice : public platform::BufferQueueDevice {
- public:
-  int open(const platform::PcmFormat&, platform::WaveDoneCallback, void*) override { return 2; }
-  bool isOpen() const override { return false; }
-  int pause() override { return 0; }
-  int restart() override { return 0; }
-  int reset() override { return 0; }
-  int close() override { return 0; }
-  int prepare(platform::WaveHeader*) override { return 0; }
-  int unprepare(platform::WaveHeader*) override { return 0; }
-  int write(platform::WaveHeader*) override { return 0; }
-  std::string errorText(int) const override { return {}; }
-};
 
-class FakePlatform : public platform::Platform {
+// The null platform with a fake loop device and real threads.
+class FakePlatform : public platform::NullPlatform {
  public:
   FakeLoopingDevice device;
   RealThreads threadService;
-  NullQueueDevice queue;
   platform::ThreadService* threadsInUse = &threadService;
-  void configure(int, std::string_view, int, int) override {}
-  void setEscapeCloses(int) override {}
-  int open(std::string_view, int, int) override { return 1; }
-  int update(const std::uint32_t*) override { return 1; }
-  void close() override {}
-  void hideCursor() override {}
   int mouseX() const override { return 1; }
   int mouseY() const override { return 1; }
-  int leftButton() const override { return 0; }
-  int rightButton() const override { return 0; }
-  int wheel() const override { return 0; }
-  std::uint16_t keyState(int) override { return 0; }
-  double timer() override { return 0.0; }
-  void sleepMs(int) override {}
-  double random() override { return 0.0; }
-  void seedRandomFromTimer() override {}
-  platform::BufferQueueDevice& queueDevice() override { return queue; }
   platform::LoopingDevice& loopingDevice() override { return device; }
   platform::ThreadService& threads() override { return *threadsInUse; }
-  void messageBox(std::string_view, std::string_view) override {}
 };
 
 // ------------------------------------------------------------ module builders --

@@ -154,6 +154,16 @@ int main(int argc, char** argv) {
   if (image.size() < 4 || (std::memcmp(image.data(), "PSID", 4) != 0 && std::memcmp(image.data(), "RSID", 4) != 0))
     return fail(name + ": not a PSID/RSID file");
 
+  // The player reads the load address from the first two data bytes, as
+  // its own tunes store it. Files that give it in the header instead (a
+  // non-zero header load field) get it put in front of their data, so any
+  // PSID/RSID file loads where its format says.
+  if (image.size() >= 22 && (image[8] != 0 || image[9] != 0)) {
+    const std::size_t off = image[7];
+    if (image.size() < off) return fail(name + ": file ends inside its header");
+    image.insert(image.begin() + static_cast<std::ptrdiff_t>(off), {image[9], image[8]});
+  }
+
   auto state = std::make_unique<SidState>();
   SidState& s = *state;
   SidReset(s, kMixingRate);

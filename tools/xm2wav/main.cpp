@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "content/xm/xm_modules.hpp"
+#include "platform/null_platform.hpp"
 #include "xm/xm_player.hpp"
 
 namespace {
@@ -85,30 +86,6 @@ std::string ModuleName(const std::vector<std::uint8_t>& image) {
   return name;
 }
 
-// A null platform: the offline render never opens a device or a thread.
-class NoPlatform : public platform::Platform {
- public:
-  void configure(int, std::string_view, int, int) override {}
-  void setEscapeCloses(int) override {}
-  int open(std::string_view, int, int) override { return 0; }
-  int update(const std::uint32_t*) override { return 0; }
-  void close() override {}
-  void hideCursor() override {}
-  int mouseX() const override { return 0; }
-  int mouseY() const override { return 0; }
-  int leftButton() const override { return 0; }
-  int rightButton() const override { return 0; }
-  int wheel() const override { return 0; }
-  std::uint16_t keyState(int) override { return 0; }
-  double timer() override { return 0.0; }
-  void sleepMs(int) override {}
-  double random() override { return 0.0; }
-  void seedRandomFromTimer() override {}
-  platform::BufferQueueDevice& queueDevice() override { std::abort(); }
-  platform::LoopingDevice& loopingDevice() override { std::abort(); }
-  platform::ThreadService& threads() override { std::abort(); }
-  void messageBox(std::string_view, std::string_view) override {}
-};
 
 }  // namespace
 
@@ -156,7 +133,7 @@ int main(int argc, char** argv) {
     if (!ReadFile(input, image, error)) return Fail(error);
   }
 
-  NoPlatform platform;
+  platform::NullPlatform platform;  // the offline render opens no device and no thread
   auto player = std::make_unique<xm::XmPlayer>();
   xm::XmPlayerInit(*player, platform);
   if (!xm::LoadSongFromMemory(*player, image.data(), static_cast<std::int32_t>(image.size()))) {

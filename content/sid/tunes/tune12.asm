@@ -33,7 +33,7 @@ instab
         .byte $00, $00, W_OFF - wavetab, $00, $00, $00, $00, 0
         .byte $2a, $8a, W_BASS - wavetab, $60, $0c, $00, $00, 0
         .byte $09, $00, W_KICK - wavetab, $80, $00, $00, $00, 0
-        .byte $3a, $00, W_BRUSH - wavetab, $00, $00, $00, $00, 0
+        .byte $16, $00, W_BRUSH - wavetab, $00, $00, $00, $00, 0
         .byte $4a, $6a, W_ARP - wavetab, $38, $18, $00, $00, 0
         .byte $6a, $ac, W_LEAD - wavetab, $00, $00, $b2, $00, 0
         .byte $02, $00, W_HAT - wavetab, $00, $00, $00, $00, 0
@@ -42,7 +42,7 @@ wavetab
 W_OFF   .byte $00, 0, $fe, 0
 W_BASS  .byte $11, 0, $fe, 0
 W_KICK  .byte $19, $80+G3, $11, $80+D3, $11, $80+A2, $11, $80+F2, $11, $80+D2, $fe, 0
-W_BRUSH .byte $81, $80+E6, $fe, 0
+W_BRUSH .byte $81, $80+C6, $fe, 0
 W_ARP   .byte $41, 0, $fe, 0
 W_LEAD  .byte $11, 0, $fe, 0
 W_HAT   .byte $81, $80+A7, $fe, 0
