@@ -67,8 +67,7 @@ struct SdlPlatform::Impl {
   int active = 0;
   int escapeCloses = 1;
   int mouseX = 0, mouseY = 0, left = 0, right = 0, wheel = 0;
-  std::array<bool, 256> down{};
-  std::array<bool, 256> pressed{};
+  KeyStates keys;
   SDL_Rect target{0, 0, 800, 600};  // where the frame lands in renderer pixels
   RandomGenerator random;
   std::chrono::steady_clock::time_point epoch = std::chrono::steady_clock::now();
@@ -126,6 +125,7 @@ struct SdlPlatform::Impl {
 
   void Pump(SdlPlatform& self) {
     SDL_Event e;
+    keys.BeginBatch();
     while (SDL_PollEvent(&e)) {
       switch (e.type) {
         case SDL_MOUSEMOTION: MapMouse(e.motion.x, e.motion.y); break;
@@ -167,8 +167,7 @@ struct SdlPlatform::Impl {
           }
           const int vk = VirtualKeyFor(e.key.keysym.sym);
           if (vk == 0) break;
-          if (!e.key.repeat && !down[vk]) pressed[vk] = true;
-          down[vk] = true;
+          keys.KeyDown(vk, e.key.repeat != 0);
           if (vk == kVkEscape && escapeCloses) {
             self.close();
             std::exit(0);
@@ -177,7 +176,7 @@ struct SdlPlatform::Impl {
         }
         case SDL_KEYUP: {
           const int vk = VirtualKeyFor(e.key.keysym.sym);
-          if (vk != 0) down[vk] = false;
+          if (vk != 0) keys.KeyUp(vk);
           break;
         }
         case SDL_QUIT:
@@ -318,10 +317,7 @@ int SdlPlatform::wheel() const { return impl_->wheel; }
 
 std::uint16_t SdlPlatform::keyState(int vk) {
   if (vk < 0 || vk > 255) return 0;
-  std::uint16_t state = impl_->down[vk] ? kKeyDown : 0;
-  if (impl_->pressed[vk]) state |= kKeyPressed;
-  impl_->pressed[vk] = false;
-  return state;
+  return impl_->keys.Query(vk);
 }
 
 double SdlPlatform::timer() {
