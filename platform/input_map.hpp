@@ -66,34 +66,4 @@ class KeyStates {
   std::array<bool, kKeys> releaseLater_{};
 };
 
-// A mouse button, kept the same way: a click whose press and release arrive
-// in one batch (a touchpad tap, a quick click on a slow frame) reads as down
-// until the next batch, so the frame that polls the mouse sees it.
-class ButtonLatch {
- public:
-  void BeginBatch() {
-    if (releaseLater_) down_ = 0;
-    releaseLater_ = false;
-    downInBatch_ = false;
-  }
-  void Down() {
-    if (down_ == 0) downInBatch_ = true;
-    down_ = 1;
-    releaseLater_ = false;
-  }
-  void Up() {
-    if (downInBatch_) {
-      releaseLater_ = true;
-    } else {
-      down_ = 0;
-    }
-  }
-  int Value() const { return down_; }
-
- private:
-  int down_ = 0;
-  bool downInBatch_ = false;
-  bool releaseLater_ = false;
-};
-
 }  // namespace korveld::platform

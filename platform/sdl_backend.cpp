@@ -66,8 +66,7 @@ struct SdlPlatform::Impl {
   bool fullscreen = true;
   int active = 0;
   int escapeCloses = 1;
-  int mouseX = 0, mouseY = 0, wheel = 0;
-  ButtonLatch left, right;
+  int mouseX = 0, mouseY = 0, left = 0, right = 0, wheel = 0;
   KeyStates keys;
   SDL_Rect target{0, 0, 800, 600};  // where the frame lands in renderer pixels
   RandomGenerator random;
@@ -127,20 +126,15 @@ struct SdlPlatform::Impl {
   void Pump(SdlPlatform& self) {
     SDL_Event e;
     keys.BeginBatch();
-    left.BeginBatch();
-    right.BeginBatch();
     while (SDL_PollEvent(&e)) {
       switch (e.type) {
         case SDL_MOUSEMOTION: MapMouse(e.motion.x, e.motion.y); break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
-          const bool down = e.type == SDL_MOUSEBUTTONDOWN;
+          const int state = e.type == SDL_MOUSEBUTTONDOWN ? 1 : 0;
           MapMouse(e.button.x, e.button.y);
-          ButtonLatch* button = nullptr;
-          if (e.button.button == SDL_BUTTON_LEFT) button = &left;
-          if (e.button.button == SDL_BUTTON_RIGHT) button = &right;
-          if (button != nullptr && down) button->Down();
-          if (button != nullptr && !down) button->Up();
+          if (e.button.button == SDL_BUTTON_LEFT) left = state;
+          if (e.button.button == SDL_BUTTON_RIGHT) right = state;
           break;
         }
         case SDL_MOUSEWHEEL: {
@@ -317,8 +311,8 @@ void SdlPlatform::close() {
 void SdlPlatform::hideCursor() { SDL_ShowCursor(SDL_DISABLE); }
 int SdlPlatform::mouseX() const { return impl_->mouseX; }
 int SdlPlatform::mouseY() const { return impl_->mouseY; }
-int SdlPlatform::leftButton() const { return impl_->left.Value(); }
-int SdlPlatform::rightButton() const { return impl_->right.Value(); }
+int SdlPlatform::leftButton() const { return impl_->left; }
+int SdlPlatform::rightButton() const { return impl_->right; }
 int SdlPlatform::wheel() const { return impl_->wheel; }
 
 std::uint16_t SdlPlatform::keyState(int vk) {

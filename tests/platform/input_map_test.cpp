@@ -71,32 +71,3 @@ TEST(KeyStates, AnUnqueriedPressFromAnEarlierBatchIsNotKeptDown) {
 
 }  // namespace
 }  // namespace korveld::platform
-
-namespace korveld::platform {
-namespace {
-
-TEST(ButtonLatch, AClickWithinOneBatchReadsDownUntilTheNextBatch) {
-  ButtonLatch left;
-  left.BeginBatch();
-  left.Down();
-  left.Up();
-  EXPECT_EQ(left.Value(), 1);
-  left.BeginBatch();
-  EXPECT_EQ(left.Value(), 0);
-  // Held over batches, then released: up at once.
-  left.Down();
-  left.BeginBatch();
-  EXPECT_EQ(left.Value(), 1);
-  left.Up();
-  EXPECT_EQ(left.Value(), 0);
-  // Up and down again in one batch: down.
-  left.BeginBatch();
-  left.Down();
-  left.Up();
-  left.Down();
-  left.BeginBatch();
-  EXPECT_EQ(left.Value(), 1);
-}
-
-}  // namespace
-}  // namespace korveld::platform
