@@ -67,7 +67,8 @@ struct SdlPlatform::Impl {
   int active = 0;
   int escapeCloses = 1;
   int mouseX = 0, mouseY = 0, left = 0, right = 0, wheel = 0;
-  KeyStates keys;
+  std::array<bool, 256> down{};
+  std::array<bool, 256> pressed{};
   SDL_Rect target{0, 0, 800, 600};  // where the frame lands in renderer pixels
   RandomGenerator random;
   std::chrono::steady_clock::time_point epoch = std::chrono::steady_clock::now();
@@ -125,7 +126,6 @@ struct SdlPlatform::Impl {
 
   void Pump(SdlPlatform& self) {
     SDL_Event e;
-    keys.BeginBatch();
     while (SDL_PollEvent(&e)) {
       switch (e.type) {
         case SDL_MOUSEMOTION: MapMouse(e.motion.x, e.motion.y); break;
@@ -167,7 +167,8 @@ struct SdlPlatform::Impl {
           }
           const int vk = VirtualKeyFor(e.key.keysym.sym);
           if (vk == 0) break;
-          keys.KeyDown(vk, e.key.repeat != 0);
+          if (!e.key.repeat && !down[vk]) pressed[vk] = true;
+          down[vk] = true;
           if (vk == kVkEscape && escapeCloses) {
             self.close();
             std::exit(0);
@@ -176,7 +177,7 @@ struct SdlPlatform::Impl {
         }
         case SDL_KEYUP: {
           const int vk = VirtualKeyFor(e.key.keysym.sym);
-          if (vk != 0) keys.KeyUp(vk);
+          if (vk != 0) down[vk] = false;
           break;
         }
         case SDL_QUIT:
@@ -317,7 +318,10 @@ int SdlPlatform::wheel() const { return impl_->wheel; }
 
 std::uint16_t SdlPlatform::keyState(int vk) {
   if (vk < 0 || vk > 255) return 0;
-  return impl_->keys.Query(vk);
+  std::uint16_t state = impl_->down[vk] ? kKeyDown : 0;
+  if (impl_->pressed[vk]) state |= kKeyPressed;
+  impl_->pressed[vk] = false;
+  return state;
 }
 
 double SdlPlatform::timer() {
