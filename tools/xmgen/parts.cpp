@@ -40,6 +40,16 @@ Cell NoteCell(int pitchClass, int octave, int semitones, int instrument) {
 
 }  // namespace
 
+Instrument Make(const std::string& name, Sample s, int volume, int panning) {
+  s.volume = static_cast<std::uint8_t>(volume);
+  s.panning = static_cast<std::uint8_t>(panning);
+  s.name = name;
+  Instrument ins;
+  ins.name = name;
+  ins.samples.push_back(std::move(s));
+  return ins;
+}
+
 Chord ParseChord(std::string_view name) {
   if (name.empty()) Fail("empty chord");
   Chord c;

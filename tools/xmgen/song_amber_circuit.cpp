@@ -12,16 +12,6 @@ namespace {
 
 enum : int { kKick = 1, kSnare, kHat, kOpenHat, kBass, kArp, kLead, kBell, kPluck };
 
-Instrument Make(const std::string& name, Sample s, int volume, int panning) {
-  s.volume = static_cast<std::uint8_t>(volume);
-  s.panning = static_cast<std::uint8_t>(panning);
-  s.name = name;
-  Instrument ins;
-  ins.name = name;
-  ins.samples.push_back(std::move(s));
-  return ins;
-}
-
 Wave Kick() {
   Wave w(static_cast<std::size_t>(0.35 * kSynthRate));
   double phase = 0.0;

@@ -12,16 +12,6 @@ namespace {
 
 enum : int { kKick = 1, kSnare, kHat, kClap, kBass, kStabMin7, kStabDom7, kStabMaj7, kOrgan, kLead };
 
-Instrument Make(const std::string& name, Sample s, int volume, int panning) {
-  s.volume = static_cast<std::uint8_t>(volume);
-  s.panning = static_cast<std::uint8_t>(panning);
-  s.name = name;
-  Instrument ins;
-  ins.name = name;
-  ins.samples.push_back(std::move(s));
-  return ins;
-}
-
 Wave Drum(double seconds, double toneHz, double toneDecay, double noiseAmount, double noiseDecay, double highpass,
           std::uint32_t seed, double sweep = 0.0) {
   Wave w(static_cast<std::size_t>(seconds * kSynthRate));

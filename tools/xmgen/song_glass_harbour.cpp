@@ -13,16 +13,6 @@ namespace {
 
 enum : int { kKick = 1, kBrush, kShaker, kPad, kStrings, kPiano, kBass, kFlute };
 
-Instrument Make(const std::string& name, Sample s, int volume, int panning) {
-  s.volume = static_cast<std::uint8_t>(volume);
-  s.panning = static_cast<std::uint8_t>(panning);
-  s.name = name;
-  Instrument ins;
-  ins.name = name;
-  ins.samples.push_back(std::move(s));
-  return ins;
-}
-
 EnvelopeSpec Envelope(std::vector<std::array<std::uint16_t, 2>> points, int type, int sustain = 0, int loopStart = 0,
                       int loopEnd = 0) {
   EnvelopeSpec e;

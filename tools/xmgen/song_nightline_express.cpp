@@ -13,16 +13,6 @@ namespace {
 
 enum : int { kKick = 1, kClap, kHat, kOpenHat, kBass, kPluck, kPad, kLead, kRiser, kVox };
 
-Instrument Make(const std::string& name, Sample s, int volume, int panning) {
-  s.volume = static_cast<std::uint8_t>(volume);
-  s.panning = static_cast<std::uint8_t>(panning);
-  s.name = name;
-  Instrument ins;
-  ins.name = name;
-  ins.samples.push_back(std::move(s));
-  return ins;
-}
-
 EnvelopeSpec Envelope(std::vector<std::array<std::uint16_t, 2>> points, int type, int sustain = 0) {
   EnvelopeSpec e;
   e.points = std::move(points);

@@ -16,6 +16,9 @@ Module ComposeGlassHarbour();
 Module ComposeCopperRain();
 Module ComposeNightlineExpress();
 
+// A one-sample instrument named `name`, with the sample's volume and panning.
+Instrument Make(const std::string& name, Sample s, int volume, int panning);
+
 // A chord: root pitch class (0 = C) and its intervals above the root.
 struct Chord {
   int root = 0;
