@@ -62,6 +62,17 @@ struct Fixture {
       for (int x = 0; x < render::kScreenWidth; ++x)
         background->at(x, y) = static_cast<std::uint32_t>((x / 4) << 16 | (y / 3) << 8 | ((x + y) & 0xFF));
   }
+
+  // Page 4 half-way down, in the middle of a smooth scroll, the pointer over
+  // the scroll bar.
+  void ShowPage4MidScroll() {
+    viewer::Program& p = *program;
+    viewer::LoadPage(p, kLongPage);
+    p.view.TopLine = (p.view.LineCount - viewer::kVisibleRows) / 2;
+    p.view.ScrollOffset = 6;
+    p.mouse.x = 782;
+    p.mouse.y = 380;
+  }
 };
 
 // The whole program on the headless backend: intro, change-over and a few
@@ -86,11 +97,7 @@ BENCHMARK(BM_ProgramPeakMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
 void BM_ViewerFramePage4MidScroll(benchmark::State& state) {
   Fixture f;
   viewer::Program& p = *f.program;
-  viewer::LoadPage(p, kLongPage);
-  p.view.TopLine = (p.view.LineCount - viewer::kVisibleRows) / 2;
-  p.view.ScrollOffset = 6;
-  p.mouse.x = 782;
-  p.mouse.y = 380;
+  f.ShowPage4MidScroll();
   for (auto _ : state) {
     std::memcpy(p.frame.pixels.data(), f.background->pixels.data(), sizeof(p.frame.pixels));
     viewer::DrawLineGlows(p, p.view.TopLine);
@@ -138,11 +145,7 @@ void BM_FullViewerFramePage4MidScroll(benchmark::State& state) {
   viewer::ReadButtonTable(p.buttons, data.subspan(render::kPointerCodeCount));
   render::InitSpectrum(p.spectrum);
   viewer::BuildBackgrounds(p.skins, 0, 0, render::kScreenWidth - 1, render::kScreenHeight - 1, 0, 0);
-  viewer::LoadPage(p, kLongPage);
-  p.view.TopLine = (p.view.LineCount - viewer::kVisibleRows) / 2;
-  p.view.ScrollOffset = 6;
-  p.mouse.x = 782;
-  p.mouse.y = 380;
+  f.ShowPage4MidScroll();
   for (auto _ : state) {
     viewer::ComposeViewerFrame(p);
     viewer::DrawScrollThumb(p);
