@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 namespace korveld::content {
 
@@ -12,5 +13,14 @@ struct SidTuneEntry {
 };
 
 std::span<const SidTuneEntry> SidTuneTable();
+
+// The header texts of tune n (1..12) as its source gives them; empty for
+// any other n. Generated at build time from content/sid/tunes.
+struct SidTuneCredit {
+  std::string_view title;
+  std::string_view composer;
+  int year = 0;
+};
+SidTuneCredit SidTuneCreditOf(int n);
 
 }  // namespace korveld::content

@@ -3,3 +3,4 @@
 target_link_libraries(korveld_tests_pages PRIVATE korveld_pagec_lib)
 add_dependencies(korveld_tests_pages korveld-pagec)
 target_link_libraries(korveld_tests_pages PRIVATE korveld_pagegen_lib)
+target_link_libraries(korveld_tests_pages PRIVATE korveld_tunecheck_lib)

@@ -274,11 +274,12 @@ TEST(PageTableCheck, BrokenTables) {
 }
 
 // The compiler binary as the build runs it, on the broken pages in fixtures/.
-std::string RunCompiler(const std::string& pages, int& status) {
+std::string RunCompiler(const std::string& pages, int& status, const std::string& facts = "") {
   const std::string dir = std::string(KORVELD_SOURCE_DIR) + "/tests/pages/fixtures/";
   const std::string out = std::string(KORVELD_BINARY_DIR) + "/pagec_fixture_out.cpp";
   std::string cmd = std::string(KORVELD_BINARY_DIR) + "/korveld-pagec --allow-missing --table " + dir +
                     "table.txt --out " + out;
+  if (!facts.empty()) cmd += " --facts " + dir + facts;
   for (std::size_t start = 0; start < pages.size();) {
     std::size_t end = pages.find(' ', start);
     if (end == std::string::npos) end = pages.size();
@@ -329,6 +330,45 @@ TEST(PageCompilerTool, CompilesAGoodPage) {
   int status = 0;
   const std::string output = RunCompiler("good_page1.txt", status);
   EXPECT_EQ(status, 0) << output;
+}
+
+// Credits and figures quoted from their sources: a credit naming a tune the
+// sources do not have, and typed figures or titles that disagree with them,
+// stop the build at their line.
+TEST(PageCompilerTool, CreditsAndFiguresMustMatchTheirSources) {
+  int status = 0;
+  std::string output = RunCompiler("good_page1.txt stale_credit.txt", status, "facts.txt");
+  EXPECT_NE(status, 0);
+  EXPECT_EQ(output,
+            "stale_credit.txt:3: column 6 of the source: no fact \"tune.9.title\": the tune, module and release "
+            "sources do not give it\n");
+  output = RunCompiler("good_page1.txt wrong_figure.txt", status, "facts.txt");
+  EXPECT_NE(status, 0);
+  EXPECT_EQ(output,
+            "wrong_figure.txt:2: column 6 of the source: \"Lamplight Drive\" disagrees with content/sid/tunes, "
+            "which gives tune.8.title = \"Velvet Static\"\n"
+            "wrong_figure.txt:3: column 20 of the source: \"3.88\" disagrees with content/pages/releases.dat, "
+            "which gives best.per.release = \"3.95\"\n");
+  output = RunCompiler("good_page1.txt good_facts.txt", status, "facts.txt");
+  EXPECT_EQ(status, 0) << output;
+}
+
+TEST(PageFacts, FillInAndCountComposersOnce) {
+  Facts facts;
+  Diagnostics diags;
+  ASSERT_TRUE(ParseFacts("f", "# source: tunes\ntune.1.composer\tAda\ntune.2.composer\tAda\n"
+                              "# source: modules\nmodule.1.composer\tBo\nmodule.1.title\tAda\n",
+                         facts, diags));
+  AddDerivedFacts(facts);
+  EXPECT_EQ(facts["composers.count.words"].value, "two");
+  EXPECT_EQ(facts["composers.count"].source, "tunes and modules");
+  CompiledLine line;
+  std::string error;
+  ASSERT_TRUE(CompileMarkup("{H}{=module.1.composer}{>6.}{=composers.count}", {}, line, error, &facts)) << error;
+  EXPECT_EQ(line.text, "Bo...2");
+  EXPECT_EQ(line.colour.substr(0, 6), "HHHHHH");
+  EXPECT_FALSE(ParseFacts("g", "tune.1.composer\tAgain\n", facts, diags));
+  EXPECT_EQ(FormatDiagnostic(diags.list.back()), "g:1: fact tune.1.composer is given twice (also by tunes)");
 }
 
 }  // namespace

@@ -117,5 +117,27 @@ TEST(ReleaseStatsPage, LayoutCompilesWithOneRainbowPerGroupAndAlignedColumns) {
   EXPECT_NE(source.find("TOTAL{l}{1}  4 releases by 2 groups {3}·{1} 12.0 points {3}·{1} 1 nuked"), std::string::npos);
 }
 
+// The figures other pages quote: the best points per release is an exact
+// comparison (146.0 / 37 beats 155.0 / 40), busiest and quietest days count
+// every listed release, nuked ones included.
+TEST(ReleaseFacts, BestPerReleaseTotalsAndDays) {
+  ReleaseList list = Parse(
+      "month TEST\n"
+      "group BIG\n"
+      "01 ISO A\n02 ISO B\n02 GAME C\n03 DOX D ! fake\n"
+      "group LEAN\n"
+      "02 ISO E\n03 ISO F\n");
+  ScoreAndRank(list);
+  const std::string facts = ReleaseFacts(list);
+  for (const char* want : {"chart.1.name\tBIG\n", "chart.1.points\t22.0\n", "chart.1.releases\t4\n",
+                           "chart.1.nuked\t1\n", "chart.2.name\tLEAN\n", "top.releases\t6\n",
+                           "top.points\t38.0\n", "top.nuked\t1\n", "type.ISO.releases\t4\n",
+                           "type.ISO.share\t66.7%\n", "top.busiest.day\t2\n", "top.busiest.releases\t3\n",
+                           "top.quietest.day\t1\n", "top.quietest.releases\t1\n",
+                           "best.per.release.group\tLEAN\n", "best.per.release\t8.00\n"}) {
+    EXPECT_NE(facts.find(want), std::string::npos) << want << facts;
+  }
+}
+
 }  // namespace
 }  // namespace korveld::pagegen

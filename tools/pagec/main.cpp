@@ -1,7 +1,8 @@
 // korveld-pagec: compiles the page sources of the issue into the C++ source
 // the program embeds.
 //   korveld-pagec --table pages.txt --out page_content.cpp [--draft]
-//                 [--allow-missing] [--preview N] page01.txt ... page20.txt
+//                 [--allow-missing] [--facts FILE]... [--preview N] page01.txt ... page20.txt
+// --facts reads the credits and figures the pages quote with {=key}.
 // --preview N prints page N as plain UTF-8 text with line numbers and glow
 // styles, to proof-read a page without starting the viewer.
 // Errors are printed as "file:line: message"; any error fails the build.
@@ -52,7 +53,8 @@ void PrintPreview(const korveld::pagec::CompiledPage& page) {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: korveld-pagec --table FILE --out FILE [--draft] [--allow-missing] [--preview N] PAGE-FILE...\n");
+               "usage: korveld-pagec --table FILE --out FILE [--draft] [--allow-missing] [--facts FILE]... "
+               "[--preview N] PAGE-FILE...\n");
   return 2;
 }
 
@@ -64,6 +66,7 @@ int main(int argc, char** argv) {
   std::string outPath;
   IssueOptions options;
   std::vector<std::string> pageFiles;
+  std::vector<std::string> factFiles;
   int preview = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -71,6 +74,8 @@ int main(int argc, char** argv) {
       tablePath = argv[++i];
     } else if (arg == "--out" && i + 1 < argc) {
       outPath = argv[++i];
+    } else if (arg == "--facts" && i + 1 < argc) {
+      factFiles.push_back(argv[++i]);
     } else if (arg == "--draft") {
       options.draft = true;
     } else if (arg == "--preview" && i + 1 < argc) {
@@ -93,6 +98,15 @@ int main(int argc, char** argv) {
     return 1;
   }
   bool ok = ParseTable(tablePath, text, table, diags);
+  Facts facts;
+  for (const auto& path : factFiles) {
+    if (!ReadFile(path, text)) {
+      std::fprintf(stderr, "%s: cannot read the facts\n", path.c_str());
+      return 1;
+    }
+    ok = ParseFacts(path, text, facts, diags) && ok;
+  }
+  AddDerivedFacts(facts);
   std::vector<CompiledPage> pages;
   for (const auto& path : pageFiles) {
     if (!ReadFile(path, text)) {
@@ -100,7 +114,7 @@ int main(int argc, char** argv) {
       return 1;
     }
     CompiledPage page;
-    if (CompilePage(path, text, page, diags)) pages.push_back(std::move(page));
+    if (CompilePage(path, text, page, diags, &facts)) pages.push_back(std::move(page));
     else ok = false;
   }
   std::vector<CompiledPage> ordered;

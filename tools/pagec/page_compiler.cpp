@@ -174,8 +174,57 @@ CompiledLine EndLine() {
   return end;
 }
 
+bool ParseFacts(std::string_view file, std::string_view text, Facts& facts, Diagnostics& diags) {
+  const int errorsBefore = diags.errorCount();
+  std::string source(file);
+  const auto lines = SplitLines(text);
+  for (std::size_t n = 0; n < lines.size(); ++n) {
+    const int lineNo = static_cast<int>(n) + 1;
+    const std::string_view line = lines[n];
+    constexpr std::string_view kSource = "# source: ";
+    if (line.substr(0, kSource.size()) == kSource) {
+      source = std::string(Trim(line.substr(kSource.size())));
+      continue;
+    }
+    if (Trim(line).empty() || line[0] == '#') continue;
+    const std::size_t tab = line.find('\t');
+    if (tab == std::string_view::npos || tab == 0) {
+      diags.error(file, lineNo, "a fact reads \"key<TAB>value\"");
+      continue;
+    }
+    const std::string key(line.substr(0, tab));
+    if (facts.count(key)) {
+      diags.error(file, lineNo, "fact " + key + " is given twice (also by " + facts[key].source + ")");
+      continue;
+    }
+    facts[key] = {std::string(line.substr(tab + 1)), source};
+  }
+  return diags.errorCount() == errorsBefore;
+}
+
+void AddDerivedFacts(Facts& facts) {
+  static constexpr std::string_view kWords[] = {"no",      "one",     "two",       "three",    "four",
+                                                "five",    "six",     "seven",     "eight",    "nine",
+                                                "ten",     "eleven",  "twelve",    "thirteen", "fourteen",
+                                                "fifteen", "sixteen", "seventeen", "eighteen", "nineteen",
+                                                "twenty"};
+  constexpr std::string_view kComposer = ".composer";
+  std::vector<std::string_view> names;
+  std::string sources;
+  for (const auto& [key, fact] : facts) {
+    if (key.size() < kComposer.size() || key.compare(key.size() - kComposer.size(), kComposer.size(), kComposer) != 0) {
+      continue;
+    }
+    if (std::find(names.begin(), names.end(), fact.value) == names.end()) names.push_back(fact.value);
+    if (sources.find(fact.source) == std::string::npos) sources += (sources.empty() ? "" : " and ") + fact.source;
+  }
+  const std::size_t n = names.size();
+  facts["composers.count"] = {std::to_string(n), sources};
+  facts["composers.count.words"] = {n < std::size(kWords) ? std::string(kWords[n]) : std::to_string(n), sources};
+}
+
 bool CompileMarkup(std::string_view markup, LineDefaults defaults, CompiledLine& out,
-                   std::string& error) {
+                   std::string& error, const Facts* facts) {
   out.text.clear();
   out.colour.clear();
   out.style.clear();
@@ -238,6 +287,29 @@ bool CompileMarkup(std::string_view markup, LineDefaults defaults, CompiledLine&
                       std::to_string(next - 1));
         }
         while (static_cast<int>(out.text.size()) + 1 < column) put(fill);
+      } else if (code[0] == '=') {
+        const std::string_view spec = code.substr(1);
+        const std::size_t eq = spec.find('=');
+        const std::string_view key = spec.substr(0, eq);
+        const auto it = facts ? facts->find(key) : Facts::const_iterator{};
+        if (facts == nullptr || it == facts->end()) {
+          return fail("no fact \"" + std::string(key) +
+                      "\": the tune, module and release sources do not give it");
+        }
+        const Fact& fact = it->second;
+        if (eq != std::string_view::npos && spec.substr(eq + 1) != fact.value) {
+          return fail("\"" + std::string(spec.substr(eq + 1)) + "\" disagrees with " + fact.source + ", which gives " +
+                      std::string(key) + " = \"" + fact.value + "\"");
+        }
+        for (std::size_t k = 0; k < fact.value.size();) {
+          char32_t cp = 0;
+          unsigned char byte = 0;
+          std::string why;
+          if (!DecodeUtf8(fact.value, k, cp) || !ToCp437(cp, byte, why)) {
+            return fail("fact " + std::string(key) + " cannot be written in code page 437");
+          }
+          put(byte);
+        }
       } else if (code.size() == 1) {
         return fail("unknown colour or face code {" + std::string(code) +
                     "} (colours 1..9 and A..V, faces b and l)");
@@ -266,7 +338,8 @@ bool CompileMarkup(std::string_view markup, LineDefaults defaults, CompiledLine&
   return true;
 }
 
-bool CompilePage(std::string_view file, std::string_view source, CompiledPage& out, Diagnostics& diags) {
+bool CompilePage(std::string_view file, std::string_view source, CompiledPage& out, Diagnostics& diags,
+                 const Facts* facts) {
   const int errorsBefore = diags.errorCount();
   out = CompiledPage{};
   out.file = std::string(file);
@@ -339,7 +412,7 @@ bool CompilePage(std::string_view file, std::string_view source, CompiledPage& o
       markup.remove_prefix(markup.size() > 2 ? 3 : 2);
     }
     std::string error;
-    if (!CompileMarkup(markup, defaults, line, error)) {
+    if (!CompileMarkup(markup, defaults, line, error, facts)) {
       diags.error(file, lineNo, error);
       continue;
     }

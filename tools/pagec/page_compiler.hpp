@@ -19,13 +19,23 @@
 //                      control codes that draw nothing
 //   {>N} {>Nc}         fill with spaces (or the character c, e.g. {>40.})
 //                      until the next character lands in column N
+//   {=key}             the value of a fact (below), e.g. {=tune.8.title}
+//   {=key=text}        the text as written, which must equal the fact's value:
+//                      for figures typed into a table, e.g. {=chart.4.points=155.0}
 //   box, shade and block glyphs and any other code page 437 character are
 //   written as their Unicode form and stored as the code page 437 byte.
 // Every line starts with the defaults of %colour and %face; columns are
 // counted from 1 (the first character of a line is column 1).
+//
+// Facts are the credits and figures that other sources own: tune titles and
+// composers (content/sid/tunes), module credits (content/xm), chart figures
+// (content/pages/releases.dat). The build writes them as fact files,
+// "key<TAB>value" a line, "# source: PATH" naming where the following ones
+// come from, so a page can quote them without typing them twice.
 #pragma once
 
 #include <array>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,6 +95,18 @@ struct PageTable {
   std::vector<TableEntry> entries;  // indexed by page - 1 once parsed
 };
 
+struct Fact {
+  std::string value;
+  std::string source;  // where the value comes from, for messages
+};
+using Facts = std::map<std::string, Fact, std::less<>>;
+
+// Reads one fact file into facts; a key given twice is an error.
+bool ParseFacts(std::string_view file, std::string_view text, Facts& facts, Diagnostics& diags);
+// Adds the facts derived from the others: composers.count and
+// composers.count.words, the number of different "*.composer" values.
+void AddDerivedFacts(Facts& facts);
+
 // State a line starts with.
 struct LineDefaults {
   char colour = '1';
@@ -94,7 +116,7 @@ struct LineDefaults {
 // Compiles one line of markup (no glow prefix, no directive). On failure
 // returns false with a message and the 1-based position in the markup.
 bool CompileMarkup(std::string_view markup, LineDefaults defaults, CompiledLine& out,
-                   std::string& error);
+                   std::string& error, const Facts* facts = nullptr);
 
 // The line that ends a page: "<END>" with all-"1" codes and glow "0".
 CompiledLine EndLine();
@@ -104,7 +126,7 @@ bool IsColourCode(char c);
 
 // Parses one page source. Errors go to diags; returns false on any error.
 bool CompilePage(std::string_view file, std::string_view source, CompiledPage& out,
-                 Diagnostics& diags);
+                 Diagnostics& diags, const Facts* facts = nullptr);
 
 // Parses the page table ("page lines glow label" per line).
 bool ParseTable(std::string_view file, std::string_view source, PageTable& out,

@@ -2,6 +2,7 @@
 // release list of the issue.
 //   korveld-pagegen releases.dat page04.txt     write the page source
 //   korveld-pagegen --summary releases.dat      print the chart it implies
+//   korveld-pagegen --facts releases.dat OUT    write the figures other pages quote
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -12,11 +13,13 @@
 int main(int argc, char** argv) {
   using namespace korveld::pagegen;
   const bool summary = argc == 3 && std::string(argv[1]) == "--summary";
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: korveld-pagegen RELEASES OUT | --summary RELEASES\n");
+  const bool facts = argc == 4 && std::string(argv[1]) == "--facts";
+  if (argc != 3 && !facts) {
+    std::fprintf(stderr, "usage: korveld-pagegen RELEASES OUT | --summary RELEASES | --facts RELEASES OUT\n");
     return 2;
   }
-  const std::string inPath = summary ? argv[2] : argv[1];
+  const std::string inPath = summary || facts ? argv[2] : argv[1];
+  const std::string outPath = facts ? argv[3] : argv[2];
   std::ifstream in(inPath, std::ios::binary);
   if (!in) {
     std::fprintf(stderr, "%s: cannot read\n", inPath.c_str());
@@ -40,14 +43,13 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
-  const std::string page = ReleaseStatsPage(list);
-  std::string old;
-  if (std::ifstream prev{argv[2], std::ios::binary}) {
+  const std::string page = facts ? ReleaseFacts(list) : ReleaseStatsPage(list);
+  if (std::ifstream prev{outPath, std::ios::binary}) {
     std::ostringstream o;
     o << prev.rdbuf();
     if (o.str() == page) return 0;  // unchanged: keep the timestamp
   }
-  std::ofstream out(argv[2], std::ios::binary);
+  std::ofstream out(outPath, std::ios::binary);
   out << page;
   return out ? 0 : 1;
 }

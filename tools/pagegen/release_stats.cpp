@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdio>
 #include <map>
 
 namespace korveld::pagegen {
@@ -323,6 +324,70 @@ std::string ReleaseStatsPage(const ReleaseList& list) {
   line("");
   line("<END>");
   return page;
+}
+
+std::string ReleaseFacts(const ReleaseList& list) {
+  std::string out = "# source: content/pages/releases.dat\n";
+  auto fact = [&](const std::string& key, const std::string& value) { out += key + "\t" + value + "\n"; };
+  int releases = 0, halfPoints = 0, nuked = 0;
+  std::array<int, kTypeCount> perType{};
+  std::array<int, 32> perDay{};
+  const Group* best = nullptr;
+  for (const Group& g : list.groups) {
+    const std::string key = "chart." + std::to_string(g.position) + ".";
+    fact(key + "name", g.name);
+    fact(key + "points", FormatPoints(g.halfPoints));
+    fact(key + "releases", std::to_string(g.releases.size()));
+    releases += static_cast<int>(g.releases.size());
+    halfPoints += g.halfPoints;
+    int groupNuked = 0;
+    for (const Release& r : g.releases) {
+      ++perType[static_cast<int>(r.type)];
+      if (r.day >= 1 && r.day <= 31) ++perDay[static_cast<std::size_t>(r.day)];
+      if (!r.nuke.empty()) ++groupNuked;
+    }
+    fact(key + "nuked", std::to_string(groupNuked));
+    nuked += groupNuked;
+    // Points per release, compared exactly: a/b > c/d as a*d > c*b.
+    if (!g.releases.empty() &&
+        (best == nullptr || static_cast<long>(g.halfPoints) * static_cast<long>(best->releases.size()) >
+                                static_cast<long>(best->halfPoints) * static_cast<long>(g.releases.size()))) {
+      best = &g;
+    }
+  }
+  fact("top.groups", std::to_string(list.groups.size()));
+  fact("top.releases", Thousands(releases));
+  fact("top.points", Thousands(halfPoints / 2) + (halfPoints % 2 ? ".5" : ".0"));
+  fact("top.nuked", std::to_string(nuked));
+  for (int t = 0; t < kTypeCount; ++t) {
+    const std::string key = "type." + std::string(kTypes[t].name) + ".";
+    fact(key + "releases", std::to_string(perType[static_cast<std::size_t>(t)]));
+    char pct[16];
+    std::snprintf(pct, sizeof pct, "%.1f%%", releases ? 100.0 * perType[static_cast<std::size_t>(t)] / releases : 0.0);
+    fact(key + "share", pct);
+  }
+  int busiest = 1, quietest = 1;
+  for (int d = 1; d <= 31; ++d) {
+    if (perDay[static_cast<std::size_t>(d)] == 0) continue;
+    if (perDay[static_cast<std::size_t>(d)] > perDay[static_cast<std::size_t>(busiest)]) busiest = d;
+    if (perDay[static_cast<std::size_t>(quietest)] == 0 ||
+        perDay[static_cast<std::size_t>(d)] < perDay[static_cast<std::size_t>(quietest)]) {
+      quietest = d;
+    }
+  }
+  fact("top.busiest.day", std::to_string(busiest));
+  fact("top.busiest.releases", std::to_string(perDay[static_cast<std::size_t>(busiest)]));
+  fact("top.quietest.day", std::to_string(quietest));
+  fact("top.quietest.releases", std::to_string(perDay[static_cast<std::size_t>(quietest)]));
+  if (best != nullptr) {
+    char ratio[16];
+    std::snprintf(ratio, sizeof ratio, "%.2f", best->halfPoints / 2.0 / static_cast<double>(best->releases.size()));
+    fact("best.per.release.group", best->name);
+    fact("best.per.release.points", FormatPoints(best->halfPoints));
+    fact("best.per.release.releases", std::to_string(best->releases.size()));
+    fact("best.per.release", ratio);
+  }
+  return out;
 }
 
 }  // namespace korveld::pagegen

@@ -62,6 +62,12 @@ std::string_view BaseTitle(std::string_view title);
 // "122.5" for 245 half points.
 std::string FormatPoints(int halfPoints);
 
+// The figures other pages quote from the list, one "key<TAB>value" a line
+// (the facts the page compiler fills in or checks): every chart row's name,
+// points and releases, the top groups' totals, releases and share per type,
+// the busiest and quietest day, and the best points per release.
+std::string ReleaseFacts(const ReleaseList& list);
+
 // The page source of the release stats page (page 4).
 std::string ReleaseStatsPage(const ReleaseList& list);
 

@@ -1,11 +1,13 @@
 // korveld-xmgen: composes the four modules and writes them as .xm files and
 // as a C++ source that embeds them.
 //
-//   korveld-xmgen [--out-dir DIR] [--embed FILE.cpp]
+//   korveld-xmgen [--out-dir DIR] [--embed FILE.cpp] [--facts FILE]
+// --facts writes the modules' titles and composers for the page compiler.
 #include <cstdio>
 #include <string>
 #include <string_view>
 
+#include "content/xm/xm_modules.hpp"
 #include "tools/xmgen/songs.hpp"
 
 namespace {
@@ -43,19 +45,33 @@ bool WriteEmbed(const std::string& path, const std::vector<std::vector<std::uint
   return korveld::xmgen::WriteFile(path, bytes);
 }
 
+bool WriteFacts(const std::string& path) {
+  std::string out = "# source: content/xm/xm_modules.hpp\n";
+  for (int n = 1; n <= korveld::content::kXmModuleCount; ++n) {
+    const std::string key = "module." + std::to_string(n) + ".";
+    out += key + "title\t" + std::string(korveld::content::kXmCredits[n].title) + "\n";
+    out += key + "composer\t" + std::string(korveld::content::kXmCredits[n].composer) + "\n";
+  }
+  out += "modules.count\t" + std::to_string(korveld::content::kXmModuleCount) + "\n";
+  return korveld::xmgen::WriteFile(path, std::vector<std::uint8_t>(out.begin(), out.end()));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string outDir;
   std::string embed;
+  std::string facts;
   for (int i = 1; i < argc; ++i) {
     const std::string_view a = argv[i];
     if (a == "--out-dir" && i + 1 < argc) {
       outDir = argv[++i];
     } else if (a == "--embed" && i + 1 < argc) {
       embed = argv[++i];
+    } else if (a == "--facts" && i + 1 < argc) {
+      facts = argv[++i];
     } else {
-      std::fprintf(stderr, "usage: korveld-xmgen [--out-dir DIR] [--embed FILE.cpp]\n");
+      std::fprintf(stderr, "usage: korveld-xmgen [--out-dir DIR] [--embed FILE.cpp] [--facts FILE]\n");
       return 2;
     }
   }
@@ -74,6 +90,10 @@ int main(int argc, char** argv) {
   }
   if (!embed.empty() && !WriteEmbed(embed, images)) {
     std::fprintf(stderr, "korveld-xmgen: cannot write %s\n", embed.c_str());
+    return 1;
+  }
+  if (!facts.empty() && !WriteFacts(facts)) {
+    std::fprintf(stderr, "korveld-xmgen: cannot write %s\n", facts.c_str());
     return 1;
   }
   return 0;

@@ -12,7 +12,7 @@ SPEED = 0
 FLAGS = 0
 NAME = "Copper Lanterns"
 AUTHOR = "Tobias Ekwall"
-RELEASED = "2026 Korveld Issue 35"
+RELEASED = "2009 Korveld Issue 35"
 PLAY_EXIT = 0
 VECTOR = 0
         .include "psid_header.inc"

@@ -14,7 +14,7 @@ SPEED = 0
 FLAGS = $14
 NAME = "Glass Orbit"
 AUTHOR = "Ilse Marquardt"
-RELEASED = "2026 Korveld Issue 35"
+RELEASED = "2009 Korveld Issue 35"
 PLAY_EXIT = $ea7e
 VECTOR = 1
         .include "psid_header.inc"

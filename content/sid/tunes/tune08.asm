@@ -51,8 +51,8 @@ W_RING  .byte $15, 12, $15, 0, $fe, 0
 ; funk bass and drums, root C
 p_funk   .byte I_KICK, L2, C2, I_BASS, L1, C3, R, I_SNARE, L2, C2, I_BASS, L1, C2, C3
          .byte I_KICK, L2, C2, I_BASS, L1, As2, C3, I_SNARE, L2, C2, I_BASS, L1, G2, As2, END
-p_stabmaj .byte I_STAB, MAJ7, L2, R, C4, L1, R, C4, L2, R, L2, R, C4, L1, R, C4, L4, R, END
-p_stabmin .byte I_STAB, MIN7, L2, R, C4, L1, R, C4, L2, R, L2, R, C4, L1, R, C4, L4, R, END
+p_stabmaj .byte I_STAB, MAJ7, L2, R, C4, L1, R, C4, L2, R, L2, R, C4, L1, R, C4, L2, R, END
+p_stabmin .byte I_STAB, MIN7, L2, R, C4, L1, R, C4, L2, R, L2, R, C4, L1, R, C4, L2, R, END
 p_rest   .byte L16, R, END
 p_ring   .byte I_RING, NOCH, L4, G5, Ds5, L2, C5, Ds5, L4, G5, END
 

@@ -13,7 +13,7 @@ SPEED = 1
 FLAGS = 0
 NAME = "Last Page"
 AUTHOR = "Okko Lindqvist"
-RELEASED = "2026 Korveld Issue 35"
+RELEASED = "2009 Korveld Issue 35"
 PLAY_EXIT = 0
 VECTOR = 0
         .include "psid_header.inc"
