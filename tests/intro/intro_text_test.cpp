@@ -2,8 +2,13 @@
 // the pause marker, the step cap, the wrap and the clipping.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "content/sid/sid_tunes.hpp"
 #include "intro_helpers.hpp"
 
 namespace korveld::render {
@@ -117,7 +122,9 @@ TEST(TitleLines, GlyphsAtTheFrameEdgesAreClipped) {
   EXPECT_GT(touched, 50);
 }
 
-TEST(ScrollText, HoldsTheFixedPartsAndFivePauseMarkers) {
+// The music credits name every composer of the intro tunes once, as the
+// tune sources spell them, and no one else.
+TEST(ScrollText, HoldsTheFixedPartsAndAPauseMarkerPerCredit) {
   auto intro = std::make_unique<IntroState>();
   StoreIntroTexts(*intro);
   const std::string& text = intro->ScrollText;
@@ -138,7 +145,22 @@ TEST(ScrollText, HoldsTheFixedPartsAndFivePauseMarkers) {
       ASSERT_LE(i + 25, text.size());
     }
   }
-  EXPECT_EQ(markers, 5);  // welcome, issue title, three credited names
+  std::vector<std::string> composers;
+  for (int n = 1; n <= 12; ++n) {
+    std::string name(content::SidTuneCreditOf(n).composer);
+    ASSERT_FALSE(name.empty()) << "tune " << n;
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (std::find(composers.begin(), composers.end(), name) == composers.end()) composers.push_back(name);
+  }
+  std::vector<std::string> credited;
+  for (std::size_t at = 0; (at = text.find(" - MUSIC", at)) != std::string::npos; at += 8) {
+    const std::size_t marker = text.rfind('a', at);
+    const std::size_t from = text.find_first_not_of(' ', marker + 1);
+    credited.push_back(text.substr(from, at - from));
+  }
+  EXPECT_EQ(credited, composers);
+  EXPECT_EQ(composers.size(), 8u);
+  EXPECT_EQ(markers, 2 + static_cast<int>(composers.size()) + 2);  // welcome, title, music, code and replay
 }
 
 TEST(Scroller, ATenthOfASecondFrameMovesFivePixels) {

@@ -361,7 +361,7 @@ TEST(PageFacts, FillInAndCountComposersOnce) {
                          facts, diags));
   AddDerivedFacts(facts);
   EXPECT_EQ(facts["composers.count.words"].value, "two");
-  EXPECT_EQ(facts["composers.count"].source, "tunes and modules");
+  EXPECT_EQ(facts["composers.count"].source, "modules and tunes");
   CompiledLine line;
   std::string error;
   ASSERT_TRUE(CompileMarkup("{H}{=module.1.composer}{>6.}{=composers.count}", {}, line, error, &facts)) << error;

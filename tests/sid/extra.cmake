@@ -24,3 +24,6 @@ add_test(NAME sid2wav_header_load_address
   ${PROJECT_BINARY_DIR}/sid2wav_header_load_address.wav --seconds 1)
 set_tests_properties(sid2wav_header_load_address PROPERTIES LABELS sid
   PASS_REGULAR_EXPRESSION "load \\$1000  init \\$1000  play \\$1006\ninit: 3 instructions; play: most 2, mean 2.0")
+
+# The tune tests compare the played tunes with the loop lengths their sources imply.
+target_link_libraries(korveld_tests_sid PRIVATE korveld_tunecheck_lib)

@@ -25,6 +25,7 @@
 #include "sid/synthesis.hpp"
 #include "sid/tune.hpp"
 #include "tests/sid/fake_device_helpers.hpp"
+#include "tools/tunecheck/tune_source.hpp"
 
 namespace korveld::sid {
 namespace {
@@ -155,16 +156,32 @@ TEST(EmbeddedTunes, StayWithinTheirBudgetsAndLevels) {
   }
 }
 
-// The notes of the first 20 s (frequency and control of each voice while
-// its gate is on) must not recur at any shift under 60 s. Released voices
-// count as silent: what they held before differs between passes.
-TEST(EmbeddedTunes, PlayAMinuteBeforeRepeating) {
+// The loop length the build works out from each tune's song data, in frames.
+int SourceLoopFrames(int n) {
+  const std::string dir = std::string(KORVELD_SOURCE_DIR) + "/content/sid/tunes";
+  const std::string path = dir + "/tune" + (n < 10 ? "0" : "") + std::to_string(n) + ".asm";
+  tunecheck::TuneSource src;
+  tunecheck::TuneFacts facts;
+  std::vector<tunecheck::Problem> problems;
+  if (!tunecheck::ReadTuneSource(path, dir, src, problems) || !tunecheck::AnalyseTune(src, facts, problems)) return 0;
+  return tunecheck::FramesForRows(facts.speed, facts.voices[0].introRows, facts.loopRows);
+}
+
+// The notes of each tune (frequency and control of each voice while its gate
+// is on) as the emulated CPU plays them: the first 20 s do not recur at any
+// shift under 60 s, and recur exactly after the loop length the tune's
+// source implies. Released voices count as silent: what they held before
+// differs between passes.
+TEST(EmbeddedTunes, RepeatAfterTheLoopTheirSourcesState) {
   constexpr int kWindow = 20 * kFramesPerSecond;
   constexpr int kMinimum = 60 * kFramesPerSecond;
   constexpr int kRegs[] = {0, 1, 4, 7, 8, 11, 14, 15, 18};
   for (int n = 1; n <= kTunes; ++n) {
+    SCOPED_TRACE("tune " + std::to_string(n));
+    const int loop = SourceLoopFrames(n);
+    ASSERT_GT(loop, kMinimum);
     auto s = Started(n);
-    std::vector<std::array<std::uint8_t, 9>> notes(kWindow + kMinimum);
+    std::vector<std::array<std::uint8_t, 9>> notes(kWindow + loop);
     for (auto& snapshot : notes) {
       CallRoutine(*s, s->tune.play, 0);
       for (int v = 0; v < 3; ++v) {
@@ -172,13 +189,16 @@ TEST(EmbeddedTunes, PlayAMinuteBeforeRepeating) {
         for (int i = 3 * v; i < 3 * v + 3; ++i) snapshot[i] = gate ? SidRegisterValue(*s, kRegs[i]) : 0;
       }
     }
+    auto repeatsAfter = [&](int p) {
+      for (int i = 0; i < kWindow; ++i) {
+        if (notes[i] != notes[i + p]) return false;
+      }
+      return true;
+    };
     int repeatsAt = 0;
-    for (int p = 1; p < kMinimum && repeatsAt == 0; ++p) {
-      bool same = true;
-      for (int i = 0; i < kWindow && same; ++i) same = notes[i] == notes[i + p];
-      if (same) repeatsAt = p;
-    }
-    EXPECT_EQ(repeatsAt, 0) << "tune " << n << " repeats after " << repeatsAt / kFramesPerSecond << " s";
+    for (int p = 1; p < kMinimum && repeatsAt == 0; ++p) repeatsAt = repeatsAfter(p) ? p : 0;
+    EXPECT_EQ(repeatsAt, 0) << "repeats after " << repeatsAt / kFramesPerSecond << " s";
+    EXPECT_TRUE(repeatsAfter(loop)) << "does not repeat after " << loop << " frames";
   }
 }
 
