@@ -352,6 +352,10 @@ bool AnalyseTune(const TuneSource& src, TuneFacts& out, std::vector<Problem>& pr
         }
         if (laps == 1) {
           voice.loopRows = row - firstPassRows;
+          if (voice.loopRows == 0) {
+            problems.push_back({orderAt[pos], "the looped part of the list plays no rows"});
+            return false;
+          }
           break;
         }
         firstPassRows = row;
