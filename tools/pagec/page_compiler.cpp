@@ -288,17 +288,17 @@ bool CompileMarkup(std::string_view markup, LineDefaults defaults, CompiledLine&
         }
         while (static_cast<int>(out.text.size()) + 1 < column) put(fill);
       } else if (code[0] == '=') {
-        const std::string_view spec = code.substr(1);
-        const std::size_t eq = spec.find('=');
-        const std::string_view key = spec.substr(0, eq);
+        const std::string_view body = code.substr(1);
+        const std::size_t eq = body.find('=');
+        const std::string_view key = body.substr(0, eq);
         const auto it = facts ? facts->find(key) : Facts::const_iterator{};
         if (facts == nullptr || it == facts->end()) {
           return fail("no fact \"" + std::string(key) +
                       "\": the tune, module and release sources do not give it");
         }
         const Fact& fact = it->second;
-        if (eq != std::string_view::npos && spec.substr(eq + 1) != fact.value) {
-          return fail("\"" + std::string(spec.substr(eq + 1)) + "\" disagrees with " + fact.source + ", which gives " +
+        if (eq != std::string_view::npos && body.substr(eq + 1) != fact.value) {
+          return fail("\"" + std::string(body.substr(eq + 1)) + "\" disagrees with " + fact.source + ", which gives " +
                       std::string(key) + " = \"" + fact.value + "\"");
         }
         for (std::size_t k = 0; k < fact.value.size();) {
