@@ -18,8 +18,9 @@ import sys
 import zlib
 
 
-def grab():
-    """(width, height, rows) of the root window; rows are lists of 0xRRGGBB."""
+def grab(top=0, bottom=None):
+    """(width, height, rows top..bottom-1) of the root window; a row is a list
+    of 0xRRGGBB."""
     d = subprocess.run(["xwd", "-root", "-silent"], check=True, capture_output=True).stdout
     f = struct.unpack(">25I", d[:100])
     header, width, height, order, bpp, stride, ncolours = f[0], f[4], f[5], f[7], f[11], f[12], f[19]
@@ -28,7 +29,7 @@ def grab():
     data = d[header + ncolours * 12:]
     step = bpp // 8
     rows = []
-    for y in range(height):
+    for y in range(top, min(height, height if bottom is None else bottom)):
         line = data[y * stride:y * stride + width * step]
         if order != 0:  # most significant byte first: reverse each pixel
             line = b"".join(line[i:i + step][::-1] for i in range(0, len(line), step))
@@ -48,7 +49,8 @@ def write_png(path, width, height, rows):
 
 
 def main(argv):
-    width, height, rows = grab()
+    if argv[0] in ("png", "scaled"):
+        width, height, rows = grab()
     if argv[0] == "png":
         write_png(argv[1], width, height, rows)
         return
@@ -64,7 +66,7 @@ def main(argv):
         print("yes" if ok else "no")
         return
     x, y, w, h = (int(v) for v in argv[1:5])
-    area = [row[x:x + w] for row in rows[y:y + h]]
+    area = [row[x:x + w] for row in grab(y, y + h)[2]]
     if argv[0] == "kind":
         if not any(any(r) for r in area):
             print("black")

@@ -9,7 +9,7 @@ set -u
 bin=$1; check=$2
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
-shots=${KORVELD_SHOTS:-$work}
+shots=${KORVELD_SHOTS:-}
 pid= wm= xvfb=
 cleanup() {
   [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null
@@ -45,7 +45,7 @@ screen() {
 at() { echo $(( FX + $1 * scale + scale / 2 )) $(( FY + $2 * scale + scale / 2 )); }
 # shot NAME: keep a PNG; look FRAME_X FRAME_Y W H WHAT...: ask xshot.py about
 # a rectangle of the frame.
-shot() { python3 "$here/xshot.py" png "$shots/$check-$1.png"; }
+shot() { [ -z "$shots" ] || python3 "$here/xshot.py" png "$shots/$check-$1.png"; }
 look() {
   local x=$1 y=$2 w=$3 h=$4; shift 4
   python3 "$here/xshot.py" "$1" $((FX + x * scale)) $((FY + y * scale)) $((w * scale)) $((h * scale)) "${@:2}"
@@ -65,6 +65,7 @@ status() { wait "$pid"; local rc=$?; pid=; echo $rc; }
 # The intro on screen, then Escape and the 3 s change-over: the viewer.
 to_viewer() {
   until_ok 10 intro_bars || fail "the intro never appeared"
+  sleep 0.5  # past a frame torn between the last flash and the intro
   press_escape
   sleep 4
 }
@@ -111,16 +112,17 @@ case $check in
     [ "$(look 0 0 800 1 kind)" != black ] && [ "$(look 0 599 800 1 kind)" != black ] || fail "black edges: the frame does not fill the screen"
     # The charts menu fills the menu's right column, empty in the articles menu.
     before=$(look 402 60 240 40 colours)
-    xdotool mousemove $(at 79 74) click 1
+    # A click as a hand makes it: a press shorter than a frame is not seen.
+    xdotool mousemove $(at 79 74) mousedown 1 sleep 0.2 mouseup 1
     sleep 0.5
     after=$(look 402 60 240 40 colours)
     shot charts
-    [ "$before" -lt 4 ] && [ "$after" -gt 10 ] || fail "CHARTS did not open the charts menu (colours $before -> $after)"
+    [ "$before" -le 6 ] && [ "$after" -ge 10 ] || fail "CHARTS did not open the charts menu (colours $before -> $after)"
     # The scroll-bar thumb leaves the top of its track.
     xdotool mousemove 5 5
     sleep 0.3
     top=$(look 772 190 20 40 hash)
-    xdotool key KP_Next
+    xdotool keydown KP_Next sleep 0.2 keyup KP_Next
     sleep 0.5
     shot pagedown
     [ "$(look 772 190 20 40 hash)" != "$top" ] || fail "keypad Page Down did not move the page"
@@ -135,7 +137,7 @@ case $check in
     export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/music.raw
     launch
     to_viewer
-    xdotool search --sync --pid "$pid" --onlyvisible windowminimize --sync
+    xdotool getactivewindow windowminimize --sync
     sleep 1
     cpu() { awk '{ print $14 + $15 }' "/proc/$pid/stat"; }
     c0=$(cpu); s0=$(stat -c %s "$work/music.raw")
