@@ -343,6 +343,9 @@ struct SdlPlatform::Impl {
       if (active && SDL_GetKeyboardFocus() == window) break;
       SDL_Delay(5);
     }
+    // Without a window manager, geometry asked for while the window was
+    // being mapped can be lost; asking again costs nothing.
+    if (!managed) ApplyMode();
     Pump(self);
     AdoptHeldKeys();
     if (SDL_GetGlobalMouseState(nullptr, nullptr) & SDL_BUTTON_LMASK) {

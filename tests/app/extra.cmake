@@ -5,7 +5,7 @@ add_test(NAME korveld_no_display
 add_test(NAME korveld_xvfb COMMAND ${PROJECT_SOURCE_DIR}/tests/app/xvfb.sh $<TARGET_FILE:korveld>)
 set_tests_properties(korveld_xvfb PROPERTIES LABELS "app;xvfb" RUN_SERIAL TRUE)
 # Real desktops: screens larger than the frame, with and without a window manager.
-foreach(check quit-held-wm quit-held-bare escape-held kiosk-1600 minimised)
+foreach(check quit-held-wm quit-held-bare escape-held kiosk-1600 minimised error-box)
   add_test(NAME korveld_desktop_${check} COMMAND ${PROJECT_SOURCE_DIR}/tests/app/xvfb_desktop.sh $<TARGET_FILE:korveld> ${check})
   set_tests_properties(korveld_desktop_${check} PROPERTIES LABELS "app;xvfb;desktop" RUN_SERIAL TRUE TIMEOUT 180)
 endforeach()

@@ -21,7 +21,10 @@ import zlib
 def grab(top=0, bottom=None):
     """(width, height, rows top..bottom-1) of the root window; a row is a list
     of 0xRRGGBB."""
-    d = subprocess.run(["xwd", "-root", "-silent"], check=True, capture_output=True).stdout
+    r = subprocess.run(["xwd", "-root", "-silent"], capture_output=True)
+    if r.returncode != 0:
+        sys.exit("xshot: xwd failed: " + r.stderr.decode(errors="replace").strip())
+    d = r.stdout
     f = struct.unpack(">25I", d[:100])
     header, width, height, order, bpp, stride, ncolours = f[0], f[4], f[5], f[7], f[11], f[12], f[19]
     if bpp not in (24, 32):

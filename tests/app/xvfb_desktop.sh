@@ -3,7 +3,8 @@
 # a window manager, checked by what a person would see: screenshots and the
 # program's own exit.
 #   tests/app/xvfb_desktop.sh KORVELD CHECK
-# CHECK: quit-held-wm, quit-held-bare, escape-held, kiosk-1600, minimised.
+# CHECK: quit-held-wm, quit-held-bare, escape-held, kiosk-1600, minimised,
+# error-box.
 # With KORVELD_SHOTS=DIR the screenshots are kept there as PNG files.
 set -u
 bin=$1; check=$2
@@ -32,9 +33,11 @@ screen() {
   W=$1 H=$2
   scale=$(( W / 800 < H / 600 ? W / 800 : H / 600 ))
   FX=$(( (W - 800 * scale) / 2 )) FY=$(( (H - 600 * scale) / 2 ))
-  export DISPLAY=:$(( 100 + RANDOM % 400 ))
-  Xvfb "$DISPLAY" -screen 0 "${W}x${H}x24" -br -noreset -nolisten tcp >/dev/null 2>&1 & xvfb=$!
-  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  # Xvfb picks a free display number and tells it once it is ready;
+  # -noreset keeps the pointer where it was put when a client disconnects.
+  Xvfb -displayfd 3 -screen 0 "${W}x${H}x24" -br -noreset -nolisten tcp 3>"$work/display" >/dev/null 2>&1 & xvfb=$!
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+  export DISPLAY=:$(head -1 "$work/display")
   xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
   if [ "$3" = wm ]; then
     openbox >/dev/null 2>&1 & wm=$!
@@ -50,10 +53,10 @@ look() {
   local x=$1 y=$2 w=$3 h=$4; shift 4
   python3 "$here/xshot.py" "$1" $((FX + x * scale)) $((FY + y * scale)) $((w * scale)) $((h * scale)) "${@:2}"
 }
-# until SECONDS COMMAND...: true once COMMAND succeeds, polled 5 times a second.
+# until_ok SECONDS COMMAND...: true once COMMAND succeeds within SECONDS.
 until_ok() {
-  local n=$(( $1 * 5 )); shift
-  for _ in $(seq "$n"); do "$@" && return 0; sleep 0.2; done
+  local end=$(( SECONDS + $1 )); shift
+  while [ $SECONDS -lt $end ]; do "$@" && return 0; sleep 0.2; done
   return 1
 }
 launch() { "$bin" 2>"$work/stderr" & pid=$!; }
@@ -64,7 +67,7 @@ press_escape() { xdotool keydown Escape; sleep 0.2; xdotool keyup Escape; }
 status() { wait "$pid"; local rc=$?; pid=; echo $rc; }
 # The intro on screen, then Escape and the 3 s change-over: the viewer.
 to_viewer() {
-  until_ok 10 intro_bars || fail "the intro never appeared"
+  until_ok 20 intro_bars || { shot intro; fail "the intro never appeared"; }
   sleep 0.5  # past a frame torn between the last flash and the intro
   press_escape
   sleep 4
@@ -78,8 +81,7 @@ case $check in
     screen 1280 1024 "${check#quit-held-}"
     xdotool mousemove $(at 70 54)
     launch
-    until_ok 10 intro_bars || fail "the intro never appeared"
-    shot intro
+    until_ok 20 intro_bars || { shot intro; fail "the intro never appeared"; }
     xdotool mousedown 1
     until_ok 10 ended || { shot viewer; fail "the button held over QUIT did not end the program"; }
     xdotool mouseup 1
@@ -150,6 +152,19 @@ case $check in
     kill -INT "$pid"
     until_ok 5 ended || fail "Ctrl+C did not end the program"
     rc=$(status); [ "$rc" = 0 ] || fail "exit status $rc"
+    ;;
+  error-box)
+    # No sound device: the intro's tune opens an error box. Ctrl+C ends the
+    # program with status 0 while the box is still open.
+    screen 1024 768 bare
+    export SDL_AUDIODRIVER=none-such
+    launch
+    until_ok 20 grep -q "Error" "$work/stderr" || fail "no error reported without a sound device"
+    sleep 1
+    shot box
+    kill -INT "$pid"
+    until_ok 3 ended || fail "Ctrl+C did not end the program while the error box was open"
+    rc=$(status); [ "$rc" = 0 ] || fail "exit status $rc after Ctrl+C"
     ;;
   *) fail "unknown check" ;;
 esac
