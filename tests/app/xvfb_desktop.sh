@@ -168,4 +168,5 @@ case $check in
     ;;
   *) fail "unknown check" ;;
 esac
+if grep -qE 'Sanitizer|runtime error' "$work/stderr"; then head -30 "$work/stderr"; fail "sanitizer report"; fi
 echo "ok ($check)"
