@@ -3,18 +3,22 @@ BUILD      ?= build
 GENERATOR  ?= Ninja
 JOBS       ?= $(shell nproc)
 
-# Debian packages the build, the tests and the tools need.
-PACKAGES = build-essential cmake ninja-build pkg-config libsdl2-dev libpng-dev \
+# Debian packages the build and the tools need.
+PACKAGES = build-essential cmake ninja-build pkg-config libsdl2-dev libx11-dev libpng-dev \
            libgtest-dev libgmock-dev googletest libbenchmark-dev \
-           libfreetype-dev fonts-dejavu-core 64tass \
-           xvfb xauth xdotool x11-apps x11-utils xfonts-base python3
+           libfreetype-dev fonts-dejavu-core 64tass python3
 
-.PHONY: all deps build run test bench asan tsan clean
+# Debian packages only the tests need: virtual X screens, a window manager,
+# synthetic input and screenshots. `make test` installs them.
+TEST_PACKAGES = xvfb xauth xdotool x11-apps x11-utils xfonts-base openbox python3
+
+.PHONY: all deps test-deps build run test bench asan tsan clean
 
 all: build
 
-deps:
-	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
+# install-missing PACKAGE...: apt-get install what is not installed yet.
+define install-missing
+	@missing=$$(for p in $(1); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 	  if [ "$$(id -u)" = 0 ]; then \
 	    echo "installing:" $$missing; \
@@ -23,6 +27,13 @@ deps:
 	    echo "missing packages; run:"; echo "  sudo apt-get install -y" $$missing; exit 1; \
 	  fi; \
 	fi
+endef
+
+deps:
+	$(call install-missing,$(PACKAGES))
+
+test-deps:
+	$(call install-missing,$(TEST_PACKAGES))
 
 $(BUILD)/build.ninja:
 	cmake -S . -B $(BUILD) -G $(GENERATOR)
@@ -33,20 +44,20 @@ build: deps $(BUILD)/build.ninja
 run: build
 	./$(BUILD)/korveld
 
-test: build
+test: build test-deps
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 900
 
 bench: build
 	@for b in $(BUILD)/korveld_bench_*; do [ -x "$$b" ] || continue; echo "== $$(basename $$b)"; \
 	  $$b --benchmark_format=console --benchmark_counters_tabular=true || exit 1; done
 
-asan: deps
+asan: deps test-deps
 	cmake -S . -B build-asan -G $(GENERATOR) -DKORVELD_SANITIZE=address -DCMAKE_BUILD_TYPE=Debug
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS) -LE slow --timeout 1800
 
-tsan: deps
+tsan: deps test-deps
 	cmake -S . -B build-tsan -G $(GENERATOR) -DKORVELD_SANITIZE=thread -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build build-tsan -j $(JOBS)
 	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -L threaded --timeout 1800

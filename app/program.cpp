@@ -152,7 +152,11 @@ int RunProgram(platform::Platform& platform) {
   IntroStart(p);
   IntroLoop(p);
   ChangeOver(p);
-  while (!EscapePressed(p) && p.spine.ExitRequested == 0) ViewerFrame(p);
+  // Hidden or minimised, no frame is composed: the loop waits a display
+  // frame at a time (the music plays on its own thread) and resumes as it was.
+  while (!EscapePressed(p) && p.spine.ExitRequested == 0) {
+    if (!p.platform.waitIfHidden()) ViewerFrame(p);
+  }
   viewer::StopXmMusic(p);
   p.platform.close();
   return 0;

@@ -449,8 +449,12 @@ struct HeadlessPlatform::Impl {
   std::function<void()> onTimeout;
   bool timedOut = false;
 
+  // Keys held at launch are down before the window has the keyboard: held,
+  // never a press, as the real backend reads them from the desktop.
+  bool launching = false;
+
   void KeyDown(int vk) {
-    if (!down[vk]) pressed[vk] = true;
+    if (!down[vk] && !launching) pressed[vk] = true;
     down[vk] = true;
   }
   void KeyUp(int vk) { down[vk] = false; }
@@ -502,7 +506,9 @@ HeadlessPlatform::HeadlessPlatform(HeadlessOptions options, std::vector<ScriptCo
   impl_->random.seed(options.seed);
   impl_->clock->AttachMain();
   // Commands before the first wait apply before the program starts.
+  impl_->launching = true;
   impl_->RunScript();
+  impl_->launching = false;
 }
 
 HeadlessPlatform::~HeadlessPlatform() = default;

@@ -47,6 +47,10 @@ class Platform {
   // Pumps events, then presents 800 x 600 pixels of 0x00RRGGBB unless the
   // window is inactive. Returns 1, or 0 when the frame was dropped.
   virtual int update(const std::uint32_t* frame) = 0;
+  // While the window is hidden or minimised: pumps events, waits one frame
+  // period of the display and returns true, so a loop can skip drawing
+  // frames nobody sees. Returns false at once while the window shows.
+  virtual bool waitIfHidden() { return false; }
   virtual void close() = 0;
   virtual void hideCursor() = 0;
   virtual int mouseX() const = 0;

@@ -15,6 +15,7 @@ class SdlPlatform : public Platform {
   void setEscapeCloses(int flag) override;
   int open(std::string_view title, int width, int height) override;
   int update(const std::uint32_t* frame) override;
+  bool waitIfHidden() override;
   void close() override;
   void hideCursor() override;
   int mouseX() const override;

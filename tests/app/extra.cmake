@@ -4,6 +4,11 @@ add_test(NAME korveld_no_display
           ${PROJECT_SOURCE_DIR}/tests/app/no_display.sh $<TARGET_FILE:korveld>)
 add_test(NAME korveld_xvfb COMMAND ${PROJECT_SOURCE_DIR}/tests/app/xvfb.sh $<TARGET_FILE:korveld>)
 set_tests_properties(korveld_xvfb PROPERTIES LABELS "app;xvfb" RUN_SERIAL TRUE)
+# Real desktops: screens larger than the frame, with and without a window manager.
+foreach(check quit-held-wm quit-held-bare escape-held kiosk-1600 minimised error-box)
+  add_test(NAME korveld_desktop_${check} COMMAND ${PROJECT_SOURCE_DIR}/tests/app/xvfb_desktop.sh $<TARGET_FILE:korveld> ${check})
+  set_tests_properties(korveld_desktop_${check} PROPERTIES LABELS "app;xvfb;desktop" RUN_SERIAL TRUE TIMEOUT 180)
+endforeach()
 add_test(NAME korveld_render_script COMMAND ${PROJECT_SOURCE_DIR}/tests/app/render_cli.sh $<TARGET_FILE:korveld-render>)
 # Random sessions from fixed seeds (tests/app/session_fuzz.py --regression);
 # the long random run is the same script with a range of seeds.

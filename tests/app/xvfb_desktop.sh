@@ -1,0 +1,172 @@
+#!/usr/bin/env bash
+# The real binary on virtual X screens larger than the frame, with and without
+# a window manager, checked by what a person would see: screenshots and the
+# program's own exit.
+#   tests/app/xvfb_desktop.sh KORVELD CHECK
+# CHECK: quit-held-wm, quit-held-bare, escape-held, kiosk-1600, minimised,
+# error-box.
+# With KORVELD_SHOTS=DIR the screenshots are kept there as PNG files.
+set -u
+bin=$1; check=$2
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+shots=${KORVELD_SHOTS:-}
+pid= wm= xvfb=
+cleanup() {
+  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null
+  [ -n "$wm" ] && kill "$wm" 2>/dev/null
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL ($check): $*"; exit 1; }
+for tool in Xvfb xdotool xwd openbox python3; do
+  command -v $tool >/dev/null || fail "$tool missing (make test installs the test packages)"
+done
+export SDL_AUDIODRIVER=dummy
+# Leaks in the real binary are those of the X client libraries, whose stacks
+# cannot be unwound; our own code's leaks are checked headless.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+
+# screen WIDTH HEIGHT MANAGER(wm|bare): a fresh X screen, the frame's place on it.
+screen() {
+  W=$1 H=$2
+  scale=$(( W / 800 < H / 600 ? W / 800 : H / 600 ))
+  FX=$(( (W - 800 * scale) / 2 )) FY=$(( (H - 600 * scale) / 2 ))
+  # Xvfb picks a free display number and tells it once it is ready;
+  # -noreset keeps the pointer where it was put when a client disconnects.
+  Xvfb -displayfd 3 -screen 0 "${W}x${H}x24" -br -noreset -nolisten tcp 3>"$work/display" >/dev/null 2>&1 & xvfb=$!
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+  export DISPLAY=:$(head -1 "$work/display")
+  xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
+  if [ "$3" = wm ]; then
+    openbox >/dev/null 2>&1 & wm=$!
+    for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
+  fi
+}
+# Screen position of frame pixel (x, y).
+at() { echo $(( FX + $1 * scale + scale / 2 )) $(( FY + $2 * scale + scale / 2 )); }
+# shot NAME: keep a PNG; look FRAME_X FRAME_Y W H WHAT...: ask xshot.py about
+# a rectangle of the frame.
+shot() { [ -z "$shots" ] || python3 "$here/xshot.py" png "$shots/$check-$1.png"; }
+look() {
+  local x=$1 y=$2 w=$3 h=$4; shift 4
+  python3 "$here/xshot.py" "$1" $((FX + x * scale)) $((FY + y * scale)) $((w * scale)) $((h * scale)) "${@:2}"
+}
+# until_ok SECONDS COMMAND...: true once COMMAND succeeds within SECONDS.
+until_ok() {
+  local end=$(( SECONDS + $1 )); shift
+  while [ $SECONDS -lt $end ]; do "$@" && return 0; sleep 0.2; done
+  return 1
+}
+launch() { "$bin" 2>"$work/stderr" & pid=$!; }
+is_kind() { [ "$(look 0 0 800 600 kind)" = "$1" ]; }
+intro_bars() { [ "$(look 0 0 800 600 kind)" = picture ] && [ "$(look 0 0 800 600 bars)" -ge 10 ]; }
+ended() { ! kill -0 "$pid" 2>/dev/null; }
+press_escape() { xdotool keydown Escape; sleep 0.2; xdotool keyup Escape; }
+status() { wait "$pid"; local rc=$?; pid=; echo $rc; }
+# The intro on screen, then Escape and the 3 s change-over: the viewer.
+to_viewer() {
+  until_ok 20 intro_bars || { shot intro; fail "the intro never appeared"; }
+  sleep 0.5  # past a frame torn between the last flash and the intro
+  press_escape
+  sleep 4
+}
+
+case $check in
+  quit-held-wm | quit-held-bare)
+    # The mouse rests over QUIT from before launch and never moves; the left
+    # button goes down in the intro and stays down into the viewer: that is a
+    # press on QUIT, and the program ends with status 0.
+    screen 1280 1024 "${check#quit-held-}"
+    xdotool mousemove $(at 70 54)
+    launch
+    until_ok 20 intro_bars || { shot intro; fail "the intro never appeared"; }
+    xdotool mousedown 1
+    until_ok 10 ended || { shot viewer; fail "the button held over QUIT did not end the program"; }
+    xdotool mouseup 1
+    rc=$(status); [ "$rc" = 0 ] || fail "exit status $rc"
+    ;;
+  escape-held)
+    # Escape held from before launch: black frames while it is down, then the
+    # intro's raster bars, not the viewer.
+    screen 1280 1024 wm
+    xdotool keydown Escape
+    launch
+    sleep 3
+    is_kind black || { shot held; fail "not black while Escape is held"; }
+    xdotool keyup Escape
+    until_ok 6 intro_bars || { shot released; fail "no raster bars after Escape was released"; }
+    shot released
+    kill -INT "$pid"
+    until_ok 5 ended || fail "Ctrl+C did not end the program"
+    rc=$(status); [ "$rc" = 0 ] || fail "exit status $rc after Ctrl+C"
+    ;;
+  kiosk-1600)
+    # No window manager on a 1600 x 1200 screen: the frame at scale 2 fills
+    # it, a click at CHARTS opens the charts menu, keypad Page Down pages.
+    screen 1600 1200 bare
+    xdotool mousemove 5 5
+    launch
+    to_viewer
+    shot viewer
+    [ "$(python3 "$here/xshot.py" scaled 2)" = yes ] || fail "the screen is not the frame at scale 2"
+    [ "$(look 0 0 800 1 kind)" != black ] && [ "$(look 0 599 800 1 kind)" != black ] || fail "black edges: the frame does not fill the screen"
+    # The charts menu fills the menu's right column, empty in the articles menu.
+    before=$(look 402 60 240 40 colours)
+    # A click as a hand makes it: a press shorter than a frame is not seen.
+    xdotool mousemove $(at 79 74) mousedown 1 sleep 0.2 mouseup 1
+    sleep 0.5
+    after=$(look 402 60 240 40 colours)
+    shot charts
+    [ "$before" -le 6 ] && [ "$after" -ge 10 ] || fail "CHARTS did not open the charts menu (colours $before -> $after)"
+    # The scroll-bar thumb leaves the top of its track.
+    xdotool mousemove 5 5
+    sleep 0.3
+    top=$(look 772 190 20 40 hash)
+    xdotool keydown KP_Next sleep 0.2 keyup KP_Next
+    sleep 0.5
+    shot pagedown
+    [ "$(look 772 190 20 40 hash)" != "$top" ] || fail "keypad Page Down did not move the page"
+    press_escape
+    until_ok 5 ended || fail "Escape did not end the viewer"
+    rc=$(status); [ "$rc" = 0 ] || fail "exit status $rc"
+    ;;
+  minimised)
+    # Minimised, the viewer composes nothing (under 5% of a core over 5 s)
+    # while the music goes on being written by the disk sound driver.
+    screen 1280 1024 wm
+    export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/music.raw
+    launch
+    to_viewer
+    xdotool getactivewindow windowminimize --sync
+    sleep 1
+    cpu() { awk '{ print $14 + $15 }' "/proc/$pid/stat"; }
+    c0=$(cpu); s0=$(stat -c %s "$work/music.raw")
+    sleep 5
+    c1=$(cpu); s1=$(stat -c %s "$work/music.raw")
+    hz=$(getconf CLK_TCK)
+    echo "minimised: $((c1 - c0)) of $((5 * hz)) clock ticks, music +$((s1 - s0)) bytes"
+    [ $(( (c1 - c0) * 100 )) -lt $(( 5 * hz * 5 )) ] || fail "busy while minimised: $((c1 - c0)) ticks in 5 s"
+    [ "$s1" -gt "$s0" ] || fail "the music stopped while minimised"
+    kill -INT "$pid"
+    until_ok 5 ended || fail "Ctrl+C did not end the program"
+    rc=$(status); [ "$rc" = 0 ] || fail "exit status $rc"
+    ;;
+  error-box)
+    # No sound device: the intro's tune opens an error box. Ctrl+C ends the
+    # program with status 0 while the box is still open.
+    screen 1024 768 bare
+    export SDL_AUDIODRIVER=none-such
+    launch
+    until_ok 20 grep -q "Error" "$work/stderr" || fail "no error reported without a sound device"
+    sleep 1
+    shot box
+    kill -INT "$pid"
+    until_ok 3 ended || fail "Ctrl+C did not end the program while the error box was open"
+    rc=$(status); [ "$rc" = 0 ] || fail "exit status $rc after Ctrl+C"
+    ;;
+  *) fail "unknown check" ;;
+esac
+if grep -qE 'Sanitizer|runtime error' "$work/stderr"; then head -30 "$work/stderr"; fail "sanitizer report"; fi
+echo "ok ($check)"
