@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "viewer/program.hpp"
+#include "viewer/scroll.hpp"
 
 namespace korveld::viewer {
 namespace {
@@ -136,8 +136,6 @@ void LoadPage(const PageStore& store, PageView& view, ViewState& state, int page
   state.ScrollOffset = 0;
   state.TopLine = 0;
 }
-
-void LoadPage(Program& p, int page) { LoadPage(p.pages, p.page, p.view, page); }
 
 void PrintPageList(std::FILE* out) {
   auto store = std::make_unique<PageStore>();
