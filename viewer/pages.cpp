@@ -78,7 +78,7 @@ void ConvertLine(const StoredLine& line, PageView& view, int at) {
 
 LineGlow ParseGlowFlag(std::string_view flag) {
   LineGlow g;
-  g.isZero = flag == "0" ? 1 : 0;
+  g.drawsOpaque = flag == "0" ? 1 : 0;
   const double style = std::nearbyint(NumericValue(flag));
   g.style = (style >= 1.0 && style <= 8.0) ? static_cast<std::uint8_t>(style) : 0;
   return g;

@@ -24,7 +24,7 @@ inline constexpr int kCodeColumns = 80;  // text characters that can be shown, c
 // exactly "0" (such rows may be drawn opaque).
 struct LineGlow {
   std::uint8_t style = 0;
-  std::uint8_t isZero = 0;
+  std::uint8_t drawsOpaque = 0;
 };
 
 // One stored line: the text and its two code strings as the raw bytes of the

@@ -150,7 +150,7 @@ void DrawPageText(render::ScreenBuffer& frame, const render::FontTables& font, c
     // Plain rows well inside the area are painted cell by cell, background
     // included; glowing rows keep their glow between the strokes, and the
     // partly visible rows 0, 31 and 32 are cut at the area's edges.
-    const bool opaque = view.glow[at].isZero != 0 && r >= 1 && r <= 30;
+    const bool opaque = view.glow[at].drawsOpaque != 0 && r >= 1 && r <= 30;
     for (int c = 0; c < kPageColumns; ++c) {
       const auto k = static_cast<std::size_t>(c);
       const int x = kColumnLeft + render::kGlyphWidth * c;
