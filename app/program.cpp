@@ -9,6 +9,8 @@ using platform::HeldTest;
 using platform::PressTest;
 
 constexpr int kSidTunes = 12;
+constexpr int kIntroPauseMs = 150;      // after the stars are placed, before the noise
+constexpr int kChangeOverPauseMs = 10;  // after the noise, before the viewer's music
 constexpr double kIntroDeltaPerSecond = 250.0;
 constexpr double kIntroClockPerSecond = 50.0;
 
@@ -40,7 +42,7 @@ void IntroStart(Program& p) {
   p.frame.clear();
   Present(p);
   render::PlaceStars(p.intro, p.platform);
-  p.platform.sleepMs(150);
+  p.platform.sleepMs(kIntroPauseMs);
   for (int bands : {render::kNoiseCoarse, render::kNoiseCoarse, render::kNoiseFine})
     NoiseFlash(p.platform, p.frame, bands);
   p.platform.seedRandomFromTimer();
@@ -77,7 +79,7 @@ void ChangeOver(Program& p) {
                     render::kNoiseFine, render::kNoiseFine}) {
     NoiseFlash(p.platform, p.frame, bands);
   }
-  p.platform.sleepMs(10);
+  p.platform.sleepMs(kChangeOverPauseMs);
   viewer::StartXmTune(p.viewer.music, p.xm, 1);
   p.frame.clear();
   viewer::BuildAllBackgrounds(p.viewer.skins);

@@ -35,7 +35,6 @@ constexpr int kHoverRight[2] = {393, 647};
 constexpr int kSwitchTop = 108, kSwitchBottom = 120;  // exclusive rows of the menu switch's hit area
 constexpr int kBarWidth = 245;   // hover bars and selection marks
 constexpr int kBarHeight = 10;
-constexpr int kClipLeft = 146, kClipRight = 649, kClipTop = 40, kClipBottom = 145;
 
 // The header title, centred on column 404 in the bold face.
 constexpr int kTitleCentre = 404;
@@ -80,7 +79,7 @@ void Blend(render::ScreenBuffer& frame, int x, int y, int w, int h, int alpha, R
 
 void MenuText(render::ScreenBuffer& frame, const render::FontTables& font, std::string_view text, int x, int y,
               int tint) {
-  render::DrawTextClipped(frame, font, text, x, y, kClipLeft, kClipRight, kClipTop, kClipBottom, kBoldFace, tint);
+  render::DrawTextClipped(frame, font, text, x, y, kPanelLeft, kPanelRight, kPanelTop, kPanelBottom, kBoldFace, tint);
 }
 
 }  // namespace

@@ -20,6 +20,10 @@ inline constexpr int kButtonCount = 10;
 inline constexpr int kButtonItems = 100;  // 60 for skin 1, 40 for skin 2
 inline constexpr int kMenuEntries = 21;
 
+// The header panel holding the title, the menu and the ticker; their text is
+// clipped to it (inclusive bounds).
+inline constexpr int kPanelLeft = 146, kPanelRight = 649, kPanelTop = 40, kPanelBottom = 145;
+
 enum Button : int {
   kButtonQuit = 1,
   kButtonCharts = 2,
