@@ -3,21 +3,22 @@ BUILD      ?= build
 GENERATOR  ?= Ninja
 JOBS       ?= $(shell nproc)
 
-# Debian packages the build and the tools need.
-PACKAGES = build-essential cmake ninja-build pkg-config libsdl2-dev libx11-dev libpng-dev \
-           libgtest-dev libgmock-dev googletest libbenchmark-dev \
-           libfreetype-dev fonts-dejavu-core 64tass python3
+# Debian packages: what building and running need, what only the tests need
+# (GoogleTest, the X server and tools the real-desktop checks drive, python3
+# for the session fuzzer), and what the benchmarks need.
+BUILD_PACKAGES = build-essential cmake ninja-build pkg-config libsdl2-dev libx11-dev libpng-dev \
+                 libfreetype-dev fonts-dejavu-core 64tass
+TEST_PACKAGES  = libgtest-dev libgmock-dev googletest \
+                 xvfb xauth xdotool x11-apps x11-utils xfonts-base openbox python3
+BENCH_PACKAGES = libbenchmark-dev
 
-# Debian packages only the tests need: virtual X screens, a window manager,
-# synthetic input and screenshots. `make test` installs them.
-TEST_PACKAGES = xvfb xauth xdotool x11-apps x11-utils xfonts-base openbox python3
-
-.PHONY: all deps test-deps build run test bench asan tsan clean
+.PHONY: all deps test-deps bench-deps build run test bench asan tsan clean
 
 all: build
 
-# install-missing PACKAGE...: apt-get install what is not installed yet.
-define install-missing
+# Installs the missing packages of a list with apt-get when run as root; as
+# another user prints the exact command and stops.
+define install_missing
 	@missing=$$(for p in $(1); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 	  if [ "$$(id -u)" = 0 ]; then \
@@ -30,10 +31,13 @@ define install-missing
 endef
 
 deps:
-	$(call install-missing,$(PACKAGES))
+	$(call install_missing,$(BUILD_PACKAGES))
 
-test-deps:
-	$(call install-missing,$(TEST_PACKAGES))
+test-deps: deps
+	$(call install_missing,$(TEST_PACKAGES))
+
+bench-deps: deps
+	$(call install_missing,$(BENCH_PACKAGES))
 
 $(BUILD)/build.ninja:
 	cmake -S . -B $(BUILD) -G $(GENERATOR)
@@ -44,21 +48,25 @@ build: deps $(BUILD)/build.ninja
 run: build
 	./$(BUILD)/korveld
 
-test: build test-deps
+test: test-deps
+	cmake -S . -B $(BUILD) -G $(GENERATOR) -DKORVELD_BUILD_TESTS=ON
+	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 900
 
-bench: build
+bench: bench-deps build
+	cmake -S . -B $(BUILD) -G $(GENERATOR)
+	cmake --build $(BUILD) -j $(JOBS)
 	@for b in $(BUILD)/korveld_bench_*; do [ -x "$$b" ] || continue; echo "== $$(basename $$b)"; \
 	  $$b --benchmark_format=console --benchmark_counters_tabular=true || exit 1; done
 
-asan: deps test-deps
-	cmake -S . -B build-asan -G $(GENERATOR) -DKORVELD_SANITIZE=address -DCMAKE_BUILD_TYPE=Debug
+asan: test-deps
+	cmake -S . -B build-asan -G $(GENERATOR) -DKORVELD_SANITIZE=address -DCMAKE_BUILD_TYPE=Debug -DKORVELD_BUILD_TESTS=ON
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS) -LE slow --timeout 1800
 
-tsan: deps test-deps
-	cmake -S . -B build-tsan -G $(GENERATOR) -DKORVELD_SANITIZE=thread -DCMAKE_BUILD_TYPE=RelWithDebInfo
+tsan: test-deps
+	cmake -S . -B build-tsan -G $(GENERATOR) -DKORVELD_SANITIZE=thread -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVELD_BUILD_TESTS=ON
 	cmake --build build-tsan -j $(JOBS)
 	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -L threaded --timeout 1800
 

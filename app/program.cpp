@@ -2,45 +2,19 @@
 
 #include <cmath>
 
-#include "content/startup/startup_data.hpp"
-#include "viewer/program.hpp"
-
 namespace korveld::app {
 namespace {
 
 using platform::HeldTest;
 using platform::PressTest;
-using viewer::Program;
 
-constexpr int kPointerCodes = 121;
-constexpr int kButtonItems = 100;
+constexpr int kSidTunes = 12;
+constexpr int kIntroPauseMs = 150;      // after the stars are placed, before the noise
+constexpr int kChangeOverPauseMs = 10;  // after the noise, before the viewer's music
+constexpr double kIntroDeltaPerSecond = 250.0;
+constexpr double kIntroClockPerSecond = 50.0;
 
 bool EscapePressed(Program& p) { return PressTest(p.platform.keyState(platform::kVkEscape)); }
-
-void StartUp(Program& p) {
-  p.dataList.next = 0;
-  viewer::FillPageStore(p.pages);
-  viewer::LoadPage(p, 11);
-  viewer::StoreTickerTexts(p.ticker);
-  render::StoreIntroTexts(p.intro);
-  viewer::StoreMenuLabels(p.menus);
-  sid::SidPlayerInit(p.sid, p.platform);
-  viewer::DecodeSkins(p.skins);
-  render::BuildFontTables(p.font);
-
-  const auto data = content::StartupDataList();
-  render::BuildPointerImages(p.pointers, data.subspan(p.dataList.next, kPointerCodes));
-  p.dataList.next += kPointerCodes;
-
-  viewer::InitButtonTables(p.buttons);
-  render::FillSpectrumColours(p.spectrum);
-  p.spine.WheelNow = 0.0;
-  p.spine.WheelBefore = 0.0;
-  viewer::ReadButtonTable(p.buttons, data.subspan(p.dataList.next, kButtonItems));
-  p.dataList.next += kButtonItems;
-  render::InitSpectrum(p.spectrum);
-  xm::XmPlayerInit(p.xm, p.platform);
-}
 
 bool OpenDisplay(Program& p) {
   p.platform.configure(0, "KORVELD PREVIEW\rFULL SCREEN?", 0, 1);
@@ -55,47 +29,47 @@ bool OpenDisplay(Program& p) {
 void ReleaseWait(Program& p) {
   while (HeldTest(p.platform.keyState(platform::kVkEscape)) || p.platform.leftButton() != 0) {
     p.frame.clear();
-    viewer::Present(p);
+    Present(p);
   }
+}
+
+void PlayIntroTune(Program& p, int n) {
+  p.spine.SidTune = n;
+  sid::PlaySidTune(p.sid, n);
 }
 
 void IntroStart(Program& p) {
   p.frame.clear();
-  viewer::Present(p);
+  Present(p);
   render::PlaceStars(p.intro, p.platform);
-  p.platform.sleepMs(150);
-  render::NoiseFlash(p.frame, p.platform, render::kNoiseCoarse);
-  render::NoiseFlash(p.frame, p.platform, render::kNoiseCoarse);
-  render::NoiseFlash(p.frame, p.platform, render::kNoiseFine);
+  p.platform.sleepMs(kIntroPauseMs);
+  for (int bands : {render::kNoiseCoarse, render::kNoiseCoarse, render::kNoiseFine})
+    NoiseFlash(p.platform, p.frame, bands);
   p.platform.seedRandomFromTimer();
   render::StartScroller(p.intro, p.platform.timer());
-  int tune = static_cast<int>(std::floor(p.platform.random() * 12.0)) + 1;
+  int tune = static_cast<int>(std::floor(p.platform.random() * kSidTunes)) + 1;
   if (tune < 1) tune = 1;
-  if (tune > 12) tune = 12;
-  p.spine.SidTune = tune;
-  sid::PlaySidTune(p.sid, tune);
+  if (tune > kSidTunes) tune = kSidTunes;
+  PlayIntroTune(p, tune);
 }
 
 void IntroLoop(Program& p) {
   auto& s = p.spine;
   while (!EscapePressed(p) && p.platform.leftButton() == 0) {
     s.IntroFrameStart = p.platform.timer();
-    for (int n = 1; n <= 12; ++n) {
-      if (PressTest(p.platform.keyState(platform::kVkF1 + n - 1)) && s.SidTune != n) {
-        sid::PlaySidTune(p.sid, n);
-        s.SidTune = n;
-      }
+    for (int n = 1; n <= kSidTunes; ++n) {
+      if (PressTest(p.platform.keyState(platform::kVkF1 + n - 1)) && s.SidTune != n) PlayIntroTune(p, n);
     }
     render::RasterBars(p.frame, p.intro, s.IntroClock);
     render::WaveTables(p.intro, s.IntroClock);
     render::StarField(p.frame, p.intro, s.IntroFrameDelta);
     render::TitleLines(p.frame, p.intro, s.IntroClock);
     render::Scroller(p.frame, p.intro, s.IntroFrameDelta, p.platform.timer());
-    viewer::Present(p);
+    Present(p);
     render::IntroBackground(p.frame, p.intro);
     p.platform.sleepMs(1);
-    s.IntroFrameDelta = (p.platform.timer() - s.IntroFrameStart) * 250.0;
-    s.IntroClock += (p.platform.timer() - s.IntroFrameStart) * 50.0;
+    s.IntroFrameDelta = (p.platform.timer() - s.IntroFrameStart) * kIntroDeltaPerSecond;
+    s.IntroClock += (p.platform.timer() - s.IntroFrameStart) * kIntroClockPerSecond;
   }
 }
 
@@ -103,48 +77,40 @@ void ChangeOver(Program& p) {
   sid::SidStop(p.sid);
   for (int bands : {render::kNoiseCoarse, render::kNoiseCoarse, render::kNoiseFine, render::kNoiseCoarse,
                     render::kNoiseFine, render::kNoiseFine}) {
-    render::NoiseFlash(p.frame, p.platform, bands);
+    NoiseFlash(p.platform, p.frame, bands);
   }
-  p.platform.sleepMs(10);
-  viewer::StartXmTune(p, 1);
+  p.platform.sleepMs(kChangeOverPauseMs);
+  viewer::StartXmTune(p.viewer.music, p.xm, 1);
   p.frame.clear();
-  viewer::BuildBackgrounds(p.skins, 0, 0, render::kScreenWidth - 1, render::kScreenHeight - 1, 0, 0);
-}
-
-void ViewerFrame(Program& p) {
-  auto& s = p.spine;
-  auto& v = p.view;
-  s.FrameStart = p.platform.timer();
-  viewer::ScrollByKeys(p);
-  s.WheelBefore = s.WheelNow;
-  s.WheelNow = p.platform.wheel();
-  viewer::ScrollByWheel(p);
-  viewer::HandleButtons(p);
-  viewer::HandleMenuClicks(p);
-  viewer::CopySkinBackground(p);
-  viewer::DrawButtons(p);
-  viewer::DrawMenus(p);
-  viewer::DrawLineGlows(p, v.TopLine);
-  viewer::DrawPageText(p, v.TopLine);
-  if (p.buttons.latch[6] == 0) viewer::DrawSpectrum(p);
-  viewer::DrawTicker(p);
-  if (v.LineCount > 32) {
-    viewer::DrawScrollThumb(p);
-    viewer::HandleScrollBar(p);
-  } else {
-    v.ScrollOffset = 5;
-  }
-  render::DrawPointer(p.frame, p.pointers, p.PointerState, p.mouse.x, p.mouse.y);
-  viewer::Present(p);
-  viewer::PollInput(p);
-  p.platform.sleepMs(1);
-  s.GlowPhase += (p.platform.timer() - s.FrameStart) * 250.0;
+  viewer::BuildAllBackgrounds(p.viewer.skins);
 }
 
 }  // namespace
 
+std::unique_ptr<Program> MakeProgram(platform::Platform& platform) { return std::make_unique<Program>(platform); }
+
+void StartUp(Program& p) {
+  viewer::StartUpViewer(p.viewer);
+  render::StoreIntroTexts(p.intro);
+  sid::SidPlayerInit(p.sid, p.platform);
+  p.spine.WheelNow = 0.0;
+  p.spine.WheelBefore = 0.0;
+  xm::XmPlayerInit(p.xm, p.platform);
+}
+
+void Present(Program& p) { p.platform.update(p.frame.pixels.data()); }
+
+void NoiseFlash(platform::Platform& platform, render::ScreenBuffer& frame, int bandRows) {
+  const double start = platform.timer();
+  while (platform.timer() - start < render::kNoiseSeconds) {
+    render::DrawNoise(frame, platform, bandRows);
+    platform.update(frame.pixels.data());
+    platform.sleepMs(1);
+  }
+}
+
 int RunProgram(platform::Platform& platform) {
-  auto program = viewer::MakeProgram(platform);
+  auto program = MakeProgram(platform);
   Program& p = *program;
   StartUp(p);
   if (!OpenDisplay(p)) return -1;
@@ -157,7 +123,7 @@ int RunProgram(platform::Platform& platform) {
   while (!EscapePressed(p) && p.spine.ExitRequested == 0) {
     if (!p.platform.waitIfHidden()) ViewerFrame(p);
   }
-  viewer::StopXmMusic(p);
+  viewer::StopXmMusic(p.xm);
   p.platform.close();
   return 0;
 }

@@ -12,9 +12,8 @@
 #include <vector>
 
 #include "app/program.hpp"
-#include "content/startup/startup_data.hpp"
 #include "platform/headless.hpp"
-#include "viewer/program.hpp"
+#include "viewer/frame.hpp"
 
 namespace {
 
@@ -47,17 +46,16 @@ struct StandInPage {
 
 struct Fixture {
   platform::HeadlessPlatform platform{platform::HeadlessOptions{}, {}};
-  std::unique_ptr<viewer::Program> program = viewer::MakeProgram(platform);
+  std::unique_ptr<app::Program> program = app::MakeProgram(platform);
+  viewer::Viewer& viewer = program->viewer;
+  render::ScreenBuffer& frame = program->frame;
+  double& glowPhase = program->spine.GlowPhase;
   StandInPage standIn;
   std::unique_ptr<render::ScreenBuffer> background = std::make_unique<render::ScreenBuffer>();
 
   Fixture() {
-    viewer::Program& p = *program;
-    viewer::FillPageStore(p.pages);
-    if (viewer::PageLineCount(p.pages, kLongPage) < 33) viewer::StorePage(p.pages, kLongPage, standIn.lines);
-    render::BuildFontTables(p.font);
-    const auto data = content::StartupDataList();
-    render::BuildPointerImages(p.pointers, data.first(render::kPointerCodeCount));
+    app::StartUp(*program);
+    if (viewer::PageLineCount(viewer.pages, kLongPage) < 33) viewer::StorePage(viewer.pages, kLongPage, standIn.lines);
     for (int y = 0; y < render::kScreenHeight; ++y)
       for (int x = 0; x < render::kScreenWidth; ++x)
         background->at(x, y) = static_cast<std::uint32_t>((x / 4) << 16 | (y / 3) << 8 | ((x + y) & 0xFF));
@@ -66,12 +64,16 @@ struct Fixture {
   // Page 4 half-way down, in the middle of a smooth scroll, the pointer over
   // the scroll bar.
   void ShowPage4MidScroll() {
-    viewer::Program& p = *program;
-    viewer::LoadPage(p, kLongPage);
-    p.view.TopLine = (p.view.LineCount - viewer::kVisibleRows) / 2;
-    p.view.ScrollOffset = 6;
-    p.mouse.x = 782;
-    p.mouse.y = 380;
+    viewer::LoadPage(viewer, kLongPage);
+    viewer.view.TopLine = (viewer.view.LineCount - viewer::kVisibleRows) / 2;
+    viewer.view.ScrollOffset = 6;
+    viewer.mouse.x = 782;
+    viewer.mouse.y = 380;
+  }
+
+  void DrawRows() {
+    viewer::DrawLineGlows(frame, viewer.page, viewer.view, viewer.view.TopLine, glowPhase);
+    viewer::DrawPageText(frame, viewer.font, viewer.page, viewer.view, viewer.view.TopLine);
   }
 };
 
@@ -96,17 +98,13 @@ BENCHMARK(BM_ProgramPeakMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
 // the 33 rows, the thumb and the bar, and the pointer over the thumb.
 void BM_ViewerFramePage4MidScroll(benchmark::State& state) {
   Fixture f;
-  viewer::Program& p = *f.program;
   f.ShowPage4MidScroll();
   for (auto _ : state) {
-    std::memcpy(p.frame.pixels.data(), f.background->pixels.data(), sizeof(p.frame.pixels));
-    viewer::DrawLineGlows(p, p.view.TopLine);
-    viewer::DrawPageText(p, p.view.TopLine);
-    viewer::DrawScrollThumb(p);
-    viewer::HandleScrollBar(p);
-    render::DrawPointer(p.frame, p.pointers, p.PointerState, p.mouse.x, p.mouse.y);
-    p.spine.GlowPhase += 4.0;
-    benchmark::DoNotOptimize(p.frame.pixels.data());
+    std::memcpy(f.frame.pixels.data(), f.background->pixels.data(), sizeof(f.frame.pixels));
+    f.DrawRows();
+    viewer::DrawScrollBarAndPointer(f.frame, f.viewer);
+    f.glowPhase += 4.0;
+    benchmark::DoNotOptimize(f.frame.pixels.data());
     benchmark::ClobberMemory();
   }
 }
@@ -115,17 +113,15 @@ BENCHMARK(BM_ViewerFramePage4MidScroll)->Unit(benchmark::kMicrosecond);
 // The same frame with every row a rainbow glow line: the costliest page.
 void BM_ViewerFrameAllRainbowRows(benchmark::State& state) {
   Fixture f;
-  viewer::Program& p = *f.program;
-  viewer::LoadPage(p, kLongPage);
-  for (auto& g : p.page.glow) g = viewer::LineGlow{8, 0};
-  p.view.TopLine = 100;
-  p.view.ScrollOffset = 6;
+  viewer::LoadPage(f.viewer, kLongPage);
+  for (auto& g : f.viewer.page.glow) g = viewer::LineGlow{8, 0};
+  f.viewer.view.TopLine = 100;
+  f.viewer.view.ScrollOffset = 6;
   for (auto _ : state) {
-    std::memcpy(p.frame.pixels.data(), f.background->pixels.data(), sizeof(p.frame.pixels));
-    viewer::DrawLineGlows(p, p.view.TopLine);
-    viewer::DrawPageText(p, p.view.TopLine);
-    p.spine.GlowPhase += 4.0;
-    benchmark::DoNotOptimize(p.frame.pixels.data());
+    std::memcpy(f.frame.pixels.data(), f.background->pixels.data(), sizeof(f.frame.pixels));
+    f.DrawRows();
+    f.glowPhase += 4.0;
+    benchmark::DoNotOptimize(f.frame.pixels.data());
     benchmark::ClobberMemory();
   }
 }
@@ -135,24 +131,13 @@ BENCHMARK(BM_ViewerFrameAllRainbowRows)->Unit(benchmark::kMicrosecond);
 // glows, text, spectrum, ticker, thumb and bar, pointer.
 void BM_FullViewerFramePage4MidScroll(benchmark::State& state) {
   Fixture f;
-  viewer::Program& p = *f.program;
-  viewer::StoreTickerTexts(p.ticker);
-  viewer::StoreMenuLabels(p.menus);
-  viewer::DecodeSkins(p.skins);
-  viewer::InitButtonTables(p.buttons);
-  render::FillSpectrumColours(p.spectrum);
-  const auto data = content::StartupDataList();
-  viewer::ReadButtonTable(p.buttons, data.subspan(render::kPointerCodeCount));
-  render::InitSpectrum(p.spectrum);
-  viewer::BuildBackgrounds(p.skins, 0, 0, render::kScreenWidth - 1, render::kScreenHeight - 1, 0, 0);
+  viewer::BuildAllBackgrounds(f.viewer.skins);
   f.ShowPage4MidScroll();
   for (auto _ : state) {
-    viewer::ComposeViewerFrame(p);
-    viewer::DrawScrollThumb(p);
-    viewer::HandleScrollBar(p);
-    render::DrawPointer(p.frame, p.pointers, p.PointerState, p.mouse.x, p.mouse.y);
-    p.spine.GlowPhase += 4.0;
-    benchmark::DoNotOptimize(p.frame.pixels.data());
+    viewer::ComposeViewerFrame(f.frame, f.viewer, f.program->xm, f.glowPhase);
+    viewer::DrawScrollBarAndPointer(f.frame, f.viewer);
+    f.glowPhase += 4.0;
+    benchmark::DoNotOptimize(f.frame.pixels.data());
     benchmark::ClobberMemory();
   }
 }
@@ -160,12 +145,11 @@ BENCHMARK(BM_FullViewerFramePage4MidScroll)->Unit(benchmark::kMicrosecond);
 
 void BM_LoadPage(benchmark::State& state) {
   Fixture f;
-  viewer::Program& p = *f.program;
   int page = kLongPage;
   for (auto _ : state) {
-    viewer::LoadPage(p, page);
+    viewer::LoadPage(f.viewer, page);
     page = page == kLongPage ? 11 : kLongPage;
-    benchmark::DoNotOptimize(p.page.character.data());
+    benchmark::DoNotOptimize(f.viewer.page.character.data());
   }
 }
 BENCHMARK(BM_LoadPage)->Unit(benchmark::kMicrosecond);

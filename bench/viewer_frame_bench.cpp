@@ -4,54 +4,40 @@
 // headless backend).
 #include <benchmark/benchmark.h>
 
-#include "content/startup/startup_data.hpp"
+#include "app/program.hpp"
 #include "platform/headless.hpp"
-#include "viewer/program.hpp"
+#include "viewer/frame.hpp"
 
 namespace {
 
 using namespace korveld;
 
-std::unique_ptr<viewer::Program> ViewerProgram(platform::Platform& platform) {
-  auto program = viewer::MakeProgram(platform);
-  viewer::Program& p = *program;
-  viewer::FillPageStore(p.pages);
-  viewer::LoadPage(p, 11);
-  viewer::StoreTickerTexts(p.ticker);
-  viewer::StoreMenuLabels(p.menus);
-  viewer::DecodeSkins(p.skins);
-  render::BuildFontTables(p.font);
-  const auto data = content::StartupDataList();
-  render::BuildPointerImages(p.pointers, data.subspan(0, render::kPointerCodeCount));
-  viewer::InitButtonTables(p.buttons);
-  render::FillSpectrumColours(p.spectrum);
-  viewer::ReadButtonTable(p.buttons, data.subspan(render::kPointerCodeCount, viewer::kButtonItems));
-  render::InitSpectrum(p.spectrum);
-  viewer::BuildBackgrounds(p.skins, 0, 0, 799, 599, 0, 0);
+std::unique_ptr<app::Program> ViewerProgram(platform::Platform& platform) {
+  auto program = app::MakeProgram(platform);
+  app::StartUp(*program);
+  viewer::Viewer& v = program->viewer;
+  viewer::BuildAllBackgrounds(v.skins);
   // Hover a menu row and a button, and keep some bars up.
-  p.mouse.x = 200;
-  p.mouse.y = 65;
-  p.buttons.glow[1] = 60;
-  for (int i = 0; i < 40; i += 3) p.spectrum.heights[i] = 136.0;
+  v.mouse.x = 200;
+  v.mouse.y = 65;
+  v.buttons.glow[1] = 60;
+  for (int i = 0; i < 40; i += 3) v.spectrum.heights[i] = 136.0;
   return program;
 }
 
 void BM_ViewerFrame(benchmark::State& state) {
   platform::HeadlessPlatform platform({}, {});
   auto program = ViewerProgram(platform);
-  viewer::Program& p = *program;
+  app::Program& p = *program;
+  viewer::Viewer& v = p.viewer;
   for (auto _ : state) {
-    viewer::ComposeViewerFrame(p);
-    if (p.view.LineCount > 32) {
-      viewer::DrawScrollThumb(p);
-      viewer::HandleScrollBar(p);
-    }
-    render::DrawPointer(p.frame, p.pointers, p.PointerState, p.mouse.x, p.mouse.y);
+    viewer::ComposeViewerFrame(p.frame, v, p.xm, p.spine.GlowPhase);
+    viewer::DrawScrollBarAndPointer(p.frame, v);
     p.spine.GlowPhase += 4.0;
-    for (int i = 0; i < 40; i += 3) p.spectrum.heights[i] = 136.0;
+    for (int i = 0; i < 40; i += 3) v.spectrum.heights[i] = 136.0;
     benchmark::DoNotOptimize(p.frame.pixels.data());
   }
-  state.counters["lines"] = p.view.LineCount;
+  state.counters["lines"] = v.view.LineCount;
 }
 BENCHMARK(BM_ViewerFrame)->Unit(benchmark::kMicrosecond);
 
@@ -59,7 +45,7 @@ void BM_SkinBackgroundCopy(benchmark::State& state) {
   platform::HeadlessPlatform platform({}, {});
   auto program = ViewerProgram(platform);
   for (auto _ : state) {
-    viewer::CopySkinBackground(*program);
+    viewer::CopySkinBackground(program->frame, program->viewer.skins, program->viewer.view.CurrentSkin);
     benchmark::DoNotOptimize(program->frame.pixels.data());
   }
 }
@@ -73,9 +59,7 @@ void BM_PageChange(benchmark::State& state) {
   int page = 11;
   for (auto _ : state) {
     page = page == 11 ? 13 : 11;
-    viewer::WipeClose(*program);
-    viewer::LoadPage(*program, page);
-    viewer::WipeOpen(*program);
+    app::ChangePage(*program, page);
   }
   state.counters["frames"] = benchmark::Counter(150.0 * state.iterations());
 }

@@ -13,29 +13,12 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/frame_kind.hpp"
+#include "platform/headless_script.hpp"
 #include "platform/lockstep.hpp"
 #include "platform/platform.hpp"
 
 namespace korveld::platform {
-
-struct ScriptCommand {
-  enum class Kind { kWait, kKey, kHold, kRelease, kMove, kPress, kUnpress, kClick, kWheel, kShot };
-  Kind kind = Kind::kWait;
-  double seconds = 0.0;  // wait
-  int vk = 0;            // key, hold, release
-  int x = 0, y = 0;      // move
-  int notches = 0;       // wheel
-  std::string file;      // shot
-  int line = 0;          // source line, for messages
-};
-
-// Parses a script: one command a line, '#' starts a comment. On a bad line
-// returns false with "line N: ..." in *error.
-bool ParseScript(std::string_view text, std::vector<ScriptCommand>* out, std::string* error);
-
-// The virtual-key number of a script key name ("escape", "f1".."f12", "up",
-// "down", "left", "right", "pageup", "pagedown", "home", "end"), or 0.
-int KeyNameToVk(std::string_view name);
 
 struct HeadlessOptions {
   double frameTime = 1.0 / 60.0;
@@ -46,16 +29,11 @@ struct HeadlessOptions {
   bool audioFails = false;    // the sound devices cannot be opened
 };
 
-enum class FrameKind { kBlack, kBands, kPicture };
-
 struct FrameRecord {
   double time = 0.0;  // virtual seconds when presented
   std::uint64_t hash = 0;
   FrameKind kind = FrameKind::kBlack;
 };
-
-// Classifies a frame: all black; uniform rows (the noise flashes); anything else.
-FrameKind ClassifyFrame(const std::uint32_t* pixels);
 
 class HeadlessPlatform : public Platform {
  public:

@@ -1,8 +1,9 @@
-// The intro scene: noise flashes, the blue top gradient, raster bars, a
+// The intro scene: noise frames, the blue top gradient, raster bars, a
 // three-layer star field, title lines in the big font and a sine-wave
 // scroller with a fading reflection. All state lives in IntroState; the spine
-// (app/program.cpp) calls the operations in the intro's order and keeps the
-// two clocks, IntroClock (1/50 s units) and IntroFrameDelta (last frame x 250).
+// (app/program.cpp) calls the operations in the intro's order, presents the
+// frames and keeps the two clocks, IntroClock (1/50 s units) and
+// IntroFrameDelta (last frame x 250).
 #pragma once
 
 #include <array>
@@ -73,9 +74,9 @@ struct IntroState {
 void StoreIntroTexts(IntroState& intro);
 void InitIntro(IntroState& intro);  // loads the big font
 void PlaceStars(IntroState& intro, platform::Platform& platform);
-// Fills the frame with random-colour bands of the given height and presents
-// it, again and again, for half a second of timer time.
-void NoiseFlash(ScreenBuffer& frame, platform::Platform& platform, int bandRows);
+// One frame of a noise flash: bands of the given height, each filled with a
+// random colour. The spine presents such frames for kNoiseSeconds.
+void DrawNoise(ScreenBuffer& frame, platform::Platform& platform, int bandRows);
 void StartScroller(IntroState& intro, double timer);
 
 // One intro frame, in this order, then present, then IntroBackground.

@@ -19,20 +19,15 @@ double BarSine(int k, double introClock) { return std::sin((4 * k + introClock) 
 
 }  // namespace
 
-void NoiseFlash(ScreenBuffer& frame, platform::Platform& platform, int bandRows) {
+void DrawNoise(ScreenBuffer& frame, platform::Platform& platform, int bandRows) {
   if (bandRows <= 0) return;
-  const double start = platform.timer();
-  while (platform.timer() - start < kNoiseSeconds) {
-    for (int top = 0; top < kScreenHeight; top += bandRows) {
-      const std::uint32_t r = RoundedChannel(platform.random());
-      const std::uint32_t g = RoundedChannel(platform.random());
-      const std::uint32_t b = RoundedChannel(platform.random());
-      const std::uint32_t colour = r << 16 | g << 8 | b;
-      const int end = std::min(top + bandRows, kScreenHeight);
-      std::fill(frame.row(top), frame.row(end), colour);
-    }
-    platform.update(frame.pixels.data());
-    platform.sleepMs(1);
+  for (int top = 0; top < kScreenHeight; top += bandRows) {
+    const std::uint32_t r = RoundedChannel(platform.random());
+    const std::uint32_t g = RoundedChannel(platform.random());
+    const std::uint32_t b = RoundedChannel(platform.random());
+    const std::uint32_t colour = r << 16 | g << 8 | b;
+    const int end = std::min(top + bandRows, kScreenHeight);
+    std::fill(frame.row(top), frame.row(end), colour);
   }
 }
 

@@ -1,22 +1,22 @@
 #include "viewer/input.hpp"
 
-#include "viewer/program.hpp"
+#include "platform/platform.hpp"
+#include "viewer/scroll.hpp"
 
 namespace korveld::viewer {
 
-void PollInput(Program& p) {
-  MouseState& m = p.mouse;
-  if (p.platform.leftButton() == 0 && m.ClickLatch == 1) m.ClickLatch = 0;
-  int x = p.platform.mouseX();
-  int y = p.platform.mouseY();
-  m.left = p.platform.leftButton();
-  if (x < 1) x = 1;
-  if (x > 789) x = 789;
-  if (y > 589) y = 589;
-  if (y < 1) y = 1;
-  m.x = x;
-  m.y = y;
-  PageKeys(p);
+void PollInput(MouseState& mouse, ViewState& view, platform::Platform& platform) {
+  if (platform.leftButton() == 0 && mouse.ClickLatch == 1) mouse.ClickLatch = 0;
+  int x = platform.mouseX();
+  int y = platform.mouseY();
+  mouse.left = platform.leftButton();
+  if (x < kPointerMinX) x = kPointerMinX;
+  if (x > kPointerMaxX) x = kPointerMaxX;
+  if (y > kPointerMaxY) y = kPointerMaxY;
+  if (y < kPointerMinY) y = kPointerMinY;
+  mouse.x = x;
+  mouse.y = y;
+  PageKeys(view, platform);
 }
 
 }  // namespace korveld::viewer

@@ -1,9 +1,13 @@
 // The per-frame mouse poll with its clamps and the click latch.
 #pragma once
 
+namespace korveld::platform {
+class Platform;
+}
+
 namespace korveld::viewer {
 
-struct Program;
+struct ViewState;
 
 struct MouseState {
   int x = 0;           // 1..789 after the first poll
@@ -12,9 +16,13 @@ struct MouseState {
   int ClickLatch = 0;  // 1 once a press has been acted on, until the button is seen up
 };
 
+// The pointer stays where the whole 11 x 11 pointer picture fits the frame.
+inline constexpr int kPointerMinX = 1, kPointerMaxX = 789;
+inline constexpr int kPointerMinY = 1, kPointerMaxY = 589;
+
 // Once per viewer frame, after presenting: releases the latch when the
 // button is up, takes the pointer and button, clamps them, then handles the
 // page keys.
-void PollInput(Program& p);
+void PollInput(MouseState& mouse, ViewState& view, platform::Platform& platform);
 
 }  // namespace korveld::viewer

@@ -2,38 +2,18 @@
 
 #include <cmath>
 
-#include "viewer/paint.hpp"
-#include "viewer/program.hpp"
+#include "content/pages/page_content.hpp"
+#include "platform/platform.hpp"
+#include "render/font.hpp"
+#include "render/primitives.hpp"
+#include "viewer/viewer.hpp"
 
 namespace korveld::viewer {
 namespace {
 
 constexpr std::string_view kTitle = "KORVELD ISSUE 35";
 
-constexpr std::array<std::string_view, kMenuEntries + 1> kLabels = {
-    "",
-    "> Monthly Chart",
-    "> Monthly Overview",
-    "> Group Of The Month",
-    "> Group Release Stats",
-    "> Yearly Stats",
-    "> Yearly Overview",
-    "> Group Of The Year",
-    "> Alltime Stats",
-    "> Alltime Overview",
-    "Help",
-    "> This Issues Editorial",
-    "Rules",
-    "> Credits For The Charts",
-    "> Letters To The Editor",
-    "> This Issues Music",
-    "> Interview with you?",
-    "> No Good Games for Xmas09?",
-    "> Interview with you?",
-    "> New ISO/DOX rules Status!",
-    "> Article here",
-    "",
-};
+// Pages 17..20 are placeholders: listed, but not selectable.
 constexpr std::array<int, kMenuEntries + 1> kEnabled = {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
                                                         1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0};
 
@@ -52,20 +32,54 @@ constexpr int kHitLeft[2] = {146, 400};   // exclusive bounds of a slot's hit ar
 constexpr int kHitRight[2] = {391, 645};
 constexpr int kHoverLeft[2] = {149, 403};  // hover bars: inclusive left, exclusive right
 constexpr int kHoverRight[2] = {393, 647};
-constexpr int kClipLeft = 146, kClipRight = 649, kClipTop = 40, kClipBottom = 145;
+constexpr int kSwitchTop = 108, kSwitchBottom = 120;  // exclusive rows of the menu switch's hit area
+constexpr int kBarWidth = 245;   // hover bars and selection marks
+constexpr int kBarHeight = 10;
+
+// The header title, centred on column 404 in the bold face.
+constexpr int kTitleCentre = 404;
+constexpr int kTitleY = 42;
+constexpr int kTitleTint = 25;
+constexpr int kLabelTint = 2;
+constexpr int kSwitchTint = 1;
+constexpr int kBoldFace = 1;
+// The two rainbow lines framing the menu.
+constexpr int kFrameLineRows[2] = {57, 122};
+constexpr int kFrameLineLeft = 144;
+constexpr int kFrameLineLength = 507;
+constexpr int kRainbowStyle = 8;
+
+struct Rgb {
+  int r, g, b;
+};
+// Button overlays per skin (index 0 skin 1): the idle tint the glow fades in,
+// and the latched look with its fixed weight.
+constexpr Rgb kIdleTint[2] = {{30, 50, 125}, {50, 100, 250}};
+constexpr Rgb kLatchedTint[2] = {{125, 70, 20}, {100, 150, 250}};
+constexpr int kLatchedAlpha[2] = {125, 95};
+// Menu bars: idle at weight 60, hovered 65 more and bluer; the selected page's mark.
+constexpr int kBarAlpha = 60;
+constexpr int kHoverAlpha = 65;
+constexpr int kBarGrey = 100;
+constexpr Rgb kMarkTint = {200, 100, 100};
+constexpr int kMarkAlpha = 90;
 
 constexpr int kGlowDecay = 3;
 constexpr int kGlowRise = 10;
 constexpr int kGlowMax = 125;
 constexpr int kPageRules = 12;
 constexpr int kPageHelp = 10;
+constexpr int kPointerHover = 2;
 
-int SkinIndex(const Program& p) { return p.view.CurrentSkin == 1 ? 0 : 1; }
+int SkinIndex(const ViewState& view) { return view.CurrentSkin == 1 ? 0 : 1; }
 
-void OpenPage(Program& p, int page) {
-  WipeClose(p);
-  LoadPage(p, page);
-  WipeOpen(p);
+void Blend(render::ScreenBuffer& frame, int x, int y, int w, int h, int alpha, Rgb c) {
+  render::FillRectBlend(frame, x, y, w, h, alpha, c.r, c.g, c.b);
+}
+
+void MenuText(render::ScreenBuffer& frame, const render::FontTables& font, std::string_view text, int x, int y,
+              int tint) {
+  render::DrawTextClipped(frame, font, text, x, y, kPanelLeft, kPanelRight, kPanelTop, kPanelBottom, kBoldFace, tint);
 }
 
 }  // namespace
@@ -73,11 +87,11 @@ void OpenPage(Program& p, int page) {
 void StoreMenuLabels(MenuState& menus) {
   menus.title = kTitle;
   for (int page = 1; page <= kMenuEntries; ++page) {
-    menus.entries[page].label = kLabels[page];
+    menus.entries[page].label = content::PageLabel(page);
     menus.entries[page].enabled = kEnabled[page];
   }
   ClearMenuMarks(menus);
-  menus.entries[11].selected = 1;
+  menus.entries[kFirstPage].selected = 1;
 }
 
 void InitButtonTables(ButtonState& buttons) { buttons = ButtonState{}; }
@@ -117,12 +131,13 @@ int MenuSlotPage(int menu, int column, int row) {
   return kSlots[menu - 1][column][row - 1];
 }
 
-void HandleButtons(Program& p) {
-  auto& m = p.mouse;
-  auto& bt = p.buttons;
-  auto& v = p.view;
+ClickRequest HandleButtons(Viewer& viewer, platform::Platform& platform) {
+  ClickRequest request;
+  auto& m = viewer.mouse;
+  auto& bt = viewer.buttons;
+  auto& v = viewer.view;
   for (int k = 0; k < 2; ++k)
-    if (platform::PressTest(p.platform.keyState(platform::kVkF1 + k))) v.CurrentSkin = k + 1;
+    if (platform::PressTest(platform.keyState(platform::kVkF1 + k))) v.CurrentSkin = k + 1;
   auto pressable = [&]() { return m.left != 0 && m.ClickLatch == 0; };
   auto over = [&](int b) { return InsideButton(bt, v.CurrentSkin, b, m.x, m.y); };
 
@@ -133,16 +148,16 @@ void HandleButtons(Program& p) {
       for (int k = kButtonQuit; k <= kButtonHelp; ++k) bt.latch[k] = 0;
       bt.latch[b] = 1;
       switch (b) {
-        case kButtonQuit: p.spine.ExitRequested = 1; break;
+        case kButtonQuit: request.exit = true; break;
         case kButtonCharts: v.CurrentMenu = 1; break;
         case kButtonArticles: v.CurrentMenu = 2; break;
         case kButtonRules:
-          OpenPage(p, kPageRules);
-          ClearMenuMarks(p.menus);
+          request.page = kPageRules;
+          request.clearMarksAfter = true;
           break;
         case kButtonHelp:
-          OpenPage(p, kPageHelp);
-          ClearMenuMarks(p.menus);
+          request.page = kPageHelp;
+          request.clearMarksAfter = true;
           break;
       }
       break;
@@ -150,12 +165,12 @@ void HandleButtons(Program& p) {
   }
   if (pressable() && bt.latch[kButtonMute] == 0 && over(kButtonMute)) {
     m.ClickLatch = 1;
-    StopMusic(p);
+    request.pauseMusic = true;
     bt.latch[kButtonMute] = 1;
   }
   if (pressable() && bt.latch[kButtonMute] != 0 && over(kButtonMute)) {
     m.ClickLatch = 1;
-    ResumeMusic(p);
+    request.resumeMusic = true;
     bt.latch[kButtonMute] = 0;
   }
   if (pressable()) {
@@ -165,21 +180,27 @@ void HandleButtons(Program& p) {
       for (int k = kButtonMusic1; k <= kButtonCount; ++k) bt.latch[k] = 0;
       bt.latch[kButtonMute] = 0;
       bt.latch[b] = 1;
-      p.ticker.position = 1;
-      p.ticker.index = b - 6;
-      StartXmTune(p, b - 6);
+      const int tune = b - kButtonMusic1 + 1;
+      viewer.ticker.position = 1;
+      viewer.ticker.index = tune;
+      request.tune = tune;
       break;
     }
   }
-  if (v.CurrentMenu == 1) bt.latch[kButtonCharts] = 1;
-  if (v.CurrentMenu == 2) bt.latch[kButtonArticles] = 1;
+  return request;
 }
 
-void HandleMenuClicks(Program& p) {
-  auto& m = p.mouse;
-  auto& v = p.view;
+void LightMenuButton(ButtonState& buttons, const ViewState& view) {
+  if (view.CurrentMenu == 1) buttons.latch[kButtonCharts] = 1;
+  if (view.CurrentMenu == 2) buttons.latch[kButtonArticles] = 1;
+}
+
+ClickRequest HandleMenuClicks(Viewer& viewer) {
+  ClickRequest request;
+  auto& m = viewer.mouse;
+  auto& v = viewer.view;
   const int menu = v.CurrentMenu == 1 ? 1 : 2;
-  if (m.left == 0 || m.ClickLatch == 1) return;
+  if (m.left == 0 || m.ClickLatch == 1) return request;
   // A press no button took is used up here, whatever lies under it.
   m.ClickLatch = 1;
   for (int column = 0; column < 2; ++column) {
@@ -189,27 +210,29 @@ void HandleMenuClicks(Program& p) {
                        kHitLeft[column] < m.x && m.x < kHitRight[column];
       if (!hit) continue;
       const int page = MenuSlotPage(menu, column, k);
-      PageLabel& entry = p.menus.entries[page];
+      PageLabel& entry = viewer.menus.entries[page];
       if (entry.enabled == 0 || entry.selected != 0) continue;
-      ClearMenuMarks(p.menus);
+      ClearMenuMarks(viewer.menus);
       entry.selected = 1;
-      p.buttons.latch[kButtonRules] = 0;
-      p.buttons.latch[kButtonHelp] = 0;
-      OpenPage(p, page);
+      viewer.buttons.latch[kButtonRules] = 0;
+      viewer.buttons.latch[kButtonHelp] = 0;
+      request.page = page;  // the slots do not overlap: at most one is hit
     }
   }
-  if (kHitLeft[1] < m.x && m.x < kHitRight[1] && 108 < m.y && m.y < 120) {
-    p.buttons.latch[kButtonCharts] = 0;
-    p.buttons.latch[kButtonArticles] = 0;
+  if (kHitLeft[1] < m.x && m.x < kHitRight[1] && kSwitchTop < m.y && m.y < kSwitchBottom) {
+    viewer.buttons.latch[kButtonCharts] = 0;
+    viewer.buttons.latch[kButtonArticles] = 0;
     v.CurrentMenu += 1;
     if (v.CurrentMenu > 2) v.CurrentMenu = 1;
   }
+  return request;
 }
 
-void DrawButtons(Program& p) {
-  auto& bt = p.buttons;
-  const int s = SkinIndex(p);
-  p.PointerState = 1;
+void DrawButtons(render::ScreenBuffer& frame, Viewer& viewer) {
+  auto& bt = viewer.buttons;
+  const auto& m = viewer.mouse;
+  const int s = SkinIndex(viewer.view);
+  viewer.PointerState = 1;
   for (int b = 1; b <= kButtonCount; ++b) {
     const int bx = bt.x[s][b], by = bt.y[s][b], bw = bt.w[s][b], bh = bt.h[s][b];
     if (bt.glow[b] > 0) {
@@ -217,61 +240,57 @@ void DrawButtons(Program& p) {
       if (bt.glow[b] < 0) bt.glow[b] = 0;
     }
     if (bt.latch[b] == 0) {
-      if (s == 0) {
-        BlendRect(p, bx, by, bw, bh, bt.glow[b], 30, 50, 125);
-      } else {
-        BlendRect(p, bx, by, bw, bh, bt.glow[b], 50, 100, 250);
-      }
-      if (InsideButton(bt, p.view.CurrentSkin, b, p.mouse.x, p.mouse.y)) {
-        p.PointerState = 2;
-        if (p.mouse.ClickLatch == 0) {
+      Blend(frame, bx, by, bw, bh, bt.glow[b], kIdleTint[s]);
+      if (InsideButton(bt, viewer.view.CurrentSkin, b, m.x, m.y)) {
+        viewer.PointerState = kPointerHover;
+        if (m.ClickLatch == 0) {
           bt.glow[b] += kGlowRise;
           if (bt.glow[b] > kGlowMax) bt.glow[b] = kGlowMax;
         }
       }
-    } else if (s == 0) {
-      BlendRect(p, bx, by, bw, bh, 125, 125, 70, 20);
     } else {
-      BlendRect(p, bx, by, bw, bh, 95, 100, 150, 250);
+      Blend(frame, bx, by, bw, bh, kLatchedAlpha[s], kLatchedTint[s]);
     }
   }
 }
 
-void DrawMenus(Program& p) {
-  const auto& menus = p.menus;
-  const auto& m = p.mouse;
-  const int menu = p.view.CurrentMenu == 1 ? 1 : 2;
-  const int titleX = static_cast<int>(std::nearbyint(404.0 - static_cast<double>(menus.title.size()) * 9.0 / 2.0));
-  TextClipped(p, menus.title, titleX, 42, kClipLeft, kClipRight, kClipTop, kClipBottom, 1, 25);
+void DrawMenus(render::ScreenBuffer& frame, Viewer& viewer, double glowPhase) {
+  const auto& menus = viewer.menus;
+  const auto& font = viewer.font;
+  const auto& m = viewer.mouse;
+  const int menu = viewer.view.CurrentMenu == 1 ? 1 : 2;
+  const double titleWidth = static_cast<double>(menus.title.size()) * render::kGlyphWidth;
+  const int titleX = static_cast<int>(std::nearbyint(kTitleCentre - titleWidth / 2.0));
+  MenuText(frame, font, menus.title, titleX, kTitleY, kTitleTint);
   for (int column = 0; column < 2; ++column) {
     const int x = kColumnX[column];
     for (int k = 1; k <= 5; ++k) {
       const int page = MenuSlotPage(menu, column, k);
       if (page == 0) {
-        TextClipped(p, kSwitchLabel[menu - 1], x, kRowBase + kRowPitch * k, kClipLeft, kClipRight, kClipTop,
-                    kClipBottom, 1, 1);
+        MenuText(frame, font, kSwitchLabel[menu - 1], x, kRowBase + kRowPitch * k, kSwitchTint);
       } else if (menus.entries[page].enabled != 0) {
-        TextClipped(p, menus.entries[page].label, x, kRowBase + kRowPitch * k, kClipLeft, kClipRight, kClipTop,
-                    kClipBottom, 1, 2);
+        MenuText(frame, font, menus.entries[page].label, x, kRowBase + kRowPitch * k, kLabelTint);
       }
     }
     for (int k = 1; k <= 5; ++k) {
       const int t = kRowBase + 1 + kRowPitch * k;
       int a = 0;
-      if (t < m.y && m.y < t + 10 && kHoverLeft[column] <= m.x && m.x < kHoverRight[column] && m.ClickLatch == 0) {
-        p.PointerState = 2;
-        a = 65;
+      if (t < m.y && m.y < t + kBarHeight && kHoverLeft[column] <= m.x && m.x < kHoverRight[column] &&
+          m.ClickLatch == 0) {
+        viewer.PointerState = kPointerHover;
+        a = kHoverAlpha;
       }
-      BlendRect(p, x, t, 245, 10, 60 + a, 100, 100, static_cast<int>(std::nearbyint(100 + a * 0.5)));
+      const int blue = static_cast<int>(std::nearbyint(kBarGrey + a * 0.5));
+      Blend(frame, x, t, kBarWidth, kBarHeight, kBarAlpha + a, {kBarGrey, kBarGrey, blue});
     }
     for (int k = 1; k <= 5; ++k) {
       const int page = MenuSlotPage(menu, column, k);
       if (page != 0 && menus.entries[page].selected != 0)
-        BlendRect(p, x, kRowBase + kRowPitch * k, 245, 10, 90, 200, 100, 100);
+        Blend(frame, x, kRowBase + kRowPitch * k, kBarWidth, kBarHeight, kMarkAlpha, kMarkTint);
     }
   }
-  GlowLine(p, 57, 144, 507, 8);
-  GlowLine(p, 122, 144, 507, 8);
+  for (int row : kFrameLineRows)
+    render::DrawGlowLine(frame, row, kFrameLineLeft, kFrameLineLength, kRainbowStyle, glowPhase);
 }
 
 }  // namespace korveld::viewer

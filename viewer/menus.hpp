@@ -1,17 +1,28 @@
-// The ten buttons and the two-column menus.
+// The ten buttons and the two-column menus: hit tests, clicks and drawing.
 #pragma once
 
 #include <array>
 #include <span>
 #include <string_view>
 
+#include "render/screen.hpp"
+
+namespace korveld::platform {
+class Platform;
+}
+
 namespace korveld::viewer {
 
-struct Program;
+struct Viewer;
+struct ViewState;
 
 inline constexpr int kButtonCount = 10;
 inline constexpr int kButtonItems = 100;  // 60 for skin 1, 40 for skin 2
 inline constexpr int kMenuEntries = 21;
+
+// The header panel holding the title, the menu and the ticker; their text is
+// clipped to it (inclusive bounds).
+inline constexpr int kPanelLeft = 146, kPanelRight = 649, kPanelTop = 40, kPanelBottom = 145;
 
 enum Button : int {
   kButtonQuit = 1,
@@ -42,7 +53,20 @@ struct MenuState {
   std::array<PageLabel, kMenuEntries + 1> entries{};  // pages 1..20, entry 21 belongs to none
 };
 
-// Titles, labels and enabled flags; clears the marks and selects page 11.
+// What a click asks of the rest of the program. The handlers change only the
+// viewer's state; the viewer loop carries the request out when they return:
+// the page change with its wipes, the music calls, the end of the program.
+struct ClickRequest {
+  int page = 0;                  // open this page
+  bool clearMarksAfter = false;  // RULES and HELP clear the menu marks once their page is open
+  bool exit = false;
+  bool pauseMusic = false;
+  bool resumeMusic = false;
+  int tune = 0;  // start XM tune 1..4
+};
+
+// Titles, labels (from the compiled page table) and enabled flags; clears the
+// marks and selects the first page.
 void StoreMenuLabels(MenuState& menus);
 void InitButtonTables(ButtonState& buttons);
 // Reads 60 numbers for skin 1 (x, y, w, h, latch, glow per button) and 40 for
@@ -56,9 +80,15 @@ bool InsideButton(const ButtonState& buttons, int skin, int b, int x, int y);
 // menu; 0 for the right column's row 5, the menu switch.
 int MenuSlotPage(int menu, int column, int row);
 
-void HandleButtons(Program& p);
-void HandleMenuClicks(Program& p);
-void DrawButtons(Program& p);
-void DrawMenus(Program& p);
+// F1/F2 and the ten buttons, on the mouse state of the previous poll.
+ClickRequest HandleButtons(Viewer& viewer, platform::Platform& platform);
+// The last step of the buttons: the current menu's button is lit. It runs
+// after the page change a button asked for, so the wipes show that button
+// as the press left it.
+void LightMenuButton(ButtonState& buttons, const ViewState& view);
+// Menu entries and the menu switch.
+ClickRequest HandleMenuClicks(Viewer& viewer);
+void DrawButtons(render::ScreenBuffer& frame, Viewer& viewer);
+void DrawMenus(render::ScreenBuffer& frame, Viewer& viewer, double glowPhase);
 
 }  // namespace korveld::viewer

@@ -1,24 +1,26 @@
-#include "viewer/program.hpp"
+#include "viewer/music.hpp"
 
 #include "content/xm/xm_modules.hpp"
 #include "xm/xm_player.hpp"
 
 namespace korveld::viewer {
 
-// Stops and releases the song playing now, then loads and plays tune n.
-void StartXmTune(Program& p, int n) {
-  xm::StopSong(p.xm);
-  xm::FreeSong(p.xm);
+void StartXmTune(MusicState& music, xm::XmPlayer& xm, int n) {
+  xm::StopSong(xm);
+  xm::FreeSong(xm);
   const auto image = content::XmModuleImage(n);
-  xm::LoadSongFromMemory(p.xm, image.data(), static_cast<std::int32_t>(image.size()));
-  xm::PlaySong(p.xm);
-  p.music.CurrentTune = n;
-  p.music.SpectrumChannels = xm::GetNumChannels(p.xm);
+  xm::LoadSongFromMemory(xm, image.data(), static_cast<std::int32_t>(image.size()));
+  xm::PlaySong(xm);
+  music.CurrentTune = n;
+  music.SpectrumChannels = xm::GetNumChannels(xm);
 }
 
-void StopXmMusic(Program& p) {
-  xm::StopSong(p.xm);
-  xm::FreeSong(p.xm);
+void PauseMusic(xm::XmPlayer& xm) { xm::StopSong(xm); }
+void ResumeMusic(xm::XmPlayer& xm) { xm::PlaySong(xm); }
+
+void StopXmMusic(xm::XmPlayer& xm) {
+  xm::StopSong(xm);
+  xm::FreeSong(xm);
 }
 
 }  // namespace korveld::viewer

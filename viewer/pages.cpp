@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "viewer/program.hpp"
+#include "viewer/scroll.hpp"
 
 namespace korveld::viewer {
 namespace {
@@ -78,7 +78,7 @@ void ConvertLine(const StoredLine& line, PageView& view, int at) {
 
 LineGlow ParseGlowFlag(std::string_view flag) {
   LineGlow g;
-  g.isZero = flag == "0" ? 1 : 0;
+  g.drawsOpaque = flag == "0" ? 1 : 0;
   const double style = std::nearbyint(NumericValue(flag));
   g.style = (style >= 1.0 && style <= 8.0) ? static_cast<std::uint8_t>(style) : 0;
   return g;
@@ -136,8 +136,6 @@ void LoadPage(const PageStore& store, PageView& view, ViewState& state, int page
   state.ScrollOffset = 0;
   state.TopLine = 0;
 }
-
-void LoadPage(Program& p, int page) { LoadPage(p.pages, p.page, p.view, page); }
 
 void PrintPageList(std::FILE* out) {
   auto store = std::make_unique<PageStore>();

@@ -12,7 +12,6 @@
 
 namespace korveld::viewer {
 
-struct Program;
 struct ViewState;
 
 inline constexpr int kMaxLine = 5000;    // lines 0..5000; LoadPage converts 0..4999
@@ -25,7 +24,7 @@ inline constexpr int kCodeColumns = 80;  // text characters that can be shown, c
 // exactly "0" (such rows may be drawn opaque).
 struct LineGlow {
   std::uint8_t style = 0;
-  std::uint8_t isZero = 0;
+  std::uint8_t drawsOpaque = 0;
 };
 
 // One stored line: the text and its two code strings as the raw bytes of the
@@ -77,7 +76,6 @@ int PageLineCount(const PageStore& store, int page);
 // Converts lines 0..4999 of the page into the view ("<END>" lines are left as
 // they were), sets the line count and puts the view at its top.
 void LoadPage(const PageStore& store, PageView& view, ViewState& state, int page);
-void LoadPage(Program& p, int page);
 
 // One line per page 1..20: `page N lines L glow S:C[,S:C...] label "LABEL"`,
 // the glow part `none` for a page without glow lines, from the embedded issue.

@@ -5,7 +5,9 @@
 #include <cmath>
 
 #include "render/primitives.hpp"
-#include "viewer/program.hpp"
+#include "platform/platform.hpp"
+#include "viewer/input.hpp"
+#include "viewer/pages.hpp"
 
 namespace korveld::viewer {
 namespace {
@@ -27,6 +29,22 @@ constexpr int kBarBottom = 561;
 constexpr double kDragTravel = 352.0;
 constexpr int kGlowStep = 5;
 constexpr int kGlowMax = 125;
+constexpr int kHalfLine = kRowHeight / 2;  // one smooth-scroll step
+constexpr int kBarHotLeft = 775;           // exclusive hot columns of the bar on skin 1;
+constexpr int kBarHotRight = 791;          // skin 2's bar lies kCarbonBarShift further right
+constexpr int kCarbonBarShift = 5;
+constexpr int kPointerNormal = 1, kPointerHover = 2;
+
+// The thumb per skin (index 0 skin 1): its column and width, a fixed base
+// tint and the hover glow's tint on top.
+struct ThumbLook {
+  int x, width;
+  int baseR, baseG, baseB;
+  int glowR, glowG, glowB;
+};
+constexpr ThumbLook kThumb[2] = {{779, 8, 100, 150, 250, 100, 125, 200}, {783, 9, 50, 150, 250, 100, 150, 250}};
+constexpr int kThumbHeight = 19;
+constexpr int kThumbBaseAlpha = 80;
 
 int MaxTop(const ViewState& v) { return v.LineCount - kVisibleRows; }
 
@@ -39,25 +57,25 @@ int TextBottom(int skin) { return skin == 2 ? 570 : 569; }
 void ScrollByKeys(ViewState& v, bool downHeld, bool upHeld) {
   const int max = MaxTop(v);
   if (downHeld && v.TopLine < max) {
-    v.ScrollOffset -= 6;
+    v.ScrollOffset -= kHalfLine;
     if (v.ScrollOffset <= 0) {
       v.TopLine = std::min(v.TopLine + 1, max);
-      v.ScrollOffset += 12;
+      v.ScrollOffset += kRowHeight;
     }
   }
   if (upHeld && v.TopLine > 0) {
-    v.ScrollOffset += 6;
-    if (v.ScrollOffset >= 11) {
+    v.ScrollOffset += kHalfLine;
+    if (v.ScrollOffset >= kRowHeight - 1) {
       v.TopLine = std::max(v.TopLine - 1, 0);
-      v.ScrollOffset -= 12;
+      v.ScrollOffset -= kRowHeight;
     }
   }
 }
 
-void ScrollByKeys(Program& p) {
-  const bool down = HeldTest(p.platform.keyState(platform::kVkDown));
-  const bool up = HeldTest(p.platform.keyState(platform::kVkUp));
-  ScrollByKeys(p.view, down, up);
+void ScrollByKeys(ViewState& v, platform::Platform& platform) {
+  const bool down = HeldTest(platform.keyState(platform::kVkDown));
+  const bool up = HeldTest(platform.keyState(platform::kVkUp));
+  ScrollByKeys(v, down, up);
 }
 
 void ScrollByWheel(ViewState& v, double wheelNow, double wheelBefore) {
@@ -72,8 +90,6 @@ void ScrollByWheel(ViewState& v, double wheelNow, double wheelBefore) {
   }
 }
 
-void ScrollByWheel(Program& p) { ScrollByWheel(p.view, p.spine.WheelNow, p.spine.WheelBefore); }
-
 void PageKeys(ViewState& v, bool pageUp, bool pageDown, bool end, bool home) {
   const int max = MaxTop(v);
   if (pageUp && v.TopLine >= 1) v.TopLine = std::max(v.TopLine - kPageStep, 0);
@@ -82,13 +98,13 @@ void PageKeys(ViewState& v, bool pageUp, bool pageDown, bool end, bool home) {
   if (home) v.TopLine = 0;
 }
 
-void PageKeys(Program& p) {
+void PageKeys(ViewState& v, platform::Platform& platform) {
   // Every key is queried each time, in this order, so each press is seen once.
-  const bool pageUp = PressTest(p.platform.keyState(platform::kVkPageUp));
-  const bool pageDown = PressTest(p.platform.keyState(platform::kVkPageDown));
-  const bool end = PressTest(p.platform.keyState(platform::kVkEnd));
-  const bool home = PressTest(p.platform.keyState(platform::kVkHome));
-  PageKeys(p.view, pageUp, pageDown, end, home);
+  const bool pageUp = PressTest(platform.keyState(platform::kVkPageUp));
+  const bool pageDown = PressTest(platform.keyState(platform::kVkPageDown));
+  const bool end = PressTest(platform.keyState(platform::kVkEnd));
+  const bool home = PressTest(platform.keyState(platform::kVkHome));
+  PageKeys(v, pageUp, pageDown, end, home);
 }
 
 void DrawLineGlows(render::ScreenBuffer& frame, const PageView& view, const ViewState& v, int top, double glowPhase) {
@@ -120,8 +136,6 @@ void DrawLineGlows(render::ScreenBuffer& frame, const PageView& view, const View
   }
 }
 
-void DrawLineGlows(Program& p, int top) { DrawLineGlows(p.frame, p.page, p.view, top, p.spine.GlowPhase); }
-
 void DrawPageText(render::ScreenBuffer& frame, const render::FontTables& font, const PageView& view,
                   const ViewState& v, int top) {
   const int bottom = TextBottom(v.CurrentSkin);
@@ -136,7 +150,7 @@ void DrawPageText(render::ScreenBuffer& frame, const render::FontTables& font, c
     // Plain rows well inside the area are painted cell by cell, background
     // included; glowing rows keep their glow between the strokes, and the
     // partly visible rows 0, 31 and 32 are cut at the area's edges.
-    const bool opaque = view.glow[at].isZero != 0 && r >= 1 && r <= 30;
+    const bool opaque = view.glow[at].drawsOpaque != 0 && r >= 1 && r <= 30;
     for (int c = 0; c < kPageColumns; ++c) {
       const auto k = static_cast<std::size_t>(c);
       const int x = kColumnLeft + render::kGlyphWidth * c;
@@ -150,31 +164,24 @@ void DrawPageText(render::ScreenBuffer& frame, const render::FontTables& font, c
   }
 }
 
-void DrawPageText(Program& p, int top) { DrawPageText(p.frame, p.font, p.page, p.view, top); }
-
 void DrawScrollThumb(render::ScreenBuffer& frame, const ViewState& v) {
   if (v.LineCount <= kVisibleRows) return;
   const int thumbY =
       static_cast<int>(std::nearbyint(kThumbTravel / (v.LineCount - kVisibleRows) * v.TopLine)) + kThumbTop;
-  if (v.CurrentSkin == 2) {
-    render::FillRectBlend(frame, 783, thumbY, 9, 19, 80, 50, 150, 250);
-    render::FillRectBlend(frame, 783, thumbY, 9, 19, v.ScrollGlow, 100, 150, 250);
-  } else {
-    render::FillRectBlend(frame, 779, thumbY, 8, 19, 80, 100, 150, 250);
-    render::FillRectBlend(frame, 779, thumbY, 8, 19, v.ScrollGlow, 100, 125, 200);
-  }
+  const ThumbLook& t = kThumb[v.CurrentSkin == 2 ? 1 : 0];
+  render::FillRectBlend(frame, t.x, thumbY, t.width, kThumbHeight, kThumbBaseAlpha, t.baseR, t.baseG, t.baseB);
+  render::FillRectBlend(frame, t.x, thumbY, t.width, kThumbHeight, v.ScrollGlow, t.glowR, t.glowG, t.glowB);
 }
 
-void DrawScrollThumb(Program& p) { DrawScrollThumb(p.frame, p.view); }
-
 void HandleScrollBar(ViewState& v, const MouseState& mouse, int& pointerState) {
-  const double ratio = (v.LineCount - 32) / kDragTravel;
-  const int xo = v.CurrentSkin == 2 ? 5 : 0;
+  const double ratio = (v.LineCount - (kVisibleRows - 1)) / kDragTravel;
+  const int xo = v.CurrentSkin == 2 ? kCarbonBarShift : 0;
   if (mouse.left == 0) v.ScrollDragging = 0;
-  const bool overBar = mouse.y > kBarTop && mouse.y < kBarBottom && mouse.x > 775 + xo && mouse.x < 791 + xo;
+  const bool overBar =
+      mouse.y > kBarTop && mouse.y < kBarBottom && mouse.x > kBarHotLeft + xo && mouse.x < kBarHotRight + xo;
   if (overBar || v.ScrollDragging == 1) {
-    pointerState = 2;
-    if (mouse.left != 0 || v.ScrollDragging == 1) pointerState = 1;
+    pointerState = kPointerHover;
+    if (mouse.left != 0 || v.ScrollDragging == 1) pointerState = kPointerNormal;
     // The drag ignores the click latch: a press anywhere on the bar starts it.
     if (mouse.left != 0) {
       v.ScrollDragging = 1;
@@ -187,7 +194,5 @@ void HandleScrollBar(ViewState& v, const MouseState& mouse, int& pointerState) {
     v.ScrollGlow -= kGlowStep;
   }
 }
-
-void HandleScrollBar(Program& p) { HandleScrollBar(p.view, p.mouse, p.PointerState); }
 
 }  // namespace korveld::viewer

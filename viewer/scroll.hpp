@@ -5,9 +5,12 @@
 #include "render/font.hpp"
 #include "render/screen.hpp"
 
+namespace korveld::platform {
+class Platform;
+}
+
 namespace korveld::viewer {
 
-struct Program;
 struct PageView;
 struct MouseState;
 
@@ -33,30 +36,27 @@ int TextBottom(int skin);                   // 569 for skin 1, 570 for skin 2
 
 // Smooth half-line scrolling while Down (first) or Up is held.
 void ScrollByKeys(ViewState& v, bool downHeld, bool upHeld);
-void ScrollByKeys(Program& p);
+// The same, reading Down and Up from the keyboard.
+void ScrollByKeys(ViewState& v, platform::Platform& platform);
 // Four lines a wheel notch.
 void ScrollByWheel(ViewState& v, double wheelNow, double wheelBefore);
-void ScrollByWheel(Program& p);
 // Page Up, Page Down, End, Home, in that order.
 void PageKeys(ViewState& v, bool pageUp, bool pageDown, bool end, bool home);
-void PageKeys(Program& p);
+// The same, reading each of the four keys once.
+void PageKeys(ViewState& v, platform::Platform& platform);
 
 // The glow line behind each of the 33 rows whose centre lies inside the text
 // area. Rows at and past the page's end show none: the view's end line may
 // still hold the glow of an earlier page.
 void DrawLineGlows(render::ScreenBuffer& frame, const PageView& view, const ViewState& v, int top, double glowPhase);
-void DrawLineGlows(Program& p, int top);
 // The text of the visible rows of the page: opaque cells for plain rows
 // 1..30, clipped cells for glowing rows and the partly visible rows.
 void DrawPageText(render::ScreenBuffer& frame, const render::FontTables& font, const PageView& view,
                   const ViewState& v, int top);
-void DrawPageText(Program& p, int top);
 
 // The scroll-bar thumb, on pages of more than 33 lines.
 void DrawScrollThumb(render::ScreenBuffer& frame, const ViewState& v);
-void DrawScrollThumb(Program& p);
 // Hover, drag and glow of the scroll bar; sets pointerState to 2 over it.
 void HandleScrollBar(ViewState& v, const MouseState& mouse, int& pointerState);
-void HandleScrollBar(Program& p);
 
 }  // namespace korveld::viewer

@@ -4,33 +4,12 @@
 #include <cstring>
 
 #include "content/skins/skins.hpp"
-#include "viewer/program.hpp"
 
 namespace korveld::viewer {
 namespace {
 
 constexpr std::size_t kPaletteBytes = 768;
 constexpr std::size_t kImageBytes = kPaletteBytes + kSkinPixels;
-
-// The wipes blank rows 192 .. 192 + R of the text area.
-constexpr int kWipeTop = 192;
-constexpr int kWipeRowsSkin1 = 377;
-constexpr int kWipeRowsSkin2 = 378;
-constexpr int kWipeLeft = 20;
-constexpr int kWipeRight = 767;
-constexpr int kWipeLast = 740;   // WipeClose: s = 0 .. 740
-constexpr int kWipeFirst = 747;  // WipeOpen: s = 747 .. 7
-constexpr int kWipeStride = 10;
-
-void WipeStep(Program& p, int s) {
-  auto& spine = p.spine;
-  spine.FrameStart = p.platform.timer();
-  ComposeViewerFrame(p);
-  BlankWipeColumns(p, s);
-  Present(p);
-  p.platform.sleepMs(1);
-  spine.GlowPhase += (p.platform.timer() - spine.FrameStart) * 250.0;
-}
 
 }  // namespace
 
@@ -73,42 +52,15 @@ void BuildBackgrounds(SkinState& skins, int sx, int sy, int w, int h, int dx, in
   }
 }
 
-void CopySkinBackground(Program& p) {
-  const auto& background = p.skins.background[p.view.CurrentSkin == 1 ? 0 : 1];
+void BuildAllBackgrounds(SkinState& skins) { BuildBackgrounds(skins, 0, 0, kSkinWidth - 1, kSkinHeight - 1, 0, 0); }
+
+void CopySkinBackground(render::ScreenBuffer& frame, const SkinState& skins, int skin) {
+  const auto& background = skins.background[skin == 1 ? 0 : 1];
   if (background.size() < static_cast<std::size_t>(kSkinPixels)) {
-    p.frame.clear();
+    frame.clear();
     return;
   }
-  std::memcpy(p.frame.pixels.data(), background.data(), kSkinPixels * sizeof(std::uint32_t));
-}
-
-void ComposeViewerFrame(Program& p) {
-  CopySkinBackground(p);
-  DrawButtons(p);
-  DrawMenus(p);
-  DrawLineGlows(p, p.view.TopLine);
-  DrawPageText(p, p.view.TopLine);
-  if (p.buttons.latch[6] == 0) DrawSpectrum(p);
-  DrawTicker(p);
-}
-
-void BlankWipeColumns(Program& p, int s) {
-  const int rows = p.view.CurrentSkin == 1 ? kWipeRowsSkin1 : kWipeRowsSkin2;
-  for (int y = kWipeTop; y <= kWipeTop + rows; ++y) {
-    std::uint32_t* row = p.frame.row(y);
-    for (int k = 0; k <= s && kWipeLeft + k <= kWipeRight; k += 2) {
-      row[kWipeLeft + k] = 0;
-      row[kWipeRight - k] = 0;
-    }
-  }
-}
-
-void WipeClose(Program& p) {
-  for (int s = 0; s <= kWipeLast; s += kWipeStride) WipeStep(p, s);
-}
-
-void WipeOpen(Program& p) {
-  for (int s = kWipeFirst; s >= 7; s -= kWipeStride) WipeStep(p, s);
+  std::memcpy(frame.pixels.data(), background.data(), kSkinPixels * sizeof(std::uint32_t));
 }
 
 }  // namespace korveld::viewer

@@ -1,4 +1,5 @@
-// The two skins, the viewer frame composition and the page-change wipes.
+// The two skins: decoding the embedded pictures, building the 32-bit
+// backgrounds once, and copying the current one into the frame.
 #pragma once
 
 #include <array>
@@ -6,9 +7,9 @@
 #include <span>
 #include <vector>
 
-namespace korveld::viewer {
+#include "render/screen.hpp"
 
-struct Program;
+namespace korveld::viewer {
 
 inline constexpr int kSkinWidth = 800;
 inline constexpr int kSkinHeight = 600;
@@ -34,14 +35,9 @@ void DecodeSkins(SkinState& skins);
 // skins into both backgrounds at (dx, dy). Pixels outside either picture are
 // skipped.
 void BuildBackgrounds(SkinState& skins, int sx, int sy, int w, int h, int dx, int dy);
-void CopySkinBackground(Program& p);
-
-// One viewer frame without input handling, scroll bar and pointer.
-void ComposeViewerFrame(Program& p);
-// The page-change wipes: 75 presented frames each.
-void WipeClose(Program& p);
-void WipeOpen(Program& p);
-// Blanks the two interleaved column sets of one wipe step.
-void BlankWipeColumns(Program& p, int s);
+// Both whole backgrounds, as the change-over to the viewer builds them.
+void BuildAllBackgrounds(SkinState& skins);
+// The background of skin 1 or 2 into the frame; black before it is built.
+void CopySkinBackground(render::ScreenBuffer& frame, const SkinState& skins, int skin);
 
 }  // namespace korveld::viewer

@@ -4,8 +4,7 @@
 #include <string_view>
 
 #include "content/xm/xm_modules.hpp"
-#include "viewer/paint.hpp"
-#include "viewer/program.hpp"
+#include "viewer/menus.hpp"
 
 namespace korveld::viewer {
 namespace {
@@ -15,7 +14,9 @@ constexpr std::string_view kHelpLine =
 constexpr int kLeadingSpaces = 65;  // wider than the window, so it empties before each lap
 constexpr int kVisibleCharacters = 58;
 constexpr double kCharacterWidth = 9.0;
-constexpr int kWindowLeft = 146, kWindowRight = 649, kWindowTop = 40, kWindowBottom = 145;
+constexpr int kTextRow[2] = {123, 124};  // per skin
+constexpr int kLightFace = 2;
+constexpr int kTextTint = 2;
 
 }  // namespace
 
@@ -35,15 +36,16 @@ void StoreTickerTexts(TickerState& ticker) {
   for (int n = 1; n <= kTickerTexts; ++n) ticker.text[n] = TickerTextFor(n);
 }
 
-void DrawTicker(Program& p) {
-  auto& t = p.ticker;
-  const int y = p.view.CurrentSkin == 1 ? 123 : 124;
-  const int x = kWindowLeft - static_cast<int>(std::floor(t.offset));
+void DrawTicker(render::ScreenBuffer& frame, TickerState& ticker, const render::FontTables& font, int skin) {
+  auto& t = ticker;
+  const int y = kTextRow[skin == 1 ? 0 : 1];
+  const int x = kPanelLeft - static_cast<int>(std::floor(t.offset));
   const int index = t.index >= 1 && t.index <= kTickerTexts ? t.index : 1;
   const std::string& text = t.text[index];
   if (t.position >= 1 && static_cast<std::size_t>(t.position) <= text.size()) {
     const std::string_view visible = std::string_view(text).substr(t.position - 1, kVisibleCharacters);
-    TextClipped(p, visible, x, y, kWindowLeft, kWindowRight, kWindowTop, kWindowBottom, 2, 2);
+    render::DrawTextClipped(frame, font, visible, x, y, kPanelLeft, kPanelRight, kPanelTop, kPanelBottom,
+                            kLightFace, kTextTint);
   }
   t.offset += 1.0;
   if (t.offset > kCharacterWidth) {

@@ -1,14 +1,14 @@
-// The status ticker under the menu rows, and the hand-over between the
-// viewer and the XM player (pause, resume, the spectrum's note feed).
+// The status ticker under the menu rows: a help line and the credit of the
+// selected tune, scrolling left a pixel a frame.
 #pragma once
 
 #include <array>
-#include <cstdint>
 #include <string>
 
-namespace korveld::viewer {
+#include "render/font.hpp"
+#include "render/screen.hpp"
 
-struct Program;
+namespace korveld::viewer {
 
 inline constexpr int kTickerTexts = 5;  // 1..4 one per tune, 5 without a credit
 
@@ -21,11 +21,8 @@ struct TickerState {
 
 // Builds text n from the shared help line and tune n's credit.
 std::string TickerTextFor(int tune);
-
-// Pause and resume of the background music (the MUTE button).
-void StopMusic(Program& p);
-void ResumeMusic(Program& p);
-// The note word of a channel's audible pattern cell (low byte the note).
-std::uint32_t AudibleNote(Program& p, int channel);
+void StoreTickerTexts(TickerState& ticker);
+// Draws the visible part for the given skin, then moves on a pixel.
+void DrawTicker(render::ScreenBuffer& frame, TickerState& ticker, const render::FontTables& font, int skin);
 
 }  // namespace korveld::viewer

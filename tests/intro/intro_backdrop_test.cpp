@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "app/program.hpp"
 #include "intro_helpers.hpp"
 
 namespace korveld::render {
@@ -84,7 +85,7 @@ TEST(NoiseFlash, FillsBandsWithRoundedRandomColoursForHalfASecond) {
   FakePlatform platform;
   platform.presentSeconds = 0.119;  // each frame takes 0.12 s with the 1 ms sleep
   auto frame = std::make_unique<ScreenBuffer>();
-  NoiseFlash(*frame, platform, kNoiseCoarse);
+  app::NoiseFlash(platform, *frame, kNoiseCoarse);
   // Frames start at 0, 0.12, 0.24, 0.36 and 0.48 s; at 0.6 s the flash ends.
   EXPECT_EQ(platform.presents, 5);
   EXPECT_EQ(platform.sleeps, 5);
@@ -93,7 +94,7 @@ TEST(NoiseFlash, FillsBandsWithRoundedRandomColoursForHalfASecond) {
   FakePlatform once;
   once.presentSeconds = 0.5;
   once.scripted = {0.5, 0.999, 0.0019, 0.998, 0.0, 0.00196};
-  NoiseFlash(*frame, once, kNoiseCoarse);
+  app::NoiseFlash(once, *frame, kNoiseCoarse);
   EXPECT_EQ(once.presents, 1);
   // 127.5 rounds to even 128, 254.745 to 255, 0.4845 to 0.
   for (int y = 0; y < 10; ++y) EXPECT_EQ(RowColour(*frame, y), 0x80FF00u) << y;
@@ -106,7 +107,7 @@ TEST(NoiseFlash, FineBandsAreTwoRowsHigh) {
   FakePlatform platform;
   platform.presentSeconds = 0.5;
   auto frame = std::make_unique<ScreenBuffer>();
-  NoiseFlash(*frame, platform, kNoiseFine);
+  app::NoiseFlash(platform, *frame, kNoiseFine);
   EXPECT_EQ(platform.presents, 1);
   int changes = 0;
   for (int y = 0; y < kScreenHeight; ++y) {

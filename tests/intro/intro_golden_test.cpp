@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "app/program.hpp"
 #include "intro_helpers.hpp"
 
 namespace korveld::render {
@@ -31,9 +32,9 @@ struct IntroRun {
     PlaceStars(*intro, platform);
     platform.sleepMs(150);
     platform.presentSeconds = kFrameSeconds - 0.001;
-    NoiseFlash(*frame, platform, kNoiseCoarse);
-    NoiseFlash(*frame, platform, kNoiseCoarse);
-    NoiseFlash(*frame, platform, kNoiseFine);
+    app::NoiseFlash(platform, *frame, kNoiseCoarse);
+    app::NoiseFlash(platform, *frame, kNoiseCoarse);
+    app::NoiseFlash(platform, *frame, kNoiseFine);
     platform.presentSeconds = 0.0;
     StartScroller(*intro, platform.timer());
   }

@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "render/screen.hpp"
-#include "viewer/program.hpp"
+#include "viewer/input.hpp"
+#include "viewer/scroll.hpp"
 
 namespace korveld::platform {
 namespace {
@@ -67,33 +68,35 @@ TEST(Mouse, WheelCountsNotchesBySign) {
 
 TEST(Mouse, PollClampsCornersInOrder) {
   Headless h("move 0 0\nwait 0.1\nmove 799 599\nwait 0.1\nmove 400 0\n");
-  auto p = viewer::MakeProgram(h.platform);
-  viewer::PollInput(*p);
-  EXPECT_EQ(p->mouse.x, 1);
-  EXPECT_EQ(p->mouse.y, 1);
+  viewer::MouseState mouse;
+  viewer::ViewState view;
+  viewer::PollInput(mouse, view, h.platform);
+  EXPECT_EQ(mouse.x, 1);
+  EXPECT_EQ(mouse.y, 1);
   for (int i = 0; i < 7; ++i) h.Frame();
-  viewer::PollInput(*p);
-  EXPECT_EQ(p->mouse.x, 789);
-  EXPECT_EQ(p->mouse.y, 589);
+  viewer::PollInput(mouse, view, h.platform);
+  EXPECT_EQ(mouse.x, 789);
+  EXPECT_EQ(mouse.y, 589);
   for (int i = 0; i < 7; ++i) h.Frame();
-  viewer::PollInput(*p);
-  EXPECT_EQ(p->mouse.x, 400);
-  EXPECT_EQ(p->mouse.y, 1);
+  viewer::PollInput(mouse, view, h.platform);
+  EXPECT_EQ(mouse.x, 400);
+  EXPECT_EQ(mouse.y, 1);
 }
 
 TEST(Mouse, ClickLatchHoldsUntilTheButtonIsSeenUp) {
   Headless h("move 100 100\npress\nwait 0.1\nunpress\n");
-  auto p = viewer::MakeProgram(h.platform);
-  viewer::PollInput(*p);
-  EXPECT_EQ(p->mouse.left, 1);
-  p->mouse.ClickLatch = 1;  // a handler acted on the press
+  viewer::MouseState mouse;
+  viewer::ViewState view;
+  viewer::PollInput(mouse, view, h.platform);
+  EXPECT_EQ(mouse.left, 1);
+  mouse.ClickLatch = 1;  // a handler acted on the press
   h.Frame();
-  viewer::PollInput(*p);
-  EXPECT_EQ(p->mouse.ClickLatch, 1);  // still held: stays latched
+  viewer::PollInput(mouse, view, h.platform);
+  EXPECT_EQ(mouse.ClickLatch, 1);  // still held: stays latched
   for (int i = 0; i < 7; ++i) h.Frame();
-  viewer::PollInput(*p);
-  EXPECT_EQ(p->mouse.left, 0);
-  EXPECT_EQ(p->mouse.ClickLatch, 0);
+  viewer::PollInput(mouse, view, h.platform);
+  EXPECT_EQ(mouse.left, 0);
+  EXPECT_EQ(mouse.ClickLatch, 0);
 }
 
 TEST(Mouse, ClickIsDownForTwoPresentedFrames) {

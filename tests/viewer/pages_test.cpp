@@ -72,10 +72,10 @@ TEST(PageCodes, ColourCodesStyleDigitsAndGlowFlags) {
   EXPECT_EQ(FaceOfDigit('0'), 0);
   EXPECT_EQ(FaceOfDigit('x'), 0);
 
-  EXPECT_EQ(ParseGlowFlag("0").isZero, 1);
+  EXPECT_EQ(ParseGlowFlag("0").drawsOpaque, 1);
   EXPECT_EQ(ParseGlowFlag("0").style, 0);
-  EXPECT_EQ(ParseGlowFlag("").isZero, 0);   // an empty flag is not exactly "0"
-  EXPECT_EQ(ParseGlowFlag("00").isZero, 0);
+  EXPECT_EQ(ParseGlowFlag("").drawsOpaque, 0);   // an empty flag is not exactly "0"
+  EXPECT_EQ(ParseGlowFlag("00").drawsOpaque, 0);
   EXPECT_EQ(ParseGlowFlag("8").style, 8);
   EXPECT_EQ(ParseGlowFlag("3").style, 3);
   EXPECT_EQ(ParseGlowFlag("9").style, 0);   // 9 draws nothing
@@ -113,9 +113,9 @@ TEST_F(LoadPageTest, ConvertsCellsWithColumnZeroEmpty) {
   EXPECT_EQ(Face(0, 3), 0);
   EXPECT_EQ(Face(0, 4), 3);
   EXPECT_EQ(Face(0, 80), 2);
-  EXPECT_EQ(view->glow[0].isZero, 1);
+  EXPECT_EQ(view->glow[0].drawsOpaque, 1);
   EXPECT_EQ(view->glow[1].style, 3);
-  EXPECT_EQ(view->glow[1].isZero, 0);
+  EXPECT_EQ(view->glow[1].drawsOpaque, 0);
 }
 
 TEST_F(LoadPageTest, EightyOneCharactersShowTheFirstEighty) {
@@ -136,7 +136,7 @@ TEST_F(LoadPageTest, ShortCodeStringsGiveTintOneAndFaceZero) {
   Load(1);
   EXPECT_EQ(Tint(0, 1), 1);
   EXPECT_EQ(Face(0, 1), 0);
-  EXPECT_EQ(view->glow[0].isZero, 0);
+  EXPECT_EQ(view->glow[0].drawsOpaque, 0);
   EXPECT_EQ(Tint(1, 1), 31);
   EXPECT_EQ(Tint(1, 2), 1);
   EXPECT_EQ(Face(1, 1), 2);
@@ -195,7 +195,7 @@ TEST_F(LoadPageTest, ShortPageAfterLongPage) {
     EXPECT_EQ(Tint(line, 1), 1);
     EXPECT_EQ(Face(line, 1), 0);
     EXPECT_EQ(view->glow[static_cast<std::size_t>(line)].style, 0);
-    EXPECT_EQ(view->glow[static_cast<std::size_t>(line)].isZero, 0);
+    EXPECT_EQ(view->glow[static_cast<std::size_t>(line)].drawsOpaque, 0);
   }
 }
 

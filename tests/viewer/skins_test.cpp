@@ -77,7 +77,7 @@ class EmbeddedSkins : public ::testing::Test {
   void SetUp() override {
     program = MakeViewerProgram(platform);
   }
-  std::uint32_t Pixel(int skin, int x, int y) const { return program->skins.background[skin - 1][y * 800 + x]; }
+  std::uint32_t Pixel(int skin, int x, int y) const { return program->viewer.skins.background[skin - 1][y * 800 + x]; }
   static double Luminance(std::uint32_t c) {
     auto lin = [](int v) {
       const double s = v / 255.0;
@@ -91,7 +91,7 @@ class EmbeddedSkins : public ::testing::Test {
     return (la + 0.05) / (lb + 0.05);
   }
   ScriptedPlatform platform;
-  std::unique_ptr<Program> program;
+  std::unique_ptr<app::Program> program;
 };
 
 TEST_F(EmbeddedSkins, TwoFullImagesLieBackToBack) {
@@ -118,7 +118,7 @@ TEST_F(EmbeddedSkins, ButtonsStandOutFromTheirSurroundings) {
   // buttons sit on the clickable rectangles.
   for (int skin = 1; skin <= 2; ++skin) {
     for (int b = 1; b <= 10; ++b) {
-      const auto& bt = program->buttons;
+      const auto& bt = program->viewer.buttons;
       const int s = skin - 1;
       const int x0 = bt.x[s][b], y0 = bt.y[s][b], x1 = x0 + bt.w[s][b], y1 = y0 + bt.h[s][b];
       double inside = 0, border = 0;
@@ -139,26 +139,25 @@ TEST_F(EmbeddedSkins, ButtonsStandOutFromTheirSurroundings) {
 }
 
 TEST_F(EmbeddedSkins, CopySkinBackgroundFollowsTheCurrentSkin) {
-  Program& p = *program;
-  p.view.CurrentSkin = 1;
-  CopySkinBackground(p);
-  EXPECT_TRUE(std::equal(p.frame.pixels.begin(), p.frame.pixels.end(), p.skins.background[0].begin()));
-  p.view.CurrentSkin = 2;
-  CopySkinBackground(p);
-  EXPECT_TRUE(std::equal(p.frame.pixels.begin(), p.frame.pixels.end(), p.skins.background[1].begin()));
-  EXPECT_FALSE(std::equal(p.frame.pixels.begin(), p.frame.pixels.end(), p.skins.background[0].begin()));
+  app::Program& p = *program;
+  const SkinState& skins = p.viewer.skins;
+  CopySkinBackground(p.frame, skins, 1);
+  EXPECT_TRUE(std::equal(p.frame.pixels.begin(), p.frame.pixels.end(), skins.background[0].begin()));
+  CopySkinBackground(p.frame, skins, 2);
+  EXPECT_TRUE(std::equal(p.frame.pixels.begin(), p.frame.pixels.end(), skins.background[1].begin()));
+  EXPECT_FALSE(std::equal(p.frame.pixels.begin(), p.frame.pixels.end(), skins.background[0].begin()));
 }
 
 TEST_F(EmbeddedSkins, F2UsesTheSecondBackgroundInTheVeryNextFrame) {
-  Program& p = *program;
+  app::Program& p = *program;
   platform.pressKey(platform::kVkF1 + 1);
-  HandleButtons(p);
-  EXPECT_EQ(p.view.CurrentSkin, 2);
-  CopySkinBackground(p);
+  HandleButtons(p.viewer, platform);
+  EXPECT_EQ(p.viewer.view.CurrentSkin, 2);
+  CopySkinBackground(p.frame, p.viewer.skins, p.viewer.view.CurrentSkin);
   EXPECT_EQ(p.frame.at(400, 10), Pixel(2, 400, 10));
   platform.pressKey(platform::kVkF1);
-  HandleButtons(p);
-  EXPECT_EQ(p.view.CurrentSkin, 1);
+  HandleButtons(p.viewer, platform);
+  EXPECT_EQ(p.viewer.view.CurrentSkin, 1);
 }
 
 // Wipes, with a white background and no page text under the text area, so
@@ -167,8 +166,8 @@ class Wipes : public EmbeddedSkins {
  protected:
   void SetUp() override {
     EmbeddedSkins::SetUp();
-    for (auto& bg : program->skins.background) std::fill(bg.begin(), bg.end(), 0xFFFFFFu);
-    program->view.TopLine = program->view.LineCount;
+    for (auto& bg : program->viewer.skins.background) std::fill(bg.begin(), bg.end(), 0xFFFFFFu);
+    program->viewer.view.TopLine = program->viewer.view.LineCount;
   }
   // Columns 20..767 of a row that are black.
   static std::vector<int> BlackColumns(const std::uint32_t* frame, int y) {
@@ -192,7 +191,7 @@ class Wipes : public EmbeddedSkins {
 TEST_F(Wipes, CloseRuns75StepsGrowingTowardsTheMiddle) {
   std::vector<std::vector<int>> seen;
   platform.onPresent = [&](const std::uint32_t* f) { seen.push_back(BlackColumns(f, 380)); };
-  WipeClose(*program);
+  app::WipeClose(*program);
   ASSERT_EQ(seen.size(), 75u);
   for (int i = 0; i < 75; ++i) ASSERT_EQ(seen[i], Expected(10 * i)) << "step " << i;
   // The last step: even columns 20..760 and odd ones 27..767.
@@ -206,7 +205,7 @@ TEST_F(Wipes, CloseRuns75StepsGrowingTowardsTheMiddle) {
 TEST_F(Wipes, OpenRuns75StepsStartingFullyBlack) {
   std::vector<std::vector<int>> seen;
   platform.onPresent = [&](const std::uint32_t* f) { seen.push_back(BlackColumns(f, 300)); };
-  WipeOpen(*program);
+  app::WipeOpen(*program);
   ASSERT_EQ(seen.size(), 75u);
   EXPECT_EQ(seen.front().size(), 748u);  // the whole width 20..767
   for (int i = 0; i < 75; ++i) ASSERT_EQ(seen[i], Expected(747 - 10 * i)) << "step " << i;
@@ -215,10 +214,10 @@ TEST_F(Wipes, OpenRuns75StepsStartingFullyBlack) {
 
 TEST_F(Wipes, BlankRowsReach569OnSkinOneAnd570OnSkinTwo) {
   for (int skin = 1; skin <= 2; ++skin) {
-    program->view.CurrentSkin = skin;
+    program->viewer.view.CurrentSkin = skin;
     std::vector<std::uint32_t> last(480000);
     platform.onPresent = [&](const std::uint32_t* f) { std::copy(f, f + 480000, last.begin()); };
-    WipeClose(*program);
+    app::WipeClose(*program);
     const int bottom = skin == 1 ? 569 : 570;
     EXPECT_EQ(last[191 * 800 + 20] & 0xFFFFFF, 0xFFFFFFu) << skin;
     EXPECT_EQ(last[192 * 800 + 20] & 0xFFFFFF, 0u) << skin;
@@ -229,7 +228,7 @@ TEST_F(Wipes, BlankRowsReach569OnSkinOneAnd570OnSkinTwo) {
 
 TEST_F(Wipes, EachStepAdvancesTheGlowPhaseByItsFrameTime) {
   platform.presentSeconds = 0.015;
-  WipeClose(*program);
+  app::WipeClose(*program);
   // 75 steps of (15 ms present + 1 ms sleep) x 250.
   EXPECT_NEAR(program->spine.GlowPhase, 75 * 0.016 * 250, 1e-6);
 }
@@ -239,8 +238,8 @@ TEST_F(Wipes, EscapeDuringAWipeIsSeenAfterwardsOnlyIfStillDown) {
   platform.onPresent = [&](const std::uint32_t*) {
     if (++frames == 20) platform.pressKey(platform::kVkEscape);
   };
-  WipeClose(*program);
-  WipeOpen(*program);
+  app::WipeClose(*program);
+  app::WipeOpen(*program);
   EXPECT_EQ(frames, 150);
   EXPECT_TRUE(platform::PressTest(platform.keyState(platform::kVkEscape)));
 
@@ -250,20 +249,20 @@ TEST_F(Wipes, EscapeDuringAWipeIsSeenAfterwardsOnlyIfStillDown) {
     if (frames == 20) platform.pressKey(platform::kVkEscape);
     if (frames == 100) platform.releaseKey(platform::kVkEscape);
   };
-  WipeClose(*program);
-  WipeOpen(*program);
+  app::WipeClose(*program);
+  app::WipeOpen(*program);
   EXPECT_FALSE(platform::PressTest(platform.keyState(platform::kVkEscape)));
 }
 
 TEST_F(Wipes, TheSpectrumKeepsMovingDuringAWipeUnlessPaused) {
-  Program& p = *program;
-  p.spectrum.heights[3] = 141.0;
-  WipeClose(p);
-  EXPECT_EQ(p.spectrum.heights[3], 149.0);  // fell back to rest
-  p.spectrum.heights[3] = 140.0;
-  p.buttons.latch[kButtonMute] = 1;
-  WipeOpen(p);
-  EXPECT_EQ(p.spectrum.heights[3], 140.0);  // paused: neither fed nor drawn
+  app::Program& p = *program;
+  p.viewer.spectrum.heights[3] = 141.0;
+  app::WipeClose(p);
+  EXPECT_EQ(p.viewer.spectrum.heights[3], 149.0);  // fell back to rest
+  p.viewer.spectrum.heights[3] = 140.0;
+  p.viewer.buttons.latch[kButtonMute] = 1;
+  app::WipeOpen(p);
+  EXPECT_EQ(p.viewer.spectrum.heights[3], 140.0);  // paused: neither fed nor drawn
 }
 
 }  // namespace

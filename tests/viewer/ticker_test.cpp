@@ -30,15 +30,19 @@ TEST(TickerTexts, SpacesThenHelpThenTheSongsCredit) {
   EXPECT_EQ(t.text[5], std::string(65, ' ') + help);
 }
 
+void DrawTicker(app::Program& p) {
+  DrawTicker(p.frame, p.viewer.ticker, p.viewer.font, p.viewer.view.CurrentSkin);
+}
+
 class Ticker : public ::testing::Test {
  protected:
   void SetUp() override { program = testing::MakeViewerProgram(platform); }
   testing::ScriptedPlatform platform;
-  std::unique_ptr<Program> program;
+  std::unique_ptr<app::Program> program;
 };
 
 TEST_F(Ticker, MovesAPixelAFrameAndACharacterEveryNine) {
-  auto& t = program->ticker;
+  auto& t = program->viewer.ticker;
   std::vector<int> xs;
   for (int f = 0; f < 20; ++f) {
     xs.push_back(146 - static_cast<int>(std::floor(t.offset)));
@@ -54,7 +58,7 @@ TEST_F(Ticker, MovesAPixelAFrameAndACharacterEveryNine) {
 }
 
 TEST_F(Ticker, A200CharacterTextWrapsAfter1800FramesPlusTheFirst) {
-  auto& t = program->ticker;
+  auto& t = program->viewer.ticker;
   t.text[1] = std::string(200, 'x');
   for (int f = 0; f < 1800; ++f) DrawTicker(*program);
   EXPECT_EQ(t.position, 200);
@@ -69,14 +73,14 @@ namespace korveld::viewer {
 namespace {
 
 // The ticker's glyphs in rows 120..140 of a black frame.
-std::vector<std::uint32_t> TickerRows(Program& p) {
+std::vector<std::uint32_t> TickerRows(app::Program& p) {
   p.frame.clear();
   DrawTicker(p);
   return std::vector<std::uint32_t>(p.frame.pixels.begin() + 120 * 800, p.frame.pixels.begin() + 141 * 800);
 }
 
 TEST_F(Ticker, TheSecondFrameIsTheFirstMovedOnePixelLeft) {
-  auto& t = program->ticker;
+  auto& t = program->viewer.ticker;
   t.text[1] = "KORVELD TICKER " + std::string(80, '#');
   const auto first = TickerRows(*program);
   const auto second = TickerRows(*program);
@@ -96,11 +100,11 @@ TEST_F(Ticker, TheSecondFrameIsTheFirstMovedOnePixelLeft) {
 }
 
 TEST_F(Ticker, SkinTwoDrawsOneRowLower) {
-  auto& t = program->ticker;
+  auto& t = program->viewer.ticker;
   t.text[1] = std::string(80, '#');
   const auto one = TickerRows(*program);
   t.offset = 0.0;
-  program->view.CurrentSkin = 2;
+  program->viewer.view.CurrentSkin = 2;
   const auto two = TickerRows(*program);
   for (int y = 0; y < 20; ++y)
     for (int x = 0; x < 800; ++x) ASSERT_EQ(two[(y + 1) * 800 + x], one[y * 800 + x]);

@@ -1,6 +1,5 @@
 #include "viewer_test_helpers.hpp"
 
-#include "content/startup/startup_data.hpp"
 
 namespace korveld::testing {
 int ScriptedPlatform::update(const std::uint32_t* frame) {
@@ -18,30 +17,19 @@ std::uint16_t ScriptedPlatform::keyState(int vk) {
 }
 
 
-std::unique_ptr<viewer::Program> MakeViewerProgram(ScriptedPlatform& platform) {
-  auto program = viewer::MakeProgram(platform);
-  viewer::Program& p = *program;
-  viewer::FillPageStore(p.pages);
-  viewer::LoadPage(p, 11);
-  viewer::StoreTickerTexts(p.ticker);
-  viewer::StoreMenuLabels(p.menus);
-  viewer::DecodeSkins(p.skins);
-  render::BuildFontTables(p.font);
-  const auto data = content::StartupDataList();
-  render::BuildPointerImages(p.pointers, data.subspan(0, 121));
-  viewer::InitButtonTables(p.buttons);
-  render::FillSpectrumColours(p.spectrum);
-  viewer::ReadButtonTable(p.buttons, data.subspan(121, viewer::kButtonItems));
-  render::InitSpectrum(p.spectrum);
-  viewer::BuildBackgrounds(p.skins, 0, 0, 799, 599, 0, 0);
+std::unique_ptr<app::Program> MakeViewerProgram(ScriptedPlatform& platform) {
+  auto program = app::MakeProgram(platform);
+  app::StartUp(*program);
+  viewer::BuildAllBackgrounds(program->viewer.skins);
   return program;
 }
 
-void SetPointer(viewer::Program& p, int x, int y, int left) {
-  p.mouse.x = x;
-  p.mouse.y = y;
-  p.mouse.left = left;
-  if (left == 0) p.mouse.ClickLatch = 0;
+void SetPointer(app::Program& p, int x, int y, int left) {
+  viewer::MouseState& mouse = p.viewer.mouse;
+  mouse.x = x;
+  mouse.y = y;
+  mouse.left = left;
+  if (left == 0) mouse.ClickLatch = 0;
 }
 
 std::uint64_t FrameHash(const std::uint32_t* pixels) {

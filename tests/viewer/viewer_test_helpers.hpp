@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "platform/null_platform.hpp"
-#include "viewer/program.hpp"
+#include "app/program.hpp"
 
 namespace korveld::testing {
 
@@ -46,10 +46,10 @@ class ScriptedPlatform : public platform::NullPlatform {
 
 // A program in the state the viewer loop starts from: start-up tables,
 // decoded skins and built backgrounds, page 11 loaded.
-std::unique_ptr<viewer::Program> MakeViewerProgram(ScriptedPlatform& platform);
+std::unique_ptr<app::Program> MakeViewerProgram(ScriptedPlatform& platform);
 
 // Sets the pointer and button as PollInput would have left them.
-void SetPointer(viewer::Program& p, int x, int y, int left);
+void SetPointer(app::Program& p, int x, int y, int left);
 
 // FNV-1a of a frame's low 24 bits.
 std::uint64_t FrameHash(const std::uint32_t* pixels);
