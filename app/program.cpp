@@ -86,6 +86,8 @@ void IntroLoop(Program& p) {
         s.SidTune = n;
       }
     }
+    // Errors the sound device reported on its own thread are shown here.
+    sid::ShowPendingErrors(p.sid);
     render::RasterBars(p.frame, p.intro, s.IntroClock);
     render::WaveTables(p.intro, s.IntroClock);
     render::StarField(p.frame, p.intro, s.IntroFrameDelta);
