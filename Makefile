@@ -7,9 +7,10 @@ JOBS       ?= $(shell nproc)
 PACKAGES = build-essential cmake ninja-build pkg-config libsdl2-dev libpng-dev \
            libgtest-dev libgmock-dev googletest libbenchmark-dev \
            libfreetype-dev fonts-dejavu-core 64tass \
-           xvfb xauth xdotool x11-apps x11-utils xfonts-base python3
+           xvfb xauth xdotool x11-apps x11-utils xfonts-base python3 \
+           clang-14 libclang-rt-14-dev
 
-.PHONY: all deps build run test bench asan tsan clean
+.PHONY: all deps build run test bench asan tsan fuzz clean
 
 all: build
 
@@ -51,5 +52,10 @@ tsan: deps
 	cmake --build build-tsan -j $(JOBS)
 	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -L threaded --timeout 1800
 
+# libFuzzer runs of every fuzz target, FUZZ_SECONDS each (default 60).
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) fuzz/run.sh
+
 clean:
-	rm -rf $(BUILD) build-asan build-tsan
+	rm -rf $(BUILD) build-asan build-tsan build-fuzz
