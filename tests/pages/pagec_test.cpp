@@ -154,7 +154,7 @@ TEST(PageSource, BrokenPagesReportFileAndLine) {
       {"%page 3\n%face x\n<END>\n", "b.txt:2: unknown face code \"x\" (b or l)"},
       {"%page 3\n%pgae 3\n<END>\n", "b.txt:2: unknown directive %pgae"},
       {"text\n<END>\n", "b.txt:1: page text before the %page directive"},
-      {"%page 3\n\n\n   {>90}\n<END>\n", "b.txt:4: text is 89 characters long; a line holds at most 81"},
+      {"%page 3\n\n\n   {>90}\n<END>\n", "b.txt:4: column 4 of the source: fill to column 90 but a line holds at most 81 characters"},
   };
   for (const auto& c : cases) {
     Diagnostics diags;
