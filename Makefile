@@ -11,8 +11,10 @@ BUILD_PACKAGES = build-essential cmake ninja-build pkg-config libsdl2-dev libx11
 TEST_PACKAGES  = libgtest-dev libgmock-dev googletest \
                  xvfb xauth xdotool x11-apps x11-utils xfonts-base openbox python3
 BENCH_PACKAGES = libbenchmark-dev
+# clang's libFuzzer and sanitizer runtimes for `make fuzz`.
+FUZZ_PACKAGES  = clang-14 libclang-rt-14-dev
 
-.PHONY: all deps test-deps bench-deps build run test bench asan tsan clean
+.PHONY: all deps test-deps bench-deps fuzz-deps build run test bench asan tsan fuzz clean
 
 all: build
 
@@ -38,6 +40,9 @@ test-deps: deps
 
 bench-deps: deps
 	$(call install_missing,$(BENCH_PACKAGES))
+
+fuzz-deps: deps
+	$(call install_missing,$(FUZZ_PACKAGES))
 
 $(BUILD)/build.ninja:
 	cmake -S . -B $(BUILD) -G $(GENERATOR)
@@ -70,5 +75,10 @@ tsan: test-deps
 	cmake --build build-tsan -j $(JOBS)
 	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -L threaded --timeout 1800
 
+# libFuzzer runs of every fuzz target, FUZZ_SECONDS each (default 60).
+FUZZ_SECONDS ?= 60
+fuzz: fuzz-deps
+	FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) fuzz/run.sh
+
 clean:
-	rm -rf $(BUILD) build-asan build-tsan
+	rm -rf $(BUILD) build-asan build-tsan build-fuzz

@@ -60,6 +60,8 @@ void IntroLoop(Program& p) {
     for (int n = 1; n <= kSidTunes; ++n) {
       if (PressTest(p.platform.keyState(platform::kVkF1 + n - 1)) && s.SidTune != n) PlayIntroTune(p, n);
     }
+    // Errors the sound device reported on its own thread are shown here.
+    sid::ShowPendingErrors(p.sid);
     render::RasterBars(p.frame, p.intro, s.IntroClock);
     render::WaveTables(p.intro, s.IntroClock);
     render::StarField(p.frame, p.intro, s.IntroFrameDelta);

@@ -74,7 +74,8 @@ class Platform {
   virtual BufferQueueDevice& queueDevice() = 0;
   virtual LoopingDevice& loopingDevice() = 0;
   virtual ThreadService& threads() = 0;
-  // A modal error box; returns when the user has dismissed it.
+  // A modal error box; returns when the user has dismissed it. Main thread
+  // only: the sound threads queue their errors for it (see the SID player).
   virtual void messageBox(std::string_view caption, std::string_view text) = 0;
 };
 

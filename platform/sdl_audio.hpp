@@ -20,6 +20,7 @@ class SdlAudio {
   ThreadService& threads();
   // The error box sits above this window (none: a free-standing box).
   void SetWindow(SDL_Window* window);
+  // Main thread only, as SDL wants for its message boxes.
   void ShowError(const std::string& caption, const std::string& text);
   void CloseAll();
 

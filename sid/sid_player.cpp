@@ -55,7 +55,19 @@ void SidPlayerInit(SidPlayer& player, platform::Platform& platform) { player.pla
 
 void ReportWaveError(SidPlayer& player, int code) {
   if (player.platform == nullptr) return;
-  player.platform->messageBox("Error", device(player).errorText(code));
+  std::string text = device(player).errorText(code);
+  std::lock_guard<std::mutex> lock(player.errorLock);
+  player.pendingErrors.push_back(std::move(text));
+}
+
+void ShowPendingErrors(SidPlayer& player) {
+  std::vector<std::string> errors;
+  {
+    std::lock_guard<std::mutex> lock(player.errorLock);
+    errors.swap(player.pendingErrors);
+  }
+  if (player.platform == nullptr) return;
+  for (const std::string& text : errors) player.platform->messageBox("Error", text);
 }
 
 void SidStart(SidPlayer& player, std::span<const std::uint8_t> image, std::uint8_t song) {
@@ -104,6 +116,7 @@ void SidStop(SidPlayer& player) {
   dev.close();
   w.open = false;
   player.stopping.store(false, std::memory_order_release);
+  ShowPendingErrors(player);
 }
 
 void PlaySidTune(SidPlayer& player, int n) {
@@ -112,6 +125,7 @@ void PlaySidTune(SidPlayer& player, int n) {
   if (n < 1 || n >= static_cast<int>(table.size())) return;
   SidStart(player, table[n].image, table[n].song);
   SidResume(player);
+  ShowPendingErrors(player);
 }
 
 void OnWaveDone(void* instance, platform::WaveHeader* header) {

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <mutex>
 #include <span>
+#include <string>
+#include <vector>
 
 #include "platform/platform.hpp"
 #include "sid/sid_state.hpp"
@@ -46,6 +48,11 @@ struct SidPlayer {
   // after the stop finds nothing to do.
   std::mutex refillLock;
   std::atomic<bool> stopping{false};
+  // Error texts waiting for the main thread to show them. A box blocks until
+  // the user dismisses it, so the refill (which holds refillLock) only
+  // queues its errors and never waits for the user.
+  std::mutex errorLock;
+  std::vector<std::string> pendingErrors;  // guarded by errorLock
 };
 
 void SidPlayerInit(SidPlayer& player, platform::Platform& platform);
@@ -59,6 +66,11 @@ void SidStart(SidPlayer& player, std::span<const std::uint8_t> image, std::uint8
 // The device's completion callback; instance is the SidPlayer.
 void OnWaveDone(void* instance, platform::WaveHeader* header);
 void RefillBuffer(SidPlayer& player, platform::WaveHeader* header, std::uint32_t argument);
+// Queues the device's text for the code; safe on any thread and under any lock.
 void ReportWaveError(SidPlayer& player, int code);
+// Main thread, no player lock held: shows the queued errors, oldest first,
+// each in a box captioned "Error". PlaySidTune and SidStop do this on their
+// way out; the intro loop does it once per frame.
+void ShowPendingErrors(SidPlayer& player);
 
 }  // namespace korveld::sid

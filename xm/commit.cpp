@@ -17,6 +17,11 @@ constexpr std::int32_t kMinimumStepHz = 100;
 // Voice volumes stay far from the 24.8 ramp arithmetic's limits even for
 // absurd envelope or effect values.
 constexpr long double kVolumeLimit = 1 << 20;
+// Slides without a limit (2xx, X2y, E2y, the volume column's pan slides) may
+// run for hours; holding period and pan this far out keeps their sums from
+// overflowing while every value beyond the audible range sounds the same.
+constexpr std::int32_t kPeriodLimit = 1 << 24;
+constexpr std::int32_t kPanLimit = 1 << 20;
 
 std::int32_t AmigaTableEntry(int k) {
   return static_cast<std::int32_t>(std::pow(2.0, static_cast<double>(k) * static_cast<double>(0.083333336f)) * 13.375);
@@ -55,6 +60,8 @@ void SetBpm(XmSong& song, std::int32_t bpm) {
 }
 
 void CommitChannel(XmPlayer& player, XmChannel& channel, const XmSample* sample, const XmSong& song) {
+  channel.period = std::clamp(channel.period, -kPeriodLimit, kPeriodLimit);
+  channel.pan = std::clamp(channel.pan, -kPanLimit, kPanLimit);
   std::uint8_t requests = channel.requests;
   if (channel.period + channel.frequencyOffset == 0) requests &= static_cast<std::uint8_t>(~kRequestFrequency);
 

@@ -1,5 +1,6 @@
 // Per-channel modulation: envelopes, vibrato, tremolo, auto-vibrato, tremor
 // and the tone portamento slide, plus the instrument reset of a new note.
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -7,6 +8,14 @@
 
 namespace korveld::xm {
 namespace {
+
+// Envelope values stay between the lowest and the highest point (0..64) for
+// any envelope whose points rise in x; the limit only bites on points out of
+// order, which would otherwise slide the value without end.
+constexpr std::int64_t kEnvelopeValueMax = std::int64_t{kEnvelopeMaxY} << 16;
+// Past the largest point x (65535) the tick matters no more; holding it
+// there keeps a stalled envelope from counting forever.
+constexpr std::int32_t kEnvelopeTickMax = 1 << 20;
 
 int SineValue(int position) {
   return static_cast<int>(std::fabs(std::sin(static_cast<double>(2 * position) * static_cast<double>(0.049087375f))) *
@@ -66,11 +75,12 @@ void ProcessEnvelope(XmChannel& channel, EnvelopeState& state, const Envelope& e
       state.value = a.y * 65536;
       state.point = i + 1;
     } else {
-      state.value += state.step;
+      state.value = static_cast<std::int32_t>(
+          std::clamp<std::int64_t>(std::int64_t{state.value} + state.step, 0, kEnvelopeValueMax));
     }
   }
   state.current = state.value >> 16;
-  state.tick += 1;
+  if (state.tick < kEnvelopeTickMax) state.tick += 1;
   channel.requests |= request;
 }
 

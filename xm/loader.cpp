@@ -65,11 +65,13 @@ void ReadEnvelopePoints(Reader& in, Envelope& envelope) {
   in.bytes(raw, sizeof raw);
   for (int i = 0; i < kEnvelopePoints; ++i) {
     envelope.points[i].x = le16(raw + 4 * i);
-    envelope.points[i].y = le16(raw + 4 * i + 2);
+    // y is a level of 0..64; more would overflow the 16.16 envelope value.
+    envelope.points[i].y = std::min<std::uint16_t>(le16(raw + 4 * i + 2), kEnvelopeMaxY);
   }
 }
 
-bool LoadPatterns(Reader& in, XmSong& song, int headerPatterns) {
+// Each loading step returns why it refused the module, or none.
+const char* LoadPatterns(Reader& in, XmSong& song, int headerPatterns) {
   const int channels = song.channelCount;
   song.patterns.resize(static_cast<std::size_t>(song.patternSlotCount));
   for (int p = 0; p < headerPatterns; ++p) {
@@ -77,7 +79,7 @@ bool LoadPatterns(Reader& in, XmSong& song, int headerPatterns) {
     in.u8();   // packing type
     int rows = in.u16();
     const int packed = in.u16();
-    if (rows > kMaxRows) return false;
+    if (rows > kMaxRows) return "a pattern has more than 256 rows";
     XmPattern& pattern = song.patterns[static_cast<std::size_t>(p)];
     if (rows == 0) {
       // A pattern without rows would leave the replay nothing to read.
@@ -113,7 +115,7 @@ bool LoadPatterns(Reader& in, XmSong& song, int headerPatterns) {
     pattern.rows = kEmptyPatternRows;
     pattern.cells.assign(static_cast<std::size_t>(kEmptyPatternRows * channels), PatternCell{});
   }
-  return true;
+  return nullptr;
 }
 
 // Reads one sample header into a new record; the data follows later.
@@ -127,7 +129,7 @@ std::unique_ptr<XmSample> ReadSampleHeader(Reader& in) {
                       (std::uint32_t{head[7]} << 24);
   sample->loopLength = std::uint32_t{head[8]} | (std::uint32_t{head[9]} << 8) | (std::uint32_t{head[10]} << 16) |
                        (std::uint32_t{head[11]} << 24);
-  sample->defaultVolume = head[12];
+  sample->defaultVolume = std::min<std::uint8_t>(head[12], 64);
   sample->finetune = static_cast<std::int8_t>(head[13]);
   sample->bits = 8;
   sample->loopMode = kLoopNone;
@@ -186,14 +188,14 @@ void ReadSampleData(Reader& in, XmSample& sample) {
   if (sample.loopMode == kLoopForward) values[end] = values[sample.loopStart];
 }
 
-bool LoadInstruments(Reader& in, XmSong& song, std::int64_t& sampleBudget) {
+const char* LoadInstruments(Reader& in, XmSong& song, std::int64_t& sampleBudget) {
   song.instruments.resize(static_cast<std::size_t>(song.instrumentCount));
   for (XmInstrument& instrument : song.instruments) {
     const std::int64_t start = in.tell();
     const std::uint32_t headerSize = in.u32();
     in.skip(23);
     const int sampleCount = in.u16();
-    if (sampleCount > kMaxSamples) return false;
+    if (sampleCount > kMaxSamples) return "an instrument has more than 16 samples";
     instrument.sampleCount = static_cast<std::uint32_t>(sampleCount);
     instrument.samples.fill(DummySample());
     if (sampleCount == 0) {
@@ -231,7 +233,7 @@ bool LoadInstruments(Reader& in, XmSong& song, std::int64_t& sampleBudget) {
       auto sample = ReadSampleHeader(in);
       const std::int64_t bytes = std::int64_t{sample->length} * (sample->bits / 8);
       sampleBudget -= bytes;
-      if (sampleBudget < 0) return false;
+      if (sampleBudget < 0) return "the samples claim far more data than the file holds";
       if (sample->length > 0) sample->data.assign(std::size_t{sample->length} + 8, 0);
       instrument.samples[static_cast<std::size_t>(s)] = sample.get();
       instrument.owned.push_back(std::move(sample));
@@ -240,14 +242,14 @@ bool LoadInstruments(Reader& in, XmSong& song, std::int64_t& sampleBudget) {
       if (sample->length > 0) ReadSampleData(in, *sample);
     }
   }
-  return true;
+  return nullptr;
 }
 
-bool RunLoader(Reader& in, XmSong& song, std::int64_t imageBytes) {
+const char* RunLoader(Reader& in, XmSong& song, std::int64_t imageBytes) {
   char magic[kMagicLength];
   in.seek(0, 0);
   in.bytes(magic, kMagicLength);
-  if (std::memcmp(magic, kMagic, kMagicLength) != 0) return false;
+  if (std::memcmp(magic, kMagic, kMagicLength) != 0) return "not an XM module (no \"Extended Module: \" header)";
   song.tickProcedure = UpdateTick;
   song.defaultGlobalVolume = 64;
 
@@ -261,7 +263,9 @@ bool RunLoader(Reader& in, XmSong& song, std::int64_t imageBytes) {
   in.bytes(block, sizeof block);
   in.seek(std::int64_t{60} + headerSize, 0);
   const int instruments = le16(block);
-  if (channels > kChannels || headerPatterns > kMaxPatterns || instruments > kMaxInstruments) return false;
+  if (channels > kChannels) return "more than 32 channels";
+  if (headerPatterns > kMaxPatterns) return "more than 256 patterns";
+  if (instruments > kMaxInstruments) return "more than 256 instruments";
 
   // The order table has 256 entries; an empty song plays its first entry.
   songLength = std::clamp(songLength, 1, 256);
@@ -282,7 +286,7 @@ bool RunLoader(Reader& in, XmSong& song, std::int64_t imageBytes) {
   song.usedPatternCount = used;
   song.patternSlotCount = std::max(used, headerPatterns);
 
-  if (!LoadPatterns(in, song, headerPatterns)) return false;
+  if (const char* error = LoadPatterns(in, song, headerPatterns)) return error;
   std::int64_t sampleBudget = imageBytes + kSampleSlackBytes;
   return LoadInstruments(in, song, sampleBudget);
 }
@@ -305,6 +309,7 @@ XmSample* DummySample() {
 }
 
 std::unique_ptr<XmSong> LoadSong(XmPlayer& player, const char* name) {
+  player.loadError = "no module source";
   if (!player.callbacks.complete()) return nullptr;
   auto song = std::make_unique<XmSong>();
   void* handle = player.callbacks.open(player, name);
@@ -312,9 +317,9 @@ std::unique_ptr<XmSong> LoadSong(XmPlayer& player, const char* name) {
   Reader in{player.callbacks, handle};
   in.seek(0, 2);
   const std::int64_t imageBytes = in.tell();
-  const bool ok = RunLoader(in, *song, imageBytes);
+  player.loadError = RunLoader(in, *song, imageBytes);
   player.callbacks.close(handle);
-  if (!ok) return nullptr;  // releases everything built so far
+  if (player.loadError != nullptr) return nullptr;  // releases everything built so far
   return song;
 }
 

@@ -80,66 +80,83 @@ void MixRamp(const std::int16_t* data, std::uint64_t& pos, std::uint64_t step, f
 }
 
 // Frames until the position first reaches the next boundary, as the mixer
-// counts them; 0 when it is there already. Returns -1 when the boundary is
-// too far away to matter (2^24 sample values or more).
-std::int64_t FramesToBoundary(const MixVoice& v, std::uint64_t pos, std::uint64_t& exactStepOut) {
+// counts them; 0 when it is there already. Any distance gives an exact count:
+// near boundaries use the mixer's rounded 2^-24 step, far ones (2^24 sample
+// values or more, from very long samples) the exact 64-bit division.
+std::int64_t FramesToBoundary(const MixVoice& v, std::uint64_t pos) {
   const XmSample& s = *v.sample;
-  std::int64_t distance;
+  std::uint64_t distance;
   if (v.direction == 1) {
     std::uint32_t end = s.loopEnd();
     if (v.position > end) end = s.length;
-    distance = static_cast<std::int64_t>((std::uint64_t{end} << 32)) - static_cast<std::int64_t>(pos);
+    const std::uint64_t boundary = std::uint64_t{end} << 32;
+    if (boundary <= pos) return 0;
+    distance = boundary - pos;
   } else {
-    distance = static_cast<std::int64_t>(pos) - static_cast<std::int64_t>(std::uint64_t{s.loopStart} << 32);
+    const std::uint64_t boundary = std::uint64_t{s.loopStart} << 32;
+    if (pos <= boundary) return 0;
+    distance = pos - boundary;
   }
-  if (distance <= 0) return 0;
-  if (static_cast<std::uint64_t>(distance) >= kDistanceLimit) return -1;
-  const std::uint64_t step = Fixed(v.stepInteger, v.stepFraction);
-  exactStepOut = step;
+  std::uint64_t step = Fixed(v.stepInteger, v.stepFraction);
+  if (step == 0) step = kZeroStepFraction;
+  const std::uint64_t exact = distance / step + (distance % step != 0 ? 1 : 0);
+  if (distance >= kDistanceLimit) return static_cast<std::int64_t>(exact);
   std::uint64_t step8 = (std::uint64_t{v.stepInteger} << 24) + (v.stepFraction >> 8);
   if (step8 == 0) step8 = kZeroStepFraction;
-  const std::uint64_t distance8 = static_cast<std::uint64_t>(distance) >> 8;
-  std::int64_t n = static_cast<std::int64_t>((distance8 + step8 - 1) / step8);
+  const std::uint64_t distance8 = distance >> 8;
+  std::uint64_t n = (distance8 + step8 - 1) / step8;
   // The counts above are rounded at 2^-24; when that rounding lands one frame
   // beyond the true boundary, make sure the extra frame would still read
   // inside the sample (with its 8 spare values), else take the exact count.
-  if (step != 0 && n > 0) {
-    const std::uint64_t exact = (static_cast<std::uint64_t>(distance) + step - 1) / step;
-    if (static_cast<std::uint64_t>(n) > exact) {
-      const std::uint64_t advance = (static_cast<std::uint64_t>(n) - 1) * step;
-      bool safe;
-      if (v.direction == 1) {
-        safe = ((pos + advance) >> 32) + 1 < std::uint64_t{s.length} + 8;
-      } else {
-        safe = advance <= pos;
-      }
-      if (!safe) n = static_cast<std::int64_t>(exact);
+  if (n > exact) {
+    const std::uint64_t advance = (n - 1) * step;
+    bool safe;
+    if (v.direction == 1) {
+      safe = ((pos + advance) >> 32) + 1 < std::uint64_t{s.length} + 8;
+    } else {
+      safe = advance <= pos;
     }
+    if (!safe) n = exact;
   }
-  return n;
+  return static_cast<std::int64_t>(n);
 }
 
-// Ping-pong reflection; keeps reflecting while a step longer than the loop
-// overshoots the other end as well.
+// Ping-pong reflection at the end just reached. A step longer than the loop
+// overshoots by several loop lengths; the bounces repeat every two loop
+// lengths, so the landing point is found by one remainder whatever the step.
 void Reflect(MixVoice& v, std::uint64_t& pos) {
   const XmSample& s = *v.sample;
   const std::uint64_t start = std::uint64_t{s.loopStart} << 32;
   const std::uint64_t end = std::uint64_t{s.loopEnd()} << 32;
-  for (int guard = 0; guard < 4096; ++guard) {
-    if (v.direction == 2) {
-      if (pos > start && guard > 0) return;
-      pos = 2 * start - pos - 1;
+  const std::uint64_t length = end - start;  // not 0: the caller checks
+  if (v.direction == 2) {
+    // How far the last step went below the start; the step is far shorter
+    // than 2^63, so the difference is exact even when the position wrapped.
+    const std::uint64_t below = start - pos;
+    if (below == 0) {
+      // Landed exactly on the loop start: one 2^-32 below it, moving forward.
+      pos = start == 0 ? 0 : start - 1;
       v.direction = 1;
-      if (pos < end) return;
+      return;
+    }
+    const std::uint64_t over = (below - 1) % (2 * length);
+    if (over < length) {
+      pos = start + over;
+      v.direction = 1;
     } else {
-      if (pos < end && guard > 0) return;
-      pos = 2 * end - pos - 1;
+      pos = end - 1 - (over - length);
       v.direction = 2;
-      if (pos >= start) return;
+    }
+  } else {
+    const std::uint64_t over = (pos - end) % (2 * length);
+    if (over < length) {
+      pos = end - 1 - over;
+      v.direction = 2;
+    } else {
+      pos = start + (over - length);
+      v.direction = 1;
     }
   }
-  pos = start;
-  v.direction = 1;
 }
 
 void MixVoice_(MixVoice& v, float* buffer, std::int32_t frames, std::int32_t rampLength, float rampReciprocal) {
@@ -155,8 +172,7 @@ void MixVoice_(MixVoice& v, float* buffer, std::int32_t frames, std::int32_t ram
 
     std::int32_t segment = remaining;
     bool boundary = false;
-    std::uint64_t unusedStep = 0;
-    const std::int64_t n = FramesToBoundary(v, pos, unusedStep);
+    const std::int64_t n = FramesToBoundary(v, pos);
     if (n >= 0 && n <= segment) {
       segment = static_cast<std::int32_t>(n);
       boundary = true;
@@ -221,11 +237,15 @@ void MixVoice_(MixVoice& v, float* buffer, std::int32_t frames, std::int32_t ram
     }
 
     // The segment ended at the boundary.
-    if (s.loopMode == kLoopForward) {
-      const std::uint64_t end = std::uint64_t{s.loopEnd()} << 32;
+    if (s.loopMode == kLoopForward && s.loopLength != 0) {
+      // One remainder puts the position back inside the loop, however many
+      // loop lengths the last step went past it.
+      const std::uint64_t start = std::uint64_t{s.loopStart} << 32;
       const std::uint64_t length = std::uint64_t{s.loopLength} << 32;
-      while (pos >= end) pos -= length;
-    } else if (s.loopMode == kLoopPingPong) {
+      if (pos >= start + length) {
+        pos = start + (pos - start) % length;
+      }
+    } else if (s.loopMode == kLoopPingPong && s.loopLength != 0) {
       Reflect(v, pos);
     } else {
       pos = 0;

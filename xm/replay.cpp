@@ -137,7 +137,10 @@ void SetEnvelopePosition(XmChannel& channel, const XmInstrument& instrument, int
     state.tick = parameter;
     state.step = dx == 0 ? 0 : static_cast<std::int32_t>((std::int64_t{b.y - a.y} * 65536) / dx);
     state.point = i + 1;
-    state.value = (parameter - a.x) * state.step + a.y * 65536;
+    // A parameter before the first point extrapolates; keep the value in the
+    // envelope's range (the product needs more than 32 bits).
+    const std::int64_t value = std::int64_t{parameter - a.x} * state.step + std::int64_t{a.y} * 65536;
+    state.value = static_cast<std::int32_t>(std::clamp<std::int64_t>(value, 0, std::int64_t{kEnvelopeMaxY} << 16));
     state.current = state.value >> 16;
   } else {
     state.current = count > 0 ? pts[static_cast<std::size_t>(count - 1)].y : 0;

@@ -42,6 +42,8 @@ struct XmPlayer {
   const std::uint8_t* image = nullptr;
   std::int32_t imageSize = 0;
   SourceCallbacks callbacks;
+  // Why the last LoadSong refused its module (one line), none after a load.
+  const char* loadError = nullptr;
 
   std::array<MixVoice, kMixVoices> voices{};
   std::array<XmChannel, kChannels> channels{};

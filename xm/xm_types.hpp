@@ -75,6 +75,7 @@ inline constexpr int kEnvelopePoints = 12;
 inline constexpr std::uint8_t kEnvelopeOn = 1;
 inline constexpr std::uint8_t kEnvelopeSustain = 2;
 inline constexpr std::uint8_t kEnvelopeLoop = 4;
+inline constexpr std::uint16_t kEnvelopeMaxY = 64;  // the loader limits every y to this
 
 struct EnvelopePoint {
   std::uint16_t x = 0;

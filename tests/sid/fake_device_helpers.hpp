@@ -90,11 +90,13 @@ class TestPlatform : public platform::NullPlatform {
  public:
   explicit TestPlatform(platform::BufferQueueDevice& device) : device_(device) {}
   std::vector<std::string> boxes;  // "caption: text"
+  std::vector<std::thread::id> boxThreads;  // the thread that showed each box
 
   platform::BufferQueueDevice& queueDevice() override { return device_; }
   void messageBox(std::string_view caption, std::string_view text) override {
     std::lock_guard<std::mutex> lock(boxLock_);
     boxes.push_back(std::string(caption) + ": " + std::string(text));
+    boxThreads.push_back(std::this_thread::get_id());
   }
 
  private:

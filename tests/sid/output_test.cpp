@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 #include "sid/sid_player.hpp"
 #include "tests/sid/fake_device_helpers.hpp"
@@ -135,16 +136,24 @@ TEST(SidOutput, RestartingATuneBeginsFromItsInit) {
   EXPECT_EQ(rig.device.writes.back().samples, rig.device.writes[1].samples);
 }
 
-TEST(SidOutput, RefillErrorsAreReportedAndEndThatBuffersRefills) {
+TEST(SidOutput, RefillErrorsWaitForTheMainThreadAndEndThatBuffersRefills) {
   Rig rig;
   SidStart(*rig.player, FrameCounterTune(), 0);
   SidResume(*rig.player);
   rig.device.prepareFailure = platform::kWaveNoMemory;
-  ASSERT_TRUE(rig.device.completeNext());
+  // The completion arrives on the device's own thread: its errors are queued,
+  // not shown there, and a stop does not wait for anybody to dismiss a box.
+  std::thread audio([&] { ASSERT_TRUE(rig.device.completeNext()); });
+  audio.join();
+  EXPECT_TRUE(rig.platform.boxes.empty());
+  EXPECT_EQ(rig.device.queue.size(), 1u);  // only B is left
+  SidStop(*rig.player);
   // The prepare fails, then the write of the unprepared buffer fails.
   const std::vector<std::string> boxes = {"Error: wave error 7", "Error: wave error 34"};
   EXPECT_EQ(rig.platform.boxes, boxes);
-  EXPECT_EQ(rig.device.queue.size(), 1u);  // only B is left
+  for (const std::thread::id id : rig.platform.boxThreads) EXPECT_EQ(id, std::this_thread::get_id());
+  ShowPendingErrors(*rig.player);
+  EXPECT_EQ(rig.platform.boxes.size(), 2u);  // each error is shown once
 }
 
 }  // namespace

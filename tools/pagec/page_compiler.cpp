@@ -281,6 +281,12 @@ bool CompileMarkup(std::string_view markup, LineDefaults defaults, CompiledLine&
           std::string why;
           if (!ToCp437(cp, fill, why)) return fail(why);
         }
+        // Checked before filling: a column in the millions would otherwise
+        // build a line of that length before the length check refuses it.
+        if (column > kMaxTextLength + 1) {
+          return fail("fill to column " + std::to_string(column) + " but a line holds at most " +
+                      std::to_string(kMaxTextLength) + " characters");
+        }
         const int next = static_cast<int>(out.text.size()) + 1;
         if (column < next) {
           return fail("fill to column " + std::to_string(column) + " but the text already reaches column " +

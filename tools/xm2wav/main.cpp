@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
   auto player = std::make_unique<xm::XmPlayer>();
   xm::XmPlayerInit(*player, platform);
   if (!xm::LoadSongFromMemory(*player, image.data(), static_cast<std::int32_t>(image.size()))) {
-    return Fail(input + ": not a valid XM module");
+    return Fail(input + ": refused: " + (player->loadError != nullptr ? player->loadError : "not a valid XM module"));
   }
   const xm::XmSong& song = *player->CurrentSong;
   const int headerPatterns = image.size() >= 72 ? image[70] | (image[71] << 8) : 0;
