@@ -1,13 +1,9 @@
 // Render speed of the XM player on the four embedded modules, offline
-// through FillBlock, as a multiple of real time ("x_realtime"). Where
-// openmpt123 is installed, BM_ReferenceRatio also times it rendering the same
-// module for the same length to a WAV file and reports ours / theirs.
+// through FillBlock, as a multiple of real time ("x_realtime").
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "content/xm/xm_modules.hpp"
@@ -19,7 +15,6 @@ namespace {
 using namespace korveld;
 
 constexpr int kSecondsPerIteration = 10;
-constexpr int kReferenceSeconds = 60;
 
 int BlocksFor(double seconds) { return static_cast<int>(seconds * xm::kMixRate / xm::kBlockFrames) + 1; }
 
@@ -108,44 +103,5 @@ void BM_TinyLoopsAtTheHighestStep(benchmark::State& state) {
 }
 BENCHMARK(BM_TinyLoopsAtTheHighestStep)->Unit(benchmark::kMillisecond);
 
-void BM_ReferenceRatio(benchmark::State& state) {
-  const int n = static_cast<int>(state.range(0));
-  if (std::system("command -v openmpt123 > /dev/null 2>&1") != 0) {
-    state.SkipWithError("openmpt123 is not installed");
-    return;
-  }
-  const auto dir = std::filesystem::temp_directory_path() / ("korveld_xm_bench_" + std::to_string(n));
-  std::filesystem::create_directories(dir);
-  const auto module = dir / "tune.xm";
-  {
-    const auto image = content::XmModuleImage(n);
-    std::FILE* f = std::fopen(module.c_str(), "wb");
-    if (f == nullptr) {
-      state.SkipWithError("cannot write the module file");
-      return;
-    }
-    std::fwrite(image.data(), 1, image.size(), f);
-    std::fclose(f);
-  }
-  auto player = std::make_unique<xm::XmPlayer>();
-  LoadTune(*player, n);
-  double ours = 0.0;
-  double theirs = 0.0;
-  for (auto _ : state) {
-    ours = RenderSeconds(*player, kReferenceSeconds);
-    const std::string command = "openmpt123 --render --samplerate 44100 --no-float --end-time " +
-                                std::to_string(kReferenceSeconds) + " --force -q '" + module.string() +
-                                "' > /dev/null 2>&1";
-    const auto start = std::chrono::steady_clock::now();
-    const int rc = std::system(command.c_str());
-    theirs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (rc != 0) state.SkipWithError("openmpt123 failed");
-  }
-  state.counters["ours_x"] = kReferenceSeconds / ours;
-  state.counters["reference_x"] = kReferenceSeconds / theirs;
-  state.counters["ratio"] = theirs / ours;  // speed of ours over speed of theirs
-  std::filesystem::remove_all(dir);
-}
-BENCHMARK(BM_ReferenceRatio)->DenseRange(1, 4)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
