@@ -326,12 +326,6 @@ TEST(PageCompilerTool, ReportsBrokenPagesAndFailsTheBuild) {
   EXPECT_NE(output.find("wrong_count.txt:3: page 2 has 1 lines; the page table ("), std::string::npos) << output;
 }
 
-TEST(PageCompilerTool, CompilesAGoodPage) {
-  int status = 0;
-  const std::string output = RunCompiler("good_page1.txt", status);
-  EXPECT_EQ(status, 0) << output;
-}
-
 // Credits and figures quoted from their sources: a credit naming a tune the
 // sources do not have, and typed figures or titles that disagree with them,
 // stop the build at their line.

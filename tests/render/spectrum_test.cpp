@@ -25,22 +25,6 @@ class SpectrumTest : public ::testing::Test {
   std::unique_ptr<ScreenBuffer> frame;
 };
 
-TEST_F(SpectrumTest, ColourTablesHoldTheGradientRowsOnly) {
-  EXPECT_EQ(s.colours[0][133], 0x000000u);
-  EXPECT_EQ(s.colours[0][135], 0xEEBB33u);
-  EXPECT_EQ(s.colours[0][140], 0x996622u);
-  EXPECT_EQ(s.colours[0][148], 0x221111u);
-  EXPECT_EQ(s.colours[1][135], 0x33BBEEu);
-  EXPECT_EQ(s.colours[1][144], 0x221155u);
-  EXPECT_EQ(s.colours[1][147], 0x111122u);
-  EXPECT_EQ(s.colours[0][132], 0u);
-  EXPECT_EQ(s.colours[1][149], 0u);
-  EXPECT_EQ(s.colours[0][600], 0u);
-  EXPECT_EQ(s.barCount, 40);
-  EXPECT_EQ(s.barPitch, 12);
-  for (int i = 0; i < 40; ++i) EXPECT_EQ(s.heights[i], 147.0);
-}
-
 TEST_F(SpectrumTest, BarsAtRestSettleBelowTheBaselineAndDrawNothing) {
   Frame({});
   for (int i = 0; i < 40; ++i) EXPECT_EQ(s.heights[i], 149.0);

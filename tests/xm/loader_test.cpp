@@ -45,16 +45,13 @@ TEST_F(LoaderTest, MemorySourceReadAndSeekStayInsideTheImage) {
   io.close(h);
 }
 
-TEST_F(LoaderTest, IncompleteCallbackSetClearsAllAndRefusesToLoad) {
+TEST_F(LoaderTest, IncompleteOrFailingCallbacksGiveNoSong) {
   SourceCallbacks partial = MemorySourceCallbacks();
   partial.tell = nullptr;
   InstallSourceCallbacks(player, partial);
-  EXPECT_EQ(player.callbacks.open, nullptr);
+  EXPECT_EQ(player.callbacks.open, nullptr);  // an incomplete set clears all
   EXPECT_EQ(player.callbacks.read, nullptr);
   EXPECT_EQ(LoadSong(player, ""), nullptr);
-}
-
-TEST_F(LoaderTest, ASourceThatCannotBeOpenedGivesNoSong) {
   SourceCallbacks failing = MemorySourceCallbacks();
   failing.open = [](XmPlayer&, const char*) -> void* { return nullptr; };
   InstallSourceCallbacks(player, failing);
@@ -79,11 +76,16 @@ TEST_F(LoaderTest, HeaderFieldsAndEmptySlotsUpToTheUsedPatternCount) {
   EXPECT_EQ(song().defaultSpeed, 5);
   EXPECT_EQ(song().defaultBpm, 140);
   EXPECT_EQ(song().defaultGlobalVolume, 64);
-  EXPECT_EQ(song().tickProcedure, &UpdateTick);
   for (int p = 1; p <= 30; ++p) {
     ASSERT_EQ(song().patterns[static_cast<std::size_t>(p)].rows, 64);
     ASSERT_EQ(song().patterns[static_cast<std::size_t>(p)].cells.size(), 64u * 4);
   }
+  // A restart position beyond the song is bounded to 0.
+  m.orders = {0, 0};
+  m.restart = 9;
+  auto bounded = Load(player, m);
+  ASSERT_TRUE(bounded.ok);
+  EXPECT_EQ(song().restartPosition, 0);
 }
 
 TEST_F(LoaderTest, PatternCellsPackedUnpackedAndConverted) {
@@ -135,15 +137,6 @@ TEST_F(LoaderTest, BoundsRowCountZeroAndRejectsTooManyChannels) {
   EXPECT_FALSE(Load(player, wide).ok);
   EXPECT_EQ(player.CurrentSong, nullptr);
   EXPECT_EQ(GetNumChannels(player), 0);
-}
-
-TEST_F(LoaderTest, RestartBeyondTheSongIsBounded) {
-  xmgen::Module m = SmallModule(1);
-  m.orders = {0, 0};
-  m.restart = 9;
-  auto l = Load(player, m);
-  ASSERT_TRUE(l.ok);
-  EXPECT_EQ(song().restartPosition, 0);
 }
 
 TEST_F(LoaderTest, SampleTypesLengthsAndLoops) {
