@@ -45,33 +45,6 @@ class EmbeddedFont : public ::testing::Test {
   std::unique_ptr<FontTables> font;
 };
 
-TEST_F(EmbeddedFont, LineAndBlockPiecesJoinAcrossCells) {
-  // A run of horizontal lines (196) and full blocks (219) leaves no gap
-  // between neighbouring cells; vertical lines (179) join from row to row.
-  auto f = Frame();
-  DrawTextClipped(*f, *font, "\xC4\xC4\xC4", 100, 300, 0, 799, 0, 599, 1, 1);
-  int lineRow = -1;
-  for (int r = 0; r < 12; ++r) {
-    int lit = 0;
-    for (int x = 100; x < 127; ++x) lit += f->at(x, 300 + r) != 0;
-    if (lit == 27) lineRow = r;
-  }
-  EXPECT_GE(lineRow, 0);
-  auto g = Frame();
-  DrawGlyphClipped(*g, *font, "\xB3", 100, 300, 0, 799, 0, 599, 2, 1);
-  DrawGlyphClipped(*g, *font, "\xB3", 100, 312, 0, 799, 0, 599, 2, 1);
-  int column = -1;
-  for (int k = 0; k < 9; ++k) {
-    int lit = 0;
-    for (int y = 300; y < 324; ++y) lit += g->at(100 + k, y) != 0;
-    if (lit == 24) column = k;
-  }
-  EXPECT_GE(column, 0);
-  auto b = Frame();
-  DrawTextClipped(*b, *font, "\xDB\xDB", 100, 300, 0, 799, 0, 599, 1, 1);
-  EXPECT_EQ(CountNot(*b, 0), 2 * 9 * 12);
-}
-
 // A synthetic sheet: glyph "A" (columns 298..306) of face 1 holds palette
 // indices 1..9 across every row, face 2's "A" (rows 14..25) holds 10 and 11,
 // and code 254 (columns 1999..2007) holds 3. Palette entry i is (i, 2i, 3i).
