@@ -4,7 +4,12 @@
 
 #include <array>
 #include <memory>
+#include <string>
 #include <vector>
+
+#include "render/primitives.hpp"
+#include "tests/support/frames.hpp"
+#include "tests/support/golden.hpp"
 
 namespace korveld::render {
 namespace {
@@ -100,6 +105,33 @@ TEST_F(SpectrumTest, BarsOutsideTheEdgesRiseOnlyAsNeighbours) {
   EXPECT_EQ(s.heights[39], 146.0);
   Frame({84});  // bar 39 itself is never driven
   EXPECT_EQ(s.heights[39], 148.0);
+}
+
+}  // namespace
+}  // namespace korveld::render
+
+namespace korveld::render {
+namespace {
+
+// Every glow style and both spectrum skins with all their colours in one
+// frame each, against stored hashes: the colour tables no page or session
+// golden reaches.
+TEST(RenderGolden, GlowStylesAndSpectrumSkins) {
+  for (int skin : {1, 2}) {
+    auto frame = support::MakeFrame();
+    for (int style = 1; style <= 8; ++style) DrawGlowLine(*frame, 10 + 4 * style, 20, 750, style, 0.0);
+    SpectrumState s;
+    FillSpectrumColours(s);
+    InitSpectrum(s);
+    std::vector<std::uint32_t> notes;
+    for (std::uint32_t note = 46; note <= 83; ++note) notes.push_back(note);
+    for (int f = 0; f < 8; ++f) {
+      FeedSpectrum(s, notes);
+      DrawSpectrumBars(*frame, s, skin);
+    }
+    support::ExpectGolden(KORVELD_SOURCE_DIR "/tests/render/golden_hashes.txt", "skin" + std::to_string(skin),
+                          support::HashFrame(*frame));
+  }
 }
 
 }  // namespace

@@ -36,6 +36,16 @@ void FreezeVoice(SidState& s, int v, std::uint32_t a, std::uint8_t control) {
   s.voices[v].phase = kAttack;  // the attack clamps at the top at once
 }
 
+// The envelope rates at 44100 Hz. The tunes' golden hashes reach only the
+// rates the tunes use; this holds all sixteen of each.
+TEST(SidTables, EnvelopeStepsAt44100) {
+  auto s = FreshState();
+  EXPECT_EQ(s->tables.attackSteps, (std::array<std::uint32_t, 16>{168867, 47495, 24124, 15998, 10200, 6908, 5692, 4855,
+                                                                   3877, 1555, 777, 486, 389, 129, 77, 48}));
+  EXPECT_EQ(s->tables.decayReleaseSteps, (std::array<std::uint32_t, 16>{42660, 15468, 7857, 5210, 3322, 2250, 1853,
+                                                                         1581, 1262, 506, 253, 158, 126, 42, 25, 15}));
+}
+
 TEST(SidRender, ThreeSawsAtTheTopAndFullVolume) {
   auto s = QuietState();
   SidWriteRegister(*s, 24, 0x0F);
