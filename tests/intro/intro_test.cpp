@@ -233,7 +233,7 @@ TEST(ScrollText, CreditsEveryComposerOnceWithAPauseMarkerEach) {
   EXPECT_EQ(markers, 2 + static_cast<int>(composers.size()) + 2);  // welcome, title, music, code and replay
 }
 
-TEST(Scroller, MovesFivePixelsATenthAndWrapsWholeCharacters) {
+TEST(Scroller, MovesFivePixelsATenthWrapsWholeCharactersAndPauses) {
   auto intro = std::make_unique<IntroState>();
   intro->ScrollText = "XYZ";
   StartScroller(*intro, 10.0);
@@ -252,6 +252,17 @@ TEST(Scroller, MovesFivePixelsATenthAndWrapsWholeCharacters) {
   MoveScroller(*intro, 1.0, 11.0);
   EXPECT_EQ(intro->scroll.pos, 1);
   EXPECT_DOUBLE_EQ(intro->scroll.sx, -1.0);
+  // A pause marker arriving at the left edge holds the text four seconds.
+  intro->ScrollText = "XaY";
+  intro->scroll.sx = -31.0;
+  MoveScroller(*intro, 5.0, 20.0);
+  ASSERT_EQ(intro->scroll.pos, 2);
+  EXPECT_DOUBLE_EQ(intro->scroll.pauseUntil, 24.0);
+  const double held = intro->scroll.sx;
+  MoveScroller(*intro, 5.0, 24.0);
+  EXPECT_EQ(intro->scroll.sx, held);
+  MoveScroller(*intro, 5.0, 24.001);
+  EXPECT_LT(intro->scroll.sx, held);
 }
 
 TEST(Scroller, MarkersShowAsSpacesLowercaseAsCapitalsAndGaplessSkips) {
