@@ -113,6 +113,7 @@ TEST(SidReset, ClearsEverythingButTheSampleLevel) {
   s->voices[1].envelopeLevel = 5;
   s->voices[1].phase = kRelease;
   s->sample.active = 1;
+  s->sample.repeatCount = 3;
   s->sampleLevel = -2048;
   s->tune.play = 0x1003;
   SidReset(*s, kMixingRate);
@@ -121,6 +122,7 @@ TEST(SidReset, ClearsEverythingButTheSampleLevel) {
   EXPECT_EQ(s->voices[1].envelopeLevel, 0);
   EXPECT_EQ(s->voices[1].phase, kAttack);
   EXPECT_EQ(s->sample.active, 0);
+  EXPECT_EQ(s->sample.repeatCount, 0);  // a sample started without $D43F plays once
   EXPECT_EQ(s->tune.play, 0);
   EXPECT_EQ(s->cpu.s, 0xFF);
   EXPECT_EQ(s->sampleLevel, -2048);

@@ -163,10 +163,17 @@ TEST_F(LoaderTest, SampleTypesLengthsAndLoops) {
   none.loopStart = 5;
   none.loopLength = 9;
   ins.samples.push_back(none);
+  // Lengths past 64 KiB use the third byte of the length fields.
+  xmgen::Sample large = ConstantSample(70000);
+  large.sixteenBit = false;
+  large.loop = xmgen::Loop::Forward;
+  large.loopStart = 70;
+  large.loopLength = 66000;
+  ins.samples.push_back(large);
   auto l = Load(player, m);
   ASSERT_TRUE(l.ok);
   const XmInstrument& in = song().instruments[0];
-  ASSERT_EQ(in.sampleCount, 4u);
+  ASSERT_EQ(in.sampleCount, 5u);
   EXPECT_EQ(in.samples[0]->loopMode, kLoopPingPong);
   EXPECT_EQ(in.samples[0]->bits, 16);
   EXPECT_EQ(in.samples[1]->length, 500u);
@@ -179,7 +186,9 @@ TEST_F(LoaderTest, SampleTypesLengthsAndLoops) {
   EXPECT_EQ(in.samples[3]->loopMode, kLoopNone);
   EXPECT_EQ(in.samples[3]->loopStart, 0u);
   EXPECT_EQ(in.samples[3]->loopLength, 77u);
-  for (int s = 4; s < 16; ++s) EXPECT_EQ(in.samples[static_cast<std::size_t>(s)], DummySample());
+  EXPECT_EQ(in.samples[4]->length, 70000u);
+  EXPECT_EQ(in.samples[4]->loopLength, 66000u);
+  for (int s = 5; s < 16; ++s) EXPECT_EQ(in.samples[static_cast<std::size_t>(s)], DummySample());
 }
 
 TEST_F(LoaderTest, EightBitDeltasWidenAndDecodeWithWrap) {

@@ -339,6 +339,16 @@ TEST_F(ReplayTest, RetriggerAndMultiRetrigger) {
   EXPECT_EQ(ch(1).volume, 16);
 }
 
+TEST_F(ReplayTest, MultiRetriggerVolumeChanges) {
+  xmgen::Module m = SmallModule(16);
+  for (int x = 0; x < 16; ++x) Put(m, 0, 0, x, Cell{C4, 1, 0x30, 0x1B, static_cast<std::uint8_t>(x << 4 | 1)});
+  Start(m);
+  Tick();
+  Tick();  // tick 1: one retrigger from volume 32
+  const int want[16] = {32, 31, 30, 28, 24, 16, 21, 16, 32, 33, 34, 36, 40, 48, 48, 64};
+  for (int x = 0; x < 16; ++x) EXPECT_EQ(ch(x).volume, want[x]) << "R" << x << "1";
+}
+
 TEST_F(ReplayTest, TremoloVibratoAndTremor) {
   xmgen::Module m = SmallModule(3);
   Put(m, 0, 0, 0, Cell{C4, 1, 0x20, 0x7, 0x48});
