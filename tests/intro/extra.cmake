@@ -1,6 +1,4 @@
-# The intro tests can write the frames they check as PNG pictures
-# (KORVELD_INTRO_PNG_DIR=folder), for looking at.
-target_link_libraries(korveld_tests_intro PRIVATE PNG::PNG)
+target_link_libraries(korveld_tests_intro PRIVATE korveld_test_support)
 
 # Golden frames of the whole program's intro, from korveld-render.
 add_test(NAME intro_render_golden

@@ -304,37 +304,6 @@ std::string RunCompiler(const std::string& pages, int& status, const std::string
   return output;
 }
 
-TEST(PageCompilerTool, ReportsBrokenPagesAndFailsTheBuild) {
-  struct Case {
-    const char* pages;
-    const char* output;
-  };
-  const Case cases[] = {
-      {"good_page1.txt long_line.txt",
-       "long_line.txt:3: text is 82 characters long; a line holds at most 81\n"},
-      {"good_page1.txt unknown_code.txt",
-       "unknown_code.txt:3: column 3 of the source: unknown colour or face code {Z} (colours 1..9 and A..V, "
-       "faces b and l)\n"},
-      {"good_page1.txt no_end.txt", "no_end.txt:3: page has no <END> line\n"},
-  };
-  for (const auto& c : cases) {
-    int status = 0;
-    const std::string output = RunCompiler(c.pages, status);
-    EXPECT_NE(status, 0) << c.pages;
-    EXPECT_EQ(output, c.output) << c.pages;
-  }
-  int status = 0;
-  const std::string output = RunCompiler("good_page1.txt wrong_count.txt", status);
-  EXPECT_NE(status, 0);
-  EXPECT_NE(output.find("wrong_count.txt:3: page 2 has 1 lines; the page table ("), std::string::npos) << output;
-}
-
-TEST(PageCompilerTool, CompilesAGoodPage) {
-  int status = 0;
-  const std::string output = RunCompiler("good_page1.txt", status);
-  EXPECT_EQ(status, 0) << output;
-}
-
 // Credits and figures quoted from their sources: a credit naming a tune the
 // sources do not have, and typed figures or titles that disagree with them,
 // stop the build at their line.

@@ -80,21 +80,6 @@ TEST(TuneStructure, AVoiceThatDriftsFailsAtItsOrderList) {
   EXPECT_TRUE(Analyse(Song("2, 0, 2, LOOP, 0", "BAR_ROWS = 8\n"), facts).empty());
 }
 
-TEST(TuneStructure, TheTwelveTunesKeepInStep) {
-  const int loopRows[] = {576, 640, 448, 768, 576, 512, 640, 576, 448, 576, 640, 512};
-  for (int n = 1; n <= 12; ++n) {
-    SCOPED_TRACE("tune " + std::to_string(n));
-    const std::string path = kTuneDir + "/tune" + (n < 10 ? "0" : "") + std::to_string(n) + ".asm";
-    TuneSource src;
-    std::vector<Problem> problems;
-    ASSERT_TRUE(ReadTuneSource(path, kTuneDir, src, problems));
-    TuneFacts facts;
-    EXPECT_TRUE(AnalyseTune(src, facts, problems)) << FormatProblem(problems.front());
-    EXPECT_EQ(facts.loopRows, loopRows[n - 1]);
-    EXPECT_EQ(facts.year, 2009);
-  }
-}
-
 TEST(TuneStructure, ReadmeTableMustStateTheSourcesTitlesAndLoops) {
   std::vector<TuneFacts> tunes(2);
   tunes[0].title = "One";

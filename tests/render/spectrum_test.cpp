@@ -4,7 +4,12 @@
 
 #include <array>
 #include <memory>
+#include <string>
 #include <vector>
+
+#include "render/primitives.hpp"
+#include "tests/support/frames.hpp"
+#include "tests/support/golden.hpp"
 
 namespace korveld::render {
 namespace {
@@ -24,22 +29,6 @@ class SpectrumTest : public ::testing::Test {
   SpectrumState s;
   std::unique_ptr<ScreenBuffer> frame;
 };
-
-TEST_F(SpectrumTest, ColourTablesHoldTheGradientRowsOnly) {
-  EXPECT_EQ(s.colours[0][133], 0x000000u);
-  EXPECT_EQ(s.colours[0][135], 0xEEBB33u);
-  EXPECT_EQ(s.colours[0][140], 0x996622u);
-  EXPECT_EQ(s.colours[0][148], 0x221111u);
-  EXPECT_EQ(s.colours[1][135], 0x33BBEEu);
-  EXPECT_EQ(s.colours[1][144], 0x221155u);
-  EXPECT_EQ(s.colours[1][147], 0x111122u);
-  EXPECT_EQ(s.colours[0][132], 0u);
-  EXPECT_EQ(s.colours[1][149], 0u);
-  EXPECT_EQ(s.colours[0][600], 0u);
-  EXPECT_EQ(s.barCount, 40);
-  EXPECT_EQ(s.barPitch, 12);
-  for (int i = 0; i < 40; ++i) EXPECT_EQ(s.heights[i], 147.0);
-}
 
 TEST_F(SpectrumTest, BarsAtRestSettleBelowTheBaselineAndDrawNothing) {
   Frame({});
@@ -116,6 +105,33 @@ TEST_F(SpectrumTest, BarsOutsideTheEdgesRiseOnlyAsNeighbours) {
   EXPECT_EQ(s.heights[39], 146.0);
   Frame({84});  // bar 39 itself is never driven
   EXPECT_EQ(s.heights[39], 148.0);
+}
+
+}  // namespace
+}  // namespace korveld::render
+
+namespace korveld::render {
+namespace {
+
+// Every glow style and both spectrum skins with all their colours in one
+// frame each, against stored hashes: the colour tables no page or session
+// golden reaches.
+TEST(RenderGolden, GlowStylesAndSpectrumSkins) {
+  for (int skin : {1, 2}) {
+    auto frame = support::MakeFrame();
+    for (int style = 1; style <= 8; ++style) DrawGlowLine(*frame, 10 + 4 * style, 20, 750, style, 0.0);
+    SpectrumState s;
+    FillSpectrumColours(s);
+    InitSpectrum(s);
+    std::vector<std::uint32_t> notes;
+    for (std::uint32_t note = 46; note <= 83; ++note) notes.push_back(note);
+    for (int f = 0; f < 8; ++f) {
+      FeedSpectrum(s, notes);
+      DrawSpectrumBars(*frame, s, skin);
+    }
+    support::ExpectGolden(KORVELD_SOURCE_DIR "/tests/render/golden_hashes.txt", "skin" + std::to_string(skin),
+                          support::HashFrame(*frame));
+  }
 }
 
 }  // namespace

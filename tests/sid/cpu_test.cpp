@@ -1,6 +1,8 @@
 // The 6510 interpreter: the worked examples and the deliberate quirks.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "sid/cpu.hpp"
 #include "tests/sid/sid_test_helpers.hpp"
 
@@ -9,22 +11,6 @@ namespace {
 
 using testing::FreshState;
 using testing::Poke;
-
-TEST(CpuOpcodeTable, HasTheDocumentedSetAndOneByteNoOps) {
-  int documented = 0;
-  int accMode = 0;
-  for (int op = 0; op < 256; ++op) {
-    if (kOpcodeTable.instruction[op] != UND) ++documented;
-    if (kOpcodeTable.mode[op] == ACC && kOpcodeTable.instruction[op] != ASL && kOpcodeTable.instruction[op] != LSR &&
-        kOpcodeTable.instruction[op] != ROL && kOpcodeTable.instruction[op] != ROR)
-      ++accMode;
-  }
-  EXPECT_EQ(documented, 151);
-  EXPECT_EQ(accMode, 6);  // TAX TSX TXA TXS DEX NOP
-  EXPECT_EQ(kOpcodeTable.instruction[0x6C], JMP);
-  EXPECT_EQ(kOpcodeTable.mode[0x6C], IND);
-  EXPECT_EQ(kOpcodeTable.mode[0xB6], ZPY);
-}
 
 TEST(CallRoutine, AddressZeroOrOneRunsNothing) {
   for (std::uint16_t address : {0, 1}) {
@@ -70,44 +56,29 @@ TEST(CallRoutine, RunawayRoutineStopsAtTheBudget) {
   EXPECT_EQ(s->cpu.pc, 0x2000);
 }
 
-TEST(CpuArithmetic, AdcIsBinaryEvenWithDecimalSet) {
-  auto s = FreshState();
-  Poke(*s, 0x2000, {0xF8, 0x18, 0xA9, 0x09, 0x69, 0x01, 0x85, 0x10, 0x60});  // SED CLC LDA #9 ADC #1 STA $10
-  CallRoutine(*s, 0x2000, 0);
-  EXPECT_EQ(s->memory.bytes[0x10], 0x0A);
-}
-
-TEST(CpuArithmetic, OverflowIsNXorC) {
-  auto s = FreshState();
-  Poke(*s, 0x2000, {0x18, 0xA9, 0x50, 0x69, 0x50, 0x60});
-  CallRoutine(*s, 0x2000, 0);
-  EXPECT_EQ(s->cpu.a, 0xA0);
-  EXPECT_EQ(s->cpu.p & (kFlagC | kFlagN | kFlagV | kFlagZ), kFlagN | kFlagV);
-
-  Poke(*s, 0x2000, {0x18, 0xA9, 0xFF, 0x69, 0x01, 0x60});
-  CallRoutine(*s, 0x2000, 0);
-  EXPECT_EQ(s->cpu.a, 0x00);
-  EXPECT_EQ(s->cpu.p & (kFlagC | kFlagN | kFlagV | kFlagZ), kFlagC | kFlagZ | kFlagV);
-
-  // SBC: $10 - $20 with carry set borrows: A = $F0, C = 0, N = 1, V = 1.
-  Poke(*s, 0x2000, {0x38, 0xA9, 0x10, 0xE9, 0x20, 0x60});
-  CallRoutine(*s, 0x2000, 0);
-  EXPECT_EQ(s->cpu.a, 0xF0);
-  EXPECT_EQ(s->cpu.p & (kFlagC | kFlagN | kFlagV | kFlagZ), kFlagN | kFlagV);
-}
-
-TEST(CpuShifts, AslOf80LeavesZeroFlagClear) {
-  auto s = FreshState();
-  Poke(*s, 0x2000, {0xA9, 0x80, 0x0A, 0x60});  // LDA #$80; ASL A
-  CallRoutine(*s, 0x2000, 0);
-  EXPECT_EQ(s->cpu.a, 0x00);
-  EXPECT_EQ(s->cpu.p & (kFlagC | kFlagZ | kFlagN), kFlagC);
-
-  s->memory.bytes[0x40] = 0x80;
-  Poke(*s, 0x2000, {0x06, 0x40, 0x60});  // ASL $40
-  CallRoutine(*s, 0x2000, 0);
-  EXPECT_EQ(s->memory.bytes[0x40], 0x00);
-  EXPECT_EQ(s->cpu.p & (kFlagC | kFlagZ | kFlagN), kFlagC);
+// Where the interpreter departs from the chip on purpose (the CPU vectors
+// mask these cases): each program ends in RTS and leaves A and the flags.
+TEST(CpuQuirks, ArithmeticAndShiftFlags) {
+  struct Case {
+    const char* what;
+    std::vector<std::uint8_t> program;
+    std::uint8_t a, flags;  // flags among C, N, V, Z
+  };
+  const Case cases[] = {
+      {"ADC is binary with D set", {0xF8, 0x18, 0xA9, 0x09, 0x69, 0x01, 0x60}, 0x0A, 0},
+      {"$50 + $50: V = N xor C", {0x18, 0xA9, 0x50, 0x69, 0x50, 0x60}, 0xA0, kFlagN | kFlagV},
+      {"$FF + 1: V = N xor C", {0x18, 0xA9, 0xFF, 0x69, 0x01, 0x60}, 0x00, kFlagC | kFlagZ | kFlagV},
+      {"$10 - $20 borrows", {0x38, 0xA9, 0x10, 0xE9, 0x20, 0x60}, 0xF0, kFlagN | kFlagV},
+      {"ASL A of $80: Z from nine bits", {0xA9, 0x80, 0x0A, 0x60}, 0x00, kFlagC},
+      {"ASL $40 of $80", {0xA9, 0x80, 0x85, 0x40, 0x06, 0x40, 0x60}, 0x80, kFlagC},
+  };
+  for (const Case& c : cases) {
+    auto s = FreshState();
+    Poke(*s, 0x2000, c.program);
+    CallRoutine(*s, 0x2000, 0);
+    EXPECT_EQ(s->cpu.a, c.a) << c.what;
+    EXPECT_EQ(s->cpu.p & (kFlagC | kFlagN | kFlagV | kFlagZ), c.flags) << c.what;
+  }
 }
 
 TEST(CpuJumps, IndirectJumpCrossesThePageEnd) {
@@ -119,21 +90,6 @@ TEST(CpuJumps, IndirectJumpCrossesThePageEnd) {
   s->cpu.pc = 0x2000;
   CpuStep(*s);
   EXPECT_EQ(s->cpu.pc, 0x1234);
-}
-
-TEST(CpuJumps, JsrPushesItsLastByteAndRtsAddsOne) {
-  auto s = FreshState();
-  Poke(*s, 0x2000, {0x20, 0x00, 0x30, 0xA9, 0x05, 0x60});  // JSR $3000; LDA #5; RTS
-  Poke(*s, 0x3000, {0xA2, 0x09, 0x60});                      // LDX #9; RTS
-  s->cpu.s = 0xFF;
-  s->cpu.pc = 0x2000;
-  CpuStep(*s);
-  EXPECT_EQ(s->cpu.pc, 0x3000);
-  EXPECT_EQ(s->memory.bytes[0x1FF], 0x20);
-  EXPECT_EQ(s->memory.bytes[0x1FE], 0x02);
-  EXPECT_EQ(CallRoutine(*s, 0x2000, 0), 5u);
-  EXPECT_EQ(s->cpu.a, 5);
-  EXPECT_EQ(s->cpu.x, 9);
 }
 
 TEST(CpuDecode, UndefinedOpcodeIsOneByteNoOp) {

@@ -27,3 +27,5 @@ set_tests_properties(sid2wav_header_load_address PROPERTIES LABELS sid
 
 # The tune tests compare the played tunes with the loop lengths their sources imply.
 target_link_libraries(korveld_tests_sid PRIVATE korveld_tunecheck_lib)
+
+target_link_libraries(korveld_tests_sid PRIVATE korveld_test_support)

@@ -36,22 +36,14 @@ void FreezeVoice(SidState& s, int v, std::uint32_t a, std::uint8_t control) {
   s.voices[v].phase = kAttack;  // the attack clamps at the top at once
 }
 
-TEST(SidTables, StepsAndMultipliersAt44100) {
+// The envelope rates at 44100 Hz. The tunes' golden hashes reach only the
+// rates the tunes use; this holds all sixteen of each.
+TEST(SidTables, EnvelopeStepsAt44100) {
   auto s = FreshState();
-  const std::array<std::uint32_t, 16> attack = {168867, 47495, 24124, 15998, 10200, 6908, 5692, 4855,
-                                                3877,   1555,  777,   486,   389,   129,  77,   48};
-  const std::array<std::uint32_t, 16> decay = {42660, 15468, 7857, 5210, 3322, 2250, 1853, 1581,
-                                               1262,  506,   253,  158,  126,  42,   25,   15};
-  EXPECT_EQ(s->tables.attackSteps, attack);
-  EXPECT_EQ(s->tables.decayReleaseSteps, decay);
-  EXPECT_EQ(s->tables.frequencyMultiplier, 359u);
-  EXPECT_EQ(s->tables.filterMultiplier, 32u);
-  EXPECT_EQ(s->tables.mixingRate, 44100u);
-  for (const SidVoice& v : s->voices) {
-    EXPECT_EQ(v.phase, kAttack);
-    EXPECT_EQ(v.envelopeLevel, 0);
-    EXPECT_EQ(v.noiseRegister, 0xFFFFFFu);
-  }
+  EXPECT_EQ(s->tables.attackSteps, (std::array<std::uint32_t, 16>{168867, 47495, 24124, 15998, 10200, 6908, 5692, 4855,
+                                                                   3877, 1555, 777, 486, 389, 129, 77, 48}));
+  EXPECT_EQ(s->tables.decayReleaseSteps, (std::array<std::uint32_t, 16>{42660, 15468, 7857, 5210, 3322, 2250, 1853,
+                                                                         1581, 1262, 506, 253, 158, 126, 42, 25, 15}));
 }
 
 TEST(SidRender, ThreeSawsAtTheTopAndFullVolume) {
@@ -61,48 +53,36 @@ TEST(SidRender, ThreeSawsAtTheTopAndFullVolume) {
   EXPECT_EQ(RenderOne(*s), 3 * 507 * 15);
 }
 
-TEST(SidRender, NoWaveformBitGivesConstantFF) {
-  auto s = QuietState();
-  SidWriteRegister(*s, 24, 0x01);
-  FreezeVoice(*s, 0, 0x1234567, 0x01);
-  EXPECT_EQ(RenderOne(*s), 507);
-}
-
-TEST(SidRender, PulseWidthEdges) {
-  auto s = QuietState();
-  SidWriteRegister(*s, 24, 0x01);
-  // Width 0: high only at accumulator 0.
-  FreezeVoice(*s, 0, 0, 0x41);
-  EXPECT_EQ(RenderOne(*s), 507);
-  FreezeVoice(*s, 0, 1, 0x41);
-  EXPECT_EQ(RenderOne(*s), -512);
-  // Width $FFF (high byte stored whole, masked to 12 bits).
-  SidWriteRegister(*s, 2, 0xFF);
-  SidWriteRegister(*s, 3, 0xFF);
-  FreezeVoice(*s, 0, 0xFFF0000, 0x41);
-  EXPECT_EQ(RenderOne(*s), 507);
-  FreezeVoice(*s, 0, 0xFFF0001, 0x41);
-  EXPECT_EQ(RenderOne(*s), -512);
-}
-
-TEST(SidRender, CombinedWaveformsAreAnded) {
-  auto s = QuietState();
-  SidWriteRegister(*s, 24, 0x01);
-  const std::uint32_t a = 0x3A00000;  // triangle $74, sawtooth $3A
-  FreezeVoice(*s, 0, a, 0x31);
-  EXPECT_EQ(RenderOne(*s), ((0x74 & 0x3A) - 128) * 0xFFFFFF >> 22);
-  // Upper half: the triangle folds down.
-  FreezeVoice(*s, 0, 0x9000000, 0x11);
-  EXPECT_EQ(RenderOne(*s), ((((0x9000000 >> 19) & 0xFF) ^ 0xFF) - 128) * 0xFFFFFF >> 22);
-}
-
-TEST(SidRender, RingModulationInvertsTriangleOnReferenceLowHalf) {
-  auto s = QuietState();
-  SidWriteRegister(*s, 24, 0x01);
-  FreezeVoice(*s, 1, 0x1000000, 0x15);  // voice 2 ring-modulated by voice 1
-  s->voices[0].accumulator = 0x100;     // reference in its lower half
+// One voice frozen at an accumulator, volume 1: the waveform's value at full envelope.
+TEST(SidRender, WaveformsAtTheirEdges) {
+  struct Case {
+    const char* what;
+    int voice;
+    std::uint32_t accumulator;
+    std::uint8_t control;
+    std::uint16_t pulseWidth;
+    int want;
+  };
   const int t = (0x1000000 >> 19) & 0xFF;
-  EXPECT_EQ(RenderOne(*s), ((t ^ 0xFF) - 128) * 0xFFFFFF >> 22);
+  const Case cases[] = {
+      {"no waveform bit: constant $FF", 0, 0x1234567, 0x01, 0, 507},
+      {"pulse width 0: high only at 0", 0, 0, 0x41, 0, 507},
+      {"pulse width 0, accumulator 1", 0, 1, 0x41, 0, -512},
+      {"pulse width $FFF", 0, 0xFFF0000, 0x41, 0xFFFF, 507},  // high byte stored whole, masked to 12 bits
+      {"pulse width $FFF, one past", 0, 0xFFF0001, 0x41, 0xFFFF, -512},
+      {"triangle and sawtooth are ANDed", 0, 0x3A00000, 0x31, 0, ((0x74 & 0x3A) - 128) * 0xFFFFFF >> 22},
+      {"the triangle folds down", 0, 0x9000000, 0x11, 0, ((((0x9000000 >> 19) & 0xFF) ^ 0xFF) - 128) * 0xFFFFFF >> 22},
+      // Voice 2 ring-modulated by voice 1, whose accumulator (0) is in its lower half.
+      {"ring modulation inverts the triangle", 1, 0x1000000, 0x15, 0, ((t ^ 0xFF) - 128) * 0xFFFFFF >> 22},
+  };
+  for (const Case& c : cases) {
+    auto s = QuietState();
+    SidWriteRegister(*s, 24, 0x01);
+    SidWriteRegister(*s, c.voice * 7 + 2, static_cast<std::uint8_t>(c.pulseWidth));
+    SidWriteRegister(*s, c.voice * 7 + 3, static_cast<std::uint8_t>(c.pulseWidth >> 8));
+    FreezeVoice(*s, c.voice, c.accumulator, c.control);
+    EXPECT_EQ(RenderOne(*s), c.want) << c.what;
+  }
 }
 
 TEST(SidRender, HardSyncResetsToReferencePhase) {

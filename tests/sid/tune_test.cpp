@@ -74,26 +74,6 @@ TEST(LoadTuneImage, InitWithoutVectorLeavesPlayZeroAndFramesRunNoCode) {
   EXPECT_EQ(out.back(), 0);
 }
 
-TEST(LoadTuneImage, LoadsBelowItsInitAddress) {
-  auto s = FreshState();
-  TuneImageParts parts;
-  parts.load = 0xA000;
-  parts.init = 0xC000;
-  parts.play = 0xC003;
-  parts.program.assign(0x2010, 0);
-  parts.program[0x2000] = 0x60;
-  parts.program[0x2003] = 0xEE;  // INC $0410; RTS
-  parts.program[0x2004] = 0x10;
-  parts.program[0x2005] = 0x04;
-  parts.program[0x2006] = 0x60;
-  ASSERT_TRUE(LoadTuneImage(*s, MakeImage(parts)).ok);
-  CallInit(*s, 0);
-  std::array<std::int16_t, kFrameSamples> out{};
-  RenderFrame(*s, out.data(), kFrameSamples);
-  EXPECT_EQ(s->memory.bytes[0x0410], 1);
-  EXPECT_EQ(s->tune.load, 0xA000);
-}
-
 TEST(LoadTuneImage, OnlyTheLowByteOfTheDataOffsetCounts) {
   auto s = FreshState();
   TuneImageParts parts;
@@ -104,22 +84,6 @@ TEST(LoadTuneImage, OnlyTheLowByteOfTheDataOffsetCounts) {
   ASSERT_EQ(image.size(), 0x7Cu + 4);
   ASSERT_TRUE(LoadTuneImage(*s, image).ok);
   EXPECT_EQ(s->memory.bytes[0x2001], 0x5A);
-}
-
-TEST(LoadTuneImage, HeaderFieldsAreStored) {
-  auto s = FreshState();
-  TuneImageParts parts;
-  parts.play = 0x1003;
-  auto image = MakeImage(parts);
-  image[15] = 0;  // songs 0: minus 1 wraps
-  image[17] = 3;
-  image[21] = 1;
-  ASSERT_TRUE(LoadTuneImage(*s, image).ok);
-  EXPECT_EQ(s->tune.songsMinus1, 0xFF);
-  EXPECT_EQ(s->tune.startSongMinus1, 2);
-  EXPECT_EQ(s->tune.speed, 1);
-  EXPECT_EQ(s->tune.init, 0x1000);
-  EXPECT_EQ(s->tune.play, 0x1003);
 }
 
 TEST(LoadTuneImage, RejectsShortAndOverlongImagesWithoutTouchingMemory) {
@@ -149,6 +113,7 @@ TEST(SidReset, ClearsEverythingButTheSampleLevel) {
   s->voices[1].envelopeLevel = 5;
   s->voices[1].phase = kRelease;
   s->sample.active = 1;
+  s->sample.repeatCount = 3;
   s->sampleLevel = -2048;
   s->tune.play = 0x1003;
   SidReset(*s, kMixingRate);
@@ -157,27 +122,20 @@ TEST(SidReset, ClearsEverythingButTheSampleLevel) {
   EXPECT_EQ(s->voices[1].envelopeLevel, 0);
   EXPECT_EQ(s->voices[1].phase, kAttack);
   EXPECT_EQ(s->sample.active, 0);
+  EXPECT_EQ(s->sample.repeatCount, 0);  // a sample started without $D43F plays once
   EXPECT_EQ(s->tune.play, 0);
   EXPECT_EQ(s->cpu.s, 0xFF);
   EXPECT_EQ(s->sampleLevel, -2048);
 }
 
-}  // namespace
-}  // namespace korveld::sid
-
-namespace korveld::sid {
-namespace {
-
 // Malformed files kept as regressions: each must be rejected cleanly.
 TEST(LoadTuneImage, RejectsStoredMalformedFiles) {
   for (const char* name : {"truncated_header", "missing_load_address", "offset_past_end", "past_memory_end"}) {
-    const std::string path = std::string(KORVELD_SOURCE_DIR) + "/tests/sid/data/" + name + ".sid";
-    std::ifstream in(path, std::ios::binary);
-    ASSERT_TRUE(in) << path;
+    std::ifstream in(std::string(KORVELD_SOURCE_DIR) + "/tests/sid/data/" + name + ".sid", std::ios::binary);
+    ASSERT_TRUE(in) << name;
     const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    auto s = testing::FreshState();
-    const LoadResult r = LoadTuneImage(*s, bytes);
-    EXPECT_FALSE(r.ok) << name;
+    auto s = FreshState();
+    EXPECT_FALSE(LoadTuneImage(*s, bytes).ok) << name;
     EXPECT_EQ(s->tune.init, 0) << name;
   }
 }

@@ -44,20 +44,6 @@ struct ReplayTest : ::testing::Test {
   }
 };
 
-TEST(SetBpmTest, SamplesPerTick) {
-  XmSong song;
-  SetBpm(song, 125);
-  EXPECT_EQ(song.samplesPerTick, 882);
-  SetBpm(song, 32);
-  EXPECT_EQ(song.samplesPerTick, 3445);
-  SetBpm(song, 255);
-  EXPECT_EQ(song.samplesPerTick, 432);
-  for (int bpm = 1; bpm <= 255; ++bpm) {
-    SetBpm(song, bpm);
-    ASSERT_EQ(song.samplesPerTick, 110250 / bpm) << bpm;
-  }
-}
-
 TEST(AmigaPeriodTest, TableExamples) {
   EXPECT_EQ(AmigaPeriod(48, 0), 1712);
   EXPECT_EQ(AmigaPeriod(48, 127), 1616);
@@ -293,7 +279,6 @@ TEST_F(ReplayTest, SampleOffsetBeyondTheLoopRewindsWithoutTrigger) {
   EXPECT_EQ(voice().position, 512u);
   for (int i = 0; i < 5; ++i) Tick();
   const MixVoice* before = &voice();
-  before = &voice();
   player.voices[static_cast<std::size_t>(ch().voice)].position = 300;
   Tick();
   EXPECT_EQ(&voice(), before);
@@ -354,32 +339,38 @@ TEST_F(ReplayTest, RetriggerAndMultiRetrigger) {
   EXPECT_EQ(ch(1).volume, 16);
 }
 
+TEST_F(ReplayTest, MultiRetriggerVolumeChanges) {
+  xmgen::Module m = SmallModule(16);
+  for (int x = 0; x < 16; ++x) Put(m, 0, 0, x, Cell{C4, 1, 0x30, 0x1B, static_cast<std::uint8_t>(x << 4 | 1)});
+  Start(m);
+  Tick();
+  Tick();  // tick 1: one retrigger from volume 32
+  const int want[16] = {32, 31, 30, 28, 24, 16, 21, 16, 32, 33, 34, 36, 40, 48, 48, 64};
+  for (int x = 0; x < 16; ++x) EXPECT_EQ(ch(x).volume, want[x]) << "R" << x << "1";
+}
+
 TEST_F(ReplayTest, TremoloVibratoAndTremor) {
   xmgen::Module m = SmallModule(3);
   Put(m, 0, 0, 0, Cell{C4, 1, 0x20, 0x7, 0x48});
   Put(m, 0, 0, 1, Cell{C4, 1, 0, 0x4, 0x48});
-  Put(m, 0, 0, 2, Cell{C4, 1, 0, 0x1D, 0x11});
+  Put(m, 0, 0, 2, Cell{C4, 1, 0, 0x1D, 0x11});  // tremor: on 2 ticks, off 2
   Start(m);
-  Tick();
+  std::vector<int> tremor;
+  auto tick = [&] {
+    Tick();
+    tremor.push_back(ch(2).volumeOffset);
+  };
+  tick();
   EXPECT_EQ(ch(1).frequencyOffset, 0);  // position 0: sine 0
-  Tick();
+  tick();
   // Tremolo at position 0 adds the sine of position 0 (0); vibrato runs at position 4.
   EXPECT_EQ(ch(0).volumeOffset, 0);
-  Tick();
-  EXPECT_EQ(ch(0).volumeOffset, ((static_cast<int>(std::fabs(std::sin(8 * static_cast<double>(0.049087375f))) * 256)) * 8) >> 6);
-  EXPECT_EQ(ch(1).frequencyOffset, -((((static_cast<int>(std::fabs(std::sin(8 * static_cast<double>(0.049087375f))) * 256)) * 8) >> 5) & ~3));
-}
-
-TEST_F(ReplayTest, TremorAlternatesOnAndOff) {
-  xmgen::Module m = SmallModule(1);
-  Put(m, 0, 0, 0, Cell{C4, 1, 0, 0x1D, 0x11});  // on 2 ticks, off 2
-  Start(m);
-  std::vector<int> offs;
-  for (int i = 0; i < 6; ++i) {
-    Tick();
-    offs.push_back(ch().volumeOffset);
-  }
-  EXPECT_EQ(offs, (std::vector<int>{0, 0, -64, -64, 0, 0}));
+  tick();
+  const int sine8 = static_cast<int>(std::fabs(std::sin(8 * static_cast<double>(0.049087375f))) * 256);
+  EXPECT_EQ(ch(0).volumeOffset, (sine8 * 8) >> 6);
+  EXPECT_EQ(ch(1).frequencyOffset, -(((sine8 * 8) >> 5) & ~3));  // the vibrato's sine is negated
+  for (int i = 0; i < 3; ++i) tick();
+  EXPECT_EQ(tremor, (std::vector<int>{0, 0, -64, -64, 0, 0}));
 }
 
 TEST_F(ReplayTest, GlobalVolumeAndPanning) {
