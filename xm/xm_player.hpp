@@ -83,8 +83,6 @@ std::int32_t GetNumChannels(const XmPlayer& player);
 // --- replay ----------------------------------------------------------------
 void SetBpm(XmSong& song, std::int32_t bpm);
 void UpdateTick(XmPlayer& player, XmSong& song);
-void ProcessRow(XmPlayer& player, XmSong& song);
-void ProcessTickEffects(XmPlayer& player, XmSong& song);
 void CommitChannel(XmPlayer& player, XmChannel& channel, const XmSample* sample, const XmSong& song);
 std::int32_t AmigaPeriod(std::int32_t note, std::int32_t finetune);
 // Resets the song's replay state, channels and voices for a start from
