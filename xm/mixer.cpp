@@ -21,11 +21,6 @@ inline std::uint64_t Fixed(std::uint32_t integer, std::uint32_t fraction) {
   return (std::uint64_t{integer} << 32) | fraction;
 }
 
-struct Frame {
-  float left;
-  float right;
-};
-
 // Frames of a segment without a ramp, two per pass.
 void MixPlain(const std::int16_t* data, std::uint64_t& pos, std::uint64_t step, float* out, int frames, float left,
               float right, float appliedLeft, float appliedRight) {
@@ -159,7 +154,9 @@ void Reflect(MixVoice& v, std::uint64_t& pos) {
   }
 }
 
-void MixVoice_(MixVoice& v, float* buffer, std::int32_t frames, std::int32_t rampLength, float rampReciprocal) {
+// Adds one voice's next frames to the buffer, segment by segment, and
+// moves its position on (or ends it at the end of a sample without a loop).
+void MixOneVoice(MixVoice& v, float* buffer, std::int32_t frames, std::int32_t rampLength, float rampReciprocal) {
   float* out = buffer;
   std::int32_t remaining = frames;
   std::uint64_t pos = Fixed(v.position, v.fraction);
@@ -263,7 +260,7 @@ void MixVoices(XmPlayer& player, float* buffer, std::int32_t frames) {
   if (frames < 1) return;
   for (MixVoice& voice : player.voices) {
     if (voice.sample == nullptr) continue;
-    MixVoice_(voice, buffer, frames, player.rampLength, player.rampReciprocal);
+    MixOneVoice(voice, buffer, frames, player.rampLength, player.rampReciprocal);
   }
 }
 
