@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -22,7 +23,8 @@ std::optional<double> ParseNumber(std::string_view text) {
   double value = 0;
   const char* end = text.data() + text.size();
   const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (text.empty() || ec != std::errc{} || ptr != end) return std::nullopt;
+  // "inf" and "nan" parse too, but are no lengths, rates or times.
+  if (text.empty() || ec != std::errc{} || ptr != end || !std::isfinite(value)) return std::nullopt;
   return value;
 }
 

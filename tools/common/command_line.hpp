@@ -12,9 +12,9 @@
 
 namespace korveld::tools {
 
-// The whole text as a decimal number ("2", "-0.5", "1e-7"); nothing for an
-// empty text, trailing characters, a leading '+' or white space, or a value
-// beyond the range of a double.
+// The whole text as a finite decimal number ("2", "-0.5", "1e-7"); nothing
+// for an empty text, trailing characters, a leading '+' or white space,
+// "inf" or "nan", or a value beyond the range of a double.
 std::optional<double> ParseNumber(std::string_view text);
 // The whole text as decimal digits that fit 64 bits.
 std::optional<std::uint64_t> ParseWholeNumber(std::string_view text);
