@@ -16,10 +16,6 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-void PutLe(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
 }  // namespace
 
 bool WritePng(const std::string& path, const std::uint32_t* pixels, int width, int height, std::string* error) {
@@ -58,43 +54,6 @@ bool WritePng(const std::string& path, const std::uint32_t* pixels, int width, i
   }
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
-  return true;
-}
-
-bool WriteWav(const std::string& path, std::span<const std::int16_t> samples, int channels, int rate,
-              std::string* error) {
-  const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
-  std::vector<std::uint8_t> header;
-  header.reserve(44);
-  for (char c : std::string("RIFF")) header.push_back(static_cast<std::uint8_t>(c));
-  PutLe(header, 36 + dataBytes, 4);
-  for (char c : std::string("WAVEfmt ")) header.push_back(static_cast<std::uint8_t>(c));
-  PutLe(header, 16, 4);
-  PutLe(header, 1, 2);  // PCM
-  PutLe(header, static_cast<std::uint32_t>(channels), 2);
-  PutLe(header, static_cast<std::uint32_t>(rate), 4);
-  PutLe(header, static_cast<std::uint32_t>(rate * channels * 2), 4);
-  PutLe(header, static_cast<std::uint32_t>(channels * 2), 2);
-  PutLe(header, 16, 2);
-  for (char c : std::string("data")) header.push_back(static_cast<std::uint8_t>(c));
-  PutLe(header, dataBytes, 4);
-
-  File file(std::fopen(path.c_str(), "wb"));
-  if (!file) {
-    if (error) *error = path + ": " + std::strerror(errno);
-    return false;
-  }
-  std::vector<std::uint8_t> body(dataBytes);
-  for (std::size_t i = 0; i < samples.size(); ++i) {
-    const auto v = static_cast<std::uint16_t>(samples[i]);
-    body[2 * i] = static_cast<std::uint8_t>(v);
-    body[2 * i + 1] = static_cast<std::uint8_t>(v >> 8);
-  }
-  if (std::fwrite(header.data(), 1, header.size(), file.get()) != header.size() ||
-      std::fwrite(body.data(), 1, body.size(), file.get()) != body.size()) {
-    if (error) *error = path + ": write failed";
-    return false;
-  }
   return true;
 }
 

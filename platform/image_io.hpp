@@ -1,5 +1,5 @@
-// Writing what the program produced: frames as PNG, sound as WAV, and a
-// stable hash of a frame for golden tests.
+// Writing what the program showed: frames as PNG, and stable hashes of
+// frames and bytes for golden tests (sound files: platform/wav_file.hpp).
 #pragma once
 
 #include <cstdint>
@@ -11,10 +11,6 @@ namespace korveld::platform {
 // Writes 0x00RRGGBB pixels as an 8-bit RGB PNG. Returns false (with a reason
 // in *error) when the file cannot be written.
 bool WritePng(const std::string& path, const std::uint32_t* pixels, int width, int height, std::string* error);
-
-// Writes 16-bit PCM as a WAV file.
-bool WriteWav(const std::string& path, std::span<const std::int16_t> samples, int channels, int rate,
-              std::string* error);
 
 // FNV-1a style hash, one step per pixel over its low 24 bits (the top byte
 // carries no meaning).

@@ -47,7 +47,7 @@ constexpr Entry kDocumented[] = {
     {0xAA, TAX, ACC}, {0xA8, TAY, IMP}, {0xBA, TSX, ACC}, {0x8A, TXA, ACC}, {0x9A, TXS, ACC}, {0x98, TYA, IMP},
 };
 
-constexpr OpcodeTable buildTable() {
+constexpr OpcodeTable BuildTable() {
   OpcodeTable t{};
   for (int i = 0; i < 256; ++i) {
     t.instruction[i] = UND;
@@ -64,6 +64,6 @@ static_assert(sizeof(kDocumented) / sizeof(kDocumented[0]) == 151);
 
 }  // namespace
 
-const OpcodeTable kOpcodeTable = buildTable();
+const OpcodeTable kOpcodeTable = BuildTable();
 
 }  // namespace korveld::sid

@@ -6,7 +6,7 @@
 namespace korveld::sid {
 namespace {
 
-platform::PcmFormat outputFormat() {
+platform::PcmFormat OutputFormat() {
   platform::PcmFormat f;
   f.channels = 1;
   f.samplesPerSecond = kMixingRate;
@@ -14,23 +14,23 @@ platform::PcmFormat outputFormat() {
   return f;
 }
 
-platform::BufferQueueDevice& device(SidPlayer& p) { return p.platform->queueDevice(); }
+platform::BufferQueueDevice& QueueDevice(SidPlayer& p) { return p.platform->queueDevice(); }
 
-std::int16_t* bufferOf(SidPlayer& p, const platform::WaveHeader* header) {
+std::int16_t* BufferOf(SidPlayer& p, const platform::WaveHeader* header) {
   return header == &p.stream.headerA ? p.stream.bufferA.data() : p.stream.bufferB.data();
 }
 
-RefillRecord* recordOf(SidPlayer& p, const platform::WaveHeader* header) {
+RefillRecord* RecordOf(SidPlayer& p, const platform::WaveHeader* header) {
   if (header == &p.stream.headerA) return &p.stream.recordA;
   if (header == &p.stream.headerB) return &p.stream.recordB;
   return nullptr;
 }
 
-void renderBuffer(SidPlayer& p, std::int16_t* buffer) {
+void RenderBuffer(SidPlayer& p, std::int16_t* buffer) {
   for (int f = 0; f < kBufferFrames; ++f) RenderFrame(p.state, buffer + f * kFrameSamples, kFrameSamples);
 }
 
-void initHeader(platform::WaveHeader& h, const std::int16_t* buffer, RefillRecord& record) {
+void InitHeader(platform::WaveHeader& h, const std::int16_t* buffer, RefillRecord& record) {
   h.data = reinterpret_cast<const std::uint8_t*>(buffer);
   h.length = kBufferBytes;
   h.flags = 0;
@@ -38,14 +38,14 @@ void initHeader(platform::WaveHeader& h, const std::int16_t* buffer, RefillRecor
 }
 
 // Queues a header with its record armed; nothing when no device is open.
-void writeHeader(SidPlayer& p, platform::WaveHeader& h, RefillRecord& record) {
+void WriteHeader(SidPlayer& p, platform::WaveHeader& h, RefillRecord& record) {
   if (!p.stream.open) return;
   {
     std::lock_guard<std::mutex> lock(p.refillLock);
     record.procedure = RefillBuffer;
     record.argument = 0;
   }
-  const int rc = device(p).write(&h);
+  const int rc = QueueDevice(p).write(&h);
   if (rc != platform::kWaveOk) ReportWaveError(p, rc);
 }
 
@@ -55,7 +55,7 @@ void SidPlayerInit(SidPlayer& player, platform::Platform& platform) { player.pla
 
 void ReportWaveError(SidPlayer& player, int code) {
   if (player.platform == nullptr) return;
-  std::string text = device(player).errorText(code);
+  std::string text = QueueDevice(player).errorText(code);
   std::lock_guard<std::mutex> lock(player.errorLock);
   player.pendingErrors.push_back(std::move(text));
 }
@@ -72,32 +72,30 @@ void ShowPendingErrors(SidPlayer& player) {
 
 void SidStart(SidPlayer& player, std::span<const std::uint8_t> image, std::uint8_t song) {
   WaveStream& w = player.stream;
-  SidReset(player.state, kMixingRate);
-  LoadTuneImage(player.state, image);
-  CallInit(player.state, song);
+  StartTune(player.state, image, song);
 
-  auto& dev = device(player);
-  w.open = dev.open(outputFormat(), OnWaveDone, &player) == platform::kWaveOk;
+  auto& dev = QueueDevice(player);
+  w.open = dev.open(OutputFormat(), OnWaveDone, &player) == platform::kWaveOk;
   dev.pause();
   {
     std::lock_guard<std::mutex> lock(player.refillLock);
     w.recordA = RefillRecord{};
     w.recordB = RefillRecord{};
   }
-  initHeader(w.headerA, w.bufferA.data(), w.recordA);
-  initHeader(w.headerB, w.bufferB.data(), w.recordB);
-  renderBuffer(player, w.bufferA.data());
-  renderBuffer(player, w.bufferB.data());
+  InitHeader(w.headerA, w.bufferA.data(), w.recordA);
+  InitHeader(w.headerB, w.bufferB.data(), w.recordB);
+  RenderBuffer(player, w.bufferA.data());
+  RenderBuffer(player, w.bufferB.data());
   int rc = dev.prepare(&w.headerA);
   if (rc != platform::kWaveOk) ReportWaveError(player, rc);
   rc = dev.prepare(&w.headerB);
   if (rc != platform::kWaveOk) ReportWaveError(player, rc);
-  writeHeader(player, w.headerA, w.recordA);
-  writeHeader(player, w.headerB, w.recordB);
+  WriteHeader(player, w.headerA, w.recordA);
+  WriteHeader(player, w.headerB, w.recordB);
 }
 
 void SidResume(SidPlayer& player) {
-  if (player.stream.open) device(player).restart();
+  if (player.stream.open) QueueDevice(player).restart();
 }
 
 void SidStop(SidPlayer& player) {
@@ -111,7 +109,7 @@ void SidStop(SidPlayer& player) {
     w.recordA = RefillRecord{};
     w.recordB = RefillRecord{};
   }
-  auto& dev = device(player);
+  auto& dev = QueueDevice(player);
   dev.reset();
   dev.close();
   w.open = false;
@@ -133,23 +131,23 @@ void OnWaveDone(void* instance, platform::WaveHeader* header) {
   if (player == nullptr || header == nullptr) return;
   if (player->stopping.load(std::memory_order_acquire)) return;
   std::lock_guard<std::mutex> lock(player->refillLock);
-  RefillRecord* record = recordOf(*player, header);
+  RefillRecord* record = RecordOf(*player, header);
   if (record == nullptr || record != header->user || record->procedure == nullptr) return;
   record->procedure(*player, header, record->argument);
 }
 
 // Runs on the completion thread with refillLock held.
 void RefillBuffer(SidPlayer& player, platform::WaveHeader* header, std::uint32_t argument) {
-  auto& dev = device(player);
+  auto& dev = QueueDevice(player);
   if (header->flags & platform::kHeaderPrepared) {
     const int rc = dev.unprepare(header);
     if (rc != platform::kWaveOk) ReportWaveError(player, rc);
   }
-  renderBuffer(player, bufferOf(player, header));
+  RenderBuffer(player, BufferOf(player, header));
   header->length = kBufferBytes;
   int rc = dev.prepare(header);
   if (rc != platform::kWaveOk) ReportWaveError(player, rc);
-  RefillRecord* record = recordOf(player, header);
+  RefillRecord* record = RecordOf(player, header);
   record->procedure = RefillBuffer;
   record->argument = argument;
   rc = dev.write(header);

@@ -7,19 +7,19 @@ namespace {
 
 // Two's complement arithmetic that wraps at 32 bits, as the filter and the
 // mix are defined to do.
-inline std::int32_t wrapAdd(std::int32_t a, std::int32_t b) {
+inline std::int32_t WrapAdd(std::int32_t a, std::int32_t b) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
 }
-inline std::int32_t wrapSub(std::int32_t a, std::int32_t b) {
+inline std::int32_t WrapSub(std::int32_t a, std::int32_t b) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
 }
-inline std::int32_t wrapMul(std::int32_t a, std::int32_t b) {
+inline std::int32_t WrapMul(std::int32_t a, std::int32_t b) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
 }
-inline std::int32_t wrapShl16(std::int32_t a) {
+inline std::int32_t WrapShl16(std::int32_t a) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) << 16);
 }
-inline std::int32_t fmul(std::int32_t a, std::int32_t b) { return wrapMul(a >> 8, b >> 8); }
+inline std::int32_t FixedMul(std::int32_t a, std::int32_t b) { return WrapMul(a >> 8, b >> 8); }
 
 constexpr std::uint32_t kAccumulatorMask = 0x0FFFFFFF;
 constexpr std::uint32_t kAccumulatorHalf = 0x8000000;
@@ -35,7 +35,7 @@ constexpr std::uint8_t kTriangle = 0x10, kSawtooth = 0x20, kPulse = 0x40, kNoise
 constexpr int kVoiceBase[3] = {0, 8, 16};
 constexpr int kCutoffLow = 24, kCutoffHigh = 25, kResonanceRouting = 26, kModeVolume = 27;
 
-inline std::uint8_t noiseOutputOf(std::uint32_t r) {
+inline std::uint8_t NoiseOutputOf(std::uint32_t r) {
   return static_cast<std::uint8_t>(((r >> 22) & 1) << 7 | ((r >> 20) & 1) << 6 | ((r >> 16) & 1) << 5 |
                                    ((r >> 13) & 1) << 4 | ((r >> 11) & 1) << 3 | ((r >> 7) & 1) << 2 |
                                    ((r >> 4) & 1) << 1 | ((r >> 2) & 1));
@@ -43,14 +43,14 @@ inline std::uint8_t noiseOutputOf(std::uint32_t r) {
 
 // Out-of-range sums clip at the 16-bit limits: wrapping would turn an
 // overload into a full-scale jump of the opposite sign.
-inline std::int16_t saturate16(std::int32_t v) {
+inline std::int16_t Saturate16(std::int32_t v) {
   if (v > 32767) return 32767;
   if (v < -32768) return -32768;
   return static_cast<std::int16_t>(v);
 }
 
-inline void setLow(std::int32_t& reg, std::uint8_t v) { reg = (reg & 0xFF00) | v; }
-inline void setHigh(std::int32_t& reg, std::uint8_t v) { reg = (reg & 0x00FF) | (v << 8); }
+inline void SetLowByte(std::int32_t& reg, std::uint8_t v) { reg = (reg & 0xFF00) | v; }
+inline void SetHighByte(std::int32_t& reg, std::uint8_t v) { reg = (reg & 0x00FF) | (v << 8); }
 
 }  // namespace
 
@@ -131,17 +131,17 @@ void SampleChannelWrite(SidState& s, std::uint16_t address, std::uint8_t value) 
       if (value == 0xFD) c.active = 0;
       if (value == 0xFE || value == 0xFF) c.active = 1;
       break;
-    case 0xD41E: setLow(c.start, value); break;
-    case 0xD41F: setHigh(c.start, value); break;
-    case 0xD43D: setLow(c.end, value); break;
-    case 0xD43E: setHigh(c.end, value); break;
+    case 0xD41E: SetLowByte(c.start, value); break;
+    case 0xD41F: SetHighByte(c.start, value); break;
+    case 0xD43D: SetLowByte(c.end, value); break;
+    case 0xD43E: SetHighByte(c.end, value); break;
     case 0xD43F: c.repeatCount = value; break;
-    case 0xD45D: setLow(c.period, value); break;
-    case 0xD45E: setHigh(c.period, value); break;
+    case 0xD45D: SetLowByte(c.period, value); break;
+    case 0xD45E: SetHighByte(c.period, value); break;
     case 0xD45F: c.unused = value; break;
     case 0xD47D: c.order = value; break;
-    case 0xD47E: setLow(c.repeatAddress, value); break;
-    case 0xD47F: setHigh(c.repeatAddress, value); break;
+    case 0xD47E: SetLowByte(c.repeatAddress, value); break;
+    case 0xD47F: SetHighByte(c.repeatAddress, value); break;
     default: break;
   }
 }
@@ -149,12 +149,12 @@ void SampleChannelWrite(SidState& s, std::uint16_t address, std::uint8_t value) 
 std::int32_t SampleChannelMix(SidState& s, std::int32_t in) {
   SampleChannel& c = s.sample;
   if (c.active == 0 || c.current >= c.endCopy || c.current < c.startCopy) return in;
-  const std::int32_t out = wrapAdd(in, s.sampleLevel);
+  const std::int32_t out = WrapAdd(in, s.sampleLevel);
   // A period of 0 holds the channel: its level keeps sounding, no nibble step.
   if (c.periodCopy <= 0) return out;
   const std::int32_t step = kC64ClockHz / c.periodCopy;
   const std::int32_t rate = static_cast<std::int32_t>(s.tables.mixingRate);
-  c.stepAccumulator = wrapAdd(c.stepAccumulator, step);
+  c.stepAccumulator = WrapAdd(c.stepAccumulator, step);
   if (c.stepAccumulator <= rate) return out;
   if (rate > 0) c.stepAccumulator %= rate;
   if (c.orderCopy == 0) {
@@ -233,7 +233,7 @@ void SidRender(SidState& s, std::int16_t* out, int count) {
         std::uint32_t r = voice.noiseRegister;
         r = (((r >> 22) ^ (r >> 17)) & 1) | (r << 1);
         voice.noiseRegister = r;
-        voice.noiseOutput = noiseOutputOf(r);
+        voice.noiseOutput = NoiseOutputOf(r);
       }
       if ((voice.control & kRing) && ref.accumulator < kAccumulatorHalf) tri ^= 0xFF;
       std::uint32_t o = 0xFF;
@@ -277,15 +277,15 @@ void SidRender(SidState& s, std::int16_t* out, int count) {
         }
       }
     }
-    f.high = wrapSub(wrapSub(wrapShl16(filtered), wrapMul(f.band >> 8, f.resonanceTerm)), f.low);
-    f.band = wrapAdd(fmul(f.cutoff, f.high), f.band);
-    f.low = wrapAdd(fmul(f.cutoff, f.band), f.low);
+    f.high = WrapSub(WrapSub(WrapShl16(filtered), WrapMul(f.band >> 8, f.resonanceTerm)), f.low);
+    f.band = WrapAdd(FixedMul(f.cutoff, f.high), f.band);
+    f.low = WrapAdd(FixedMul(f.cutoff, f.band), f.low);
     std::int32_t filterOut = 0;
     if (f.lowPass) filterOut += f.low >> 16;
     if (f.bandPass) filterOut += f.band >> 16;
     if (f.highPass) filterOut += f.high >> 16;
-    const std::int32_t mixed = wrapMul(wrapAdd(unfiltered, filterOut), f.volume);
-    out[i] = saturate16(SampleChannelMix(s, mixed));
+    const std::int32_t mixed = WrapMul(WrapAdd(unfiltered, filterOut), f.volume);
+    out[i] = Saturate16(SampleChannelMix(s, mixed));
   }
 }
 

@@ -7,20 +7,29 @@
 #include "sid/synthesis.hpp"
 
 namespace korveld::sid {
+namespace {
 
-void SidReset(SidState& s, std::uint32_t mixingRate) {
+// Everything SidReset clears except memory, which a load clears itself.
+void ResetChipsAndCpu(SidState& s, std::uint32_t mixingRate) {
   s.registers = SidRegisterImage{};
   s.voices = {};
   s.filter = SidFilter{};
   s.tables = SidTables{};
   s.cpu = CpuRegisters{};
-  std::memset(s.memory.bytes.data(), 0, s.memory.bytes.size());
   s.sample = SampleChannel{};
   s.tune = TuneAddresses{};
   s.counters = CallCounters{};
   SidBuildTables(s, mixingRate);
-  std::memset(s.memory.bytes.data(), 0, s.memory.bytes.size());
   CpuReset(s);
+}
+
+void ClearMemory(SidState& s) { std::memset(s.memory.bytes.data(), 0, s.memory.bytes.size()); }
+
+}  // namespace
+
+void SidReset(SidState& s, std::uint32_t mixingRate) {
+  ResetChipsAndCpu(s, mixingRate);
+  ClearMemory(s);
 }
 
 LoadResult LoadTuneImage(SidState& s, std::span<const std::uint8_t> image) {
@@ -36,10 +45,9 @@ LoadResult LoadTuneImage(SidState& s, std::span<const std::uint8_t> image) {
     return result;
   }
   const std::size_t length = image.size() - off - 2;
-  // The header's own load field is read but always replaced by the first
-  // two data bytes.
-  std::uint16_t load = static_cast<std::uint16_t>(image[8] << 8 | image[9]);
-  load = static_cast<std::uint16_t>(image[off] | image[off + 1] << 8);
+  // The header's own load field (bytes 8-9) is never used: the program's
+  // first two bytes give the load address.
+  const std::uint16_t load = static_cast<std::uint16_t>(image[off] | image[off + 1] << 8);
   if (load + length > s.memory.bytes.size()) {
     result.error = "program runs past the end of memory";
     return result;
@@ -51,7 +59,7 @@ LoadResult LoadTuneImage(SidState& s, std::span<const std::uint8_t> image) {
   t.startSongMinus1 = static_cast<std::uint8_t>(image[17] - 1);
   t.speed = image[21];
   t.load = load;
-  std::memset(s.memory.bytes.data(), 0, s.memory.bytes.size());
+  ClearMemory(s);
   std::copy_n(image.data() + off + 2, length, s.memory.bytes.data() + load);
   if (t.play == 0) {
     // The tune installs its own interrupt handler: take it from the vector.
@@ -64,6 +72,16 @@ LoadResult LoadTuneImage(SidState& s, std::span<const std::uint8_t> image) {
 }
 
 void CallInit(SidState& s, std::uint8_t song) { CallRoutine(s, s.tune.init, song); }
+
+LoadResult StartTune(SidState& s, std::span<const std::uint8_t> image, std::uint8_t song) {
+  // A successful load clears memory before copying the program; only a
+  // refused image leaves the clearing to us.
+  ResetChipsAndCpu(s, kMixingRate);
+  const LoadResult loaded = LoadTuneImage(s, image);
+  if (!loaded.ok) ClearMemory(s);
+  CallInit(s, song);
+  return loaded;
+}
 
 void RenderFrame(SidState& s, std::int16_t* out, int count) {
   CallRoutine(s, s.tune.play, 0);

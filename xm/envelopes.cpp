@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "xm/replay_internal.hpp"
+#include "xm/envelopes.hpp"
 
 namespace korveld::xm {
 namespace {
@@ -84,6 +84,19 @@ void ProcessEnvelope(XmChannel& channel, EnvelopeState& state, const Envelope& e
   channel.requests |= request;
 }
 
+void AdvanceEnvelopes(XmChannel& channel, const XmInstrument& instrument) {
+  if ((instrument.volumeEnvelope.type & kEnvelopeOn) && !channel.volumeEnvelope.stopped) {
+    ProcessEnvelope(channel, channel.volumeEnvelope, instrument.volumeEnvelope, kRequestVolume);
+  }
+  if ((instrument.panningEnvelope.type & kEnvelopeOn) && !channel.panningEnvelope.stopped) {
+    ProcessEnvelope(channel, channel.panningEnvelope, instrument.panningEnvelope, kRequestPan);
+  }
+  if (channel.keyOff) {
+    channel.fadeoutVolume = std::max(channel.fadeoutVolume - instrument.fadeout, 0);
+    channel.requests |= kRequestVolume;
+  }
+}
+
 void ToneSlide(XmChannel& channel) {
   const int speed = 4 * channel.tonePortaSpeed;
   if (channel.period < channel.tonePortaTarget) {
@@ -108,6 +121,11 @@ void Vibrato(XmChannel& channel) {
   if (pos >= 0) offset = -offset;
   channel.frequencyOffset = offset;
   channel.requests |= kRequestFrequency;
+}
+
+void VibratoTick(XmChannel& channel) {
+  Vibrato(channel);
+  channel.vibratoPosition = AdvanceWavePosition(channel.vibratoPosition, channel.vibratoSpeed);
 }
 
 void Tremolo(XmChannel& channel) {

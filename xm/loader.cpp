@@ -58,15 +58,15 @@ struct Reader {
   void skip(std::int32_t count) { seek(count, 1); }
 };
 
-std::uint16_t le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 
 void ReadEnvelopePoints(Reader& in, Envelope& envelope) {
   std::uint8_t raw[kEnvelopePoints * 4];
   in.bytes(raw, sizeof raw);
   for (int i = 0; i < kEnvelopePoints; ++i) {
-    envelope.points[i].x = le16(raw + 4 * i);
+    envelope.points[i].x = Le16(raw + 4 * i);
     // y is a level of 0..64; more would overflow the 16.16 envelope value.
-    envelope.points[i].y = std::min<std::uint16_t>(le16(raw + 4 * i + 2), kEnvelopeMaxY);
+    envelope.points[i].y = std::min<std::uint16_t>(Le16(raw + 4 * i + 2), kEnvelopeMaxY);
   }
 }
 
@@ -175,7 +175,7 @@ void ReadSampleData(Reader& in, XmSample& sample) {
   } else {
     std::vector<std::uint8_t> raw(std::size_t{length} * 2);
     in.bytes(raw.data(), static_cast<std::int32_t>(length * 2));
-    for (std::uint32_t i = 0; i < length; ++i) values[i] = static_cast<std::int16_t>(le16(raw.data() + 2 * i));
+    for (std::uint32_t i = 0; i < length; ++i) values[i] = static_cast<std::int16_t>(Le16(raw.data() + 2 * i));
   }
   std::uint16_t accumulator = 0;
   for (std::uint32_t i = 0; i < length; ++i) {
@@ -224,7 +224,7 @@ const char* LoadInstruments(Reader& in, XmSong& song, std::int64_t& sampleBudget
     instrument.vibratoSweep = tail[11];
     instrument.vibratoDepth = tail[12];
     instrument.vibratoRate = tail[13];
-    instrument.fadeout = static_cast<std::uint16_t>(le16(tail + 14) * 2);
+    instrument.fadeout = static_cast<std::uint16_t>(Le16(tail + 14) * 2);
     if (vol.count < 2) vol.type = 0;
     if (pan.count < 2) pan.type = 0;
     in.seek(start + headerSize, 0);
@@ -262,7 +262,7 @@ const char* RunLoader(Reader& in, XmSong& song, std::int64_t imageBytes) {
   std::uint8_t block[264];
   in.bytes(block, sizeof block);
   in.seek(std::int64_t{60} + headerSize, 0);
-  const int instruments = le16(block);
+  const int instruments = Le16(block);
   if (channels > kChannels) return "more than 32 channels";
   if (headerPatterns > kMaxPatterns) return "more than 256 patterns";
   if (instruments > kMaxInstruments) return "more than 256 instruments";
@@ -274,9 +274,9 @@ const char* RunLoader(Reader& in, XmSong& song, std::int64_t imageBytes) {
   song.restartPosition = static_cast<std::int16_t>(restart);
   song.channelCount = static_cast<std::int16_t>(channels);
   song.instrumentCount = static_cast<std::int16_t>(instruments);
-  song.flags = le16(block + 2);
-  song.defaultSpeed = static_cast<std::int16_t>(le16(block + 4));
-  song.defaultBpm = static_cast<std::int16_t>(le16(block + 6));
+  song.flags = Le16(block + 2);
+  song.defaultSpeed = static_cast<std::int16_t>(Le16(block + 4));
+  song.defaultBpm = static_cast<std::int16_t>(Le16(block + 6));
   std::memcpy(song.orderTable.data(), block + 8, 256);
 
   int used = 0;

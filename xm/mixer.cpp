@@ -21,28 +21,25 @@ inline std::uint64_t Fixed(std::uint32_t integer, std::uint32_t fraction) {
   return (std::uint64_t{integer} << 32) | fraction;
 }
 
-struct Frame {
-  float left;
-  float right;
-};
+// The sample value at a 32.32 position, interpolated between the two
+// values around it (the fraction's top 31 bits).
+inline float ValueAt(const std::int16_t* data, std::uint64_t pos) {
+  const std::uint32_t p = static_cast<std::uint32_t>(pos >> 32);
+  const float a = data[p];
+  const float b = data[p + 1];
+  const float f = static_cast<float>(static_cast<std::uint32_t>(pos) >> 1) * kFractionScale;
+  return a + (b - a) * f;
+}
 
 // Frames of a segment without a ramp, two per pass.
 void MixPlain(const std::int16_t* data, std::uint64_t& pos, std::uint64_t step, float* out, int frames, float left,
               float right, float appliedLeft, float appliedRight) {
   int i = 0;
   for (; i + 1 < frames; i += 2) {
-    const std::uint32_t p0 = static_cast<std::uint32_t>(pos >> 32);
-    const float a0 = data[p0];
-    const float b0 = data[p0 + 1];
-    const float f0 = static_cast<float>(static_cast<std::uint32_t>(pos) >> 1) * kFractionScale;
+    const float v0 = ValueAt(data, pos);
     pos += step;
-    const std::uint32_t p1 = static_cast<std::uint32_t>(pos >> 32);
-    const float a1 = data[p1];
-    const float b1 = data[p1 + 1];
-    const float f1 = static_cast<float>(static_cast<std::uint32_t>(pos) >> 1) * kFractionScale;
+    const float v1 = ValueAt(data, pos);
     pos += step;
-    const float v0 = a0 + (b0 - a0) * f0;
-    const float v1 = a1 + (b1 - a1) * f1;
     out[0] += v0 * left;
     out[1] += v0 * right;
     out[2] += v1 * left;
@@ -51,11 +48,7 @@ void MixPlain(const std::int16_t* data, std::uint64_t& pos, std::uint64_t step, 
   }
   if (i < frames) {
     // The odd last frame goes through the ramp path with zero ramp steps.
-    const std::uint32_t p = static_cast<std::uint32_t>(pos >> 32);
-    const float a = data[p];
-    const float b = data[p + 1];
-    const float f = static_cast<float>(static_cast<std::uint32_t>(pos) >> 1) * kFractionScale;
-    const float v = a + (b - a) * f;
+    const float v = ValueAt(data, pos);
     out[0] += v * appliedLeft;
     out[1] += v * appliedRight;
     pos += step;
@@ -65,11 +58,7 @@ void MixPlain(const std::int16_t* data, std::uint64_t& pos, std::uint64_t step, 
 void MixRamp(const std::int16_t* data, std::uint64_t& pos, std::uint64_t step, float* out, int frames,
              float& appliedLeft, float& appliedRight, float leftStep, float rightStep) {
   for (int i = 0; i < frames; ++i) {
-    const std::uint32_t p = static_cast<std::uint32_t>(pos >> 32);
-    const float a = data[p];
-    const float b = data[p + 1];
-    const float f = static_cast<float>(static_cast<std::uint32_t>(pos) >> 1) * kFractionScale;
-    const float v = a + (b - a) * f;
+    const float v = ValueAt(data, pos);
     out[0] += v * appliedLeft;
     out[1] += v * appliedRight;
     appliedLeft += leftStep;
@@ -159,7 +148,9 @@ void Reflect(MixVoice& v, std::uint64_t& pos) {
   }
 }
 
-void MixVoice_(MixVoice& v, float* buffer, std::int32_t frames, std::int32_t rampLength, float rampReciprocal) {
+// Adds one voice's next frames to the buffer, segment by segment, and
+// moves its position on (or ends it at the end of a sample without a loop).
+void MixOneVoice(MixVoice& v, float* buffer, std::int32_t frames, std::int32_t rampLength, float rampReciprocal) {
   float* out = buffer;
   std::int32_t remaining = frames;
   std::uint64_t pos = Fixed(v.position, v.fraction);
@@ -263,7 +254,7 @@ void MixVoices(XmPlayer& player, float* buffer, std::int32_t frames) {
   if (frames < 1) return;
   for (MixVoice& voice : player.voices) {
     if (voice.sample == nullptr) continue;
-    MixVoice_(voice, buffer, frames, player.rampLength, player.rampReciprocal);
+    MixOneVoice(voice, buffer, frames, player.rampLength, player.rampReciprocal);
   }
 }
 

@@ -29,7 +29,7 @@ void PrepareSong(XmPlayer& player, XmSong& song) {
   player.rampReciprocal = 1.0f / static_cast<float>(player.rampLength);
   player.blockCount = player.ringLength / player.blockLength;
   ResetSongState(player, song);
-  player.playing = &song;
+  player.PlayingSong = &song;
   player.positionRing = std::make_unique<std::atomic<std::uint16_t>[]>(static_cast<std::size_t>(player.blockCount));
   for (int i = 0; i < player.blockCount; ++i) player.positionRing[static_cast<std::size_t>(i)].store(0);
   player.fillBlock = 0;
@@ -47,7 +47,7 @@ void AllocateBuffers(XmPlayer& player) {
 }  // namespace
 
 void FillBlock(XmPlayer& player) {
-  XmSong& song = *player.playing;
+  XmSong& song = *player.PlayingSong;
   const int block = player.fillBlock;
   const std::int32_t blockStart = block * player.blockLength;
   float* mix = player.mixBuffer + static_cast<std::size_t>(blockStart) * 2;
@@ -165,7 +165,7 @@ bool StopSong(XmPlayer& player, XmSong* song) {
   player.mixStorage = {};
   player.mixBuffer = nullptr;
   player.deviceBuffer = {};
-  player.playing = nullptr;
+  player.PlayingSong = nullptr;
   player.positionRing.reset();
   if (player.deviceOpen) {
     platform::LoopingDevice& device = player.platform->loopingDevice();

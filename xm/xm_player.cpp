@@ -6,7 +6,7 @@ namespace korveld::xm {
 void XmPlayerInit(XmPlayer& player, platform::Platform& platform) { player.platform = &platform; }
 
 XmPlayer::~XmPlayer() {
-  if (playing != nullptr) StopSong(*this, playing);
+  if (PlayingSong != nullptr) StopSong(*this, PlayingSong);
 }
 
 }  // namespace korveld::xm

@@ -36,7 +36,10 @@ struct XmPlayer {
   ~XmPlayer();
 
   platform::Platform* platform = nullptr;
+  // The song loaded last, which the control wrappers play and stop; and the
+  // song the output renders, none while nothing plays.
   std::unique_ptr<XmSong> CurrentSong;
+  XmSong* PlayingSong = nullptr;
 
   // Memory source: the image most recently given to LoadSongFromMemory.
   const std::uint8_t* image = nullptr;
@@ -51,7 +54,6 @@ struct XmPlayer {
   float rampReciprocal = 1.0f / 128.0f;
 
   // Output.
-  XmSong* playing = nullptr;
   std::int32_t blockLength = kBlockFrames;
   std::int32_t ringLength = kRingFrames;
   std::int32_t blockCount = kBlockCount;
@@ -83,8 +85,6 @@ std::int32_t GetNumChannels(const XmPlayer& player);
 // --- replay ----------------------------------------------------------------
 void SetBpm(XmSong& song, std::int32_t bpm);
 void UpdateTick(XmPlayer& player, XmSong& song);
-void ProcessRow(XmPlayer& player, XmSong& song);
-void ProcessTickEffects(XmPlayer& player, XmSong& song);
 void CommitChannel(XmPlayer& player, XmChannel& channel, const XmSample* sample, const XmSong& song);
 std::int32_t AmigaPeriod(std::int32_t note, std::int32_t finetune);
 // Resets the song's replay state, channels and voices for a start from

@@ -38,4 +38,8 @@ status=$?
 err=$(printf 'wait 1\nbogus 3\n' | "$render" 2>&1 >/dev/null); status=$?
 [ "$status" != 0 ] || fail "a bad script must fail"
 echo "$err" | grep -q 'line 2' || fail "error must name the line: $err"
+
+err=$("$render" --frame-time 0.02x 2>&1 >/dev/null); status=$?
+[ "$status" = 2 ] && [ "$err" = "korveld-render: --frame-time: not a number: 0.02x" ] ||
+  fail "a bad number must be refused in one line: status $status, $err"
 echo ok

@@ -18,6 +18,11 @@ endforeach()
 add_test(NAME sid2wav_rejects_non_tune COMMAND korveld-sid2wav ${PROJECT_SOURCE_DIR}/CMakeLists.txt
   ${PROJECT_BINARY_DIR}/sid2wav_non_tune.wav)
 set_tests_properties(sid2wav_rejects_non_tune PROPERTIES LABELS sid WILL_FAIL TRUE)
+add_test(NAME sid2wav_refuses_a_bad_number
+  COMMAND sh -c "$0 --embedded 1 ${PROJECT_BINARY_DIR}/sid2wav_bad_number.wav --song 2.5 2>&1; echo status $?"
+          $<TARGET_FILE:korveld-sid2wav>)
+set_tests_properties(sid2wav_refuses_a_bad_number PROPERTIES LABELS sid
+  PASS_REGULAR_EXPRESSION "^korveld-sid2wav: --song: not a whole number: 2.5\nstatus 1\n$")
 # A version-1 file that gives its load address in the header, not the data.
 add_test(NAME sid2wav_header_load_address
   COMMAND korveld-sid2wav ${CMAKE_CURRENT_LIST_DIR}/data/header_load_address.sid

@@ -15,3 +15,9 @@ add_test(NAME xm2wav_refuses_a_non_module
   COMMAND korveld-xm2wav ${CMAKE_CURRENT_LIST_DIR}/extra.cmake ${CMAKE_BINARY_DIR}/xm2wav_bad.wav)
 set_tests_properties(xm2wav_refuses_a_non_module PROPERTIES LABELS xm
   PASS_REGULAR_EXPRESSION "^korveld-xm2wav: [^\n]*extra.cmake: refused: not an XM module [^\n]*\n$")
+# A value that is not a number: one line naming the option, exit status 1.
+add_test(NAME xm2wav_refuses_a_bad_number
+  COMMAND sh -c "$0 --embedded 1 ${CMAKE_BINARY_DIR}/xm2wav_bad_number.wav --seconds abc 2>&1; echo status $?"
+          $<TARGET_FILE:korveld-xm2wav>)
+set_tests_properties(xm2wav_refuses_a_bad_number PROPERTIES LABELS xm
+  PASS_REGULAR_EXPRESSION "^korveld-xm2wav: --seconds: not a number: abc\nstatus 1\n$")

@@ -25,7 +25,7 @@ TEST(MusicTest, StartXmTuneSwitchesSongsAndStopXmMusicReleases) {
     ASSERT_NE(xm.CurrentSong, nullptr) << n;
     EXPECT_EQ(music.CurrentTune, n);
     EXPECT_EQ(music.SpectrumChannels, channels[n]);
-    EXPECT_EQ(xm.playing, xm.CurrentSong.get());
+    EXPECT_EQ(xm.PlayingSong, xm.CurrentSong.get());
     EXPECT_EQ(platform.device.copy.size(), 353600u);
     // The previous tune's device was closed before this one opened.
     EXPECT_EQ(platform.device.opens - platform.device.closes, 1);
@@ -33,7 +33,7 @@ TEST(MusicTest, StartXmTuneSwitchesSongsAndStopXmMusicReleases) {
   EXPECT_EQ(manual.started, 5);
   viewer::StopXmMusic(xm);
   EXPECT_EQ(xm.CurrentSong, nullptr);
-  EXPECT_EQ(xm.playing, nullptr);
+  EXPECT_EQ(xm.PlayingSong, nullptr);
   EXPECT_EQ(platform.device.opens, platform.device.closes);
   viewer::StopXmMusic(xm);  // a second shutdown is harmless
   EXPECT_EQ(GetNumChannels(xm), 0);

@@ -12,7 +12,8 @@
 
 #include "app/program.hpp"
 #include "platform/headless.hpp"
-#include "platform/image_io.hpp"
+#include "platform/wav_file.hpp"
+#include "tools/common/command_line.hpp"
 #include "viewer/pages.hpp"
 
 namespace {
@@ -38,16 +39,19 @@ struct Args {
   HeadlessOptions options;
 };
 
-bool ParseNumber(const char* text, double* out) {
-  char* end = nullptr;
-  errno = 0;
-  *out = std::strtod(text, &end);
-  return errno == 0 && end != text && *end == '\0';
-}
+constexpr char kTool[] = "korveld-render";
 
 [[noreturn]] void Usage(const std::string& why) {
-  std::fprintf(stderr, "korveld-render: %s\n%s", why.c_str(), kUsage);
+  std::fprintf(stderr, "%s: %s\n%s", kTool, why.c_str(), kUsage);
   std::exit(2);
+}
+
+// An option's numeric value; a text that is not a number ends the run with
+// one line naming the option.
+double NumberValue(const std::string& option, const char* text) {
+  const auto value = korveld::tools::NumberOption(kTool, option, text);
+  if (!value) std::exit(2);
+  return *value;
 }
 
 Args ParseArgs(int argc, char** argv) {
@@ -58,7 +62,6 @@ Args ParseArgs(int argc, char** argv) {
       if (i + 1 >= argc) Usage(opt + " needs a value");
       return argv[++i];
     };
-    double v = 0;
     if (opt == "--help" || opt == "-h") {
       std::fputs(kUsage, stdout);
       std::exit(0);
@@ -69,16 +72,16 @@ Args ParseArgs(int argc, char** argv) {
       a.script = value();
       a.scriptFromFile = true;
     } else if (opt == "--frame-time") {
-      if (!ParseNumber(value(), &v) || !(v > 0.0) || v > 10.0) Usage("--frame-time needs seconds in (0, 10]");
+      const double v = NumberValue(opt, value());
+      if (!(v > 0.0) || v > 10.0) Usage("--frame-time needs seconds in (0, 10]");
       a.options.frameTime = v;
     } else if (opt == "--seed") {
-      // Range first: converting a double past 2^64 to an integer is undefined.
-      if (!ParseNumber(value(), &v) || !(v >= 0 && v < 18446744073709551616.0) ||
-          v != static_cast<double>(static_cast<std::uint64_t>(v)))
-        Usage("--seed needs a whole number");
-      a.options.seed = static_cast<std::uint64_t>(v);
+      const auto seed = korveld::tools::WholeNumberOption(kTool, opt, value());
+      if (!seed) std::exit(2);
+      a.options.seed = *seed;
     } else if (opt == "--max-seconds") {
-      if (!ParseNumber(value(), &v) || !(v > 0.0)) Usage("--max-seconds needs a positive number");
+      const double v = NumberValue(opt, value());
+      if (!(v > 0.0)) Usage("--max-seconds needs a positive number");
       a.options.maxSeconds = v;
     } else if (opt == "--audio") {
       a.audio = value();

@@ -3,77 +3,35 @@
 // block renderer: no sound device and no thread.
 //
 //   korveld-xm2wav (FILE.xm | --embedded N) OUT.wav [--seconds S] [--timeline]
-#include <chrono>
+#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "content/xm/xm_modules.hpp"
 #include "platform/null_platform.hpp"
+#include "platform/wav_file.hpp"
+#include "tools/common/command_line.hpp"
 #include "xm/xm_player.hpp"
 
 namespace {
 
 using namespace korveld;
 
-constexpr long kMaxFileBytes = 64L << 20;
+constexpr char kTool[] = "korveld-xm2wav";
+constexpr std::size_t kMaxFileBytes = 64u << 20;
+// The longest render whose data fits the WAV format's 32-bit sizes (6.7 hours).
+constexpr double kMaxSeconds = 24000.0;
 
 int Fail(const std::string& message) {
-  std::fprintf(stderr, "korveld-xm2wav: %s\n", message.c_str());
+  std::fprintf(stderr, "%s: %s\n", kTool, message.c_str());
   return 1;
 }
 
 void Usage() {
   std::fprintf(stderr, "usage: korveld-xm2wav (FILE.xm | --embedded N) OUT.wav [--seconds S] [--timeline]\n");
-}
-
-bool ReadFile(const std::string& path, std::vector<std::uint8_t>& out, std::string& error) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) {
-    error = "cannot open " + path;
-    return false;
-  }
-  std::fseek(f, 0, SEEK_END);
-  const long size = std::ftell(f);
-  std::fseek(f, 0, SEEK_SET);
-  if (size < 0 || size > kMaxFileBytes) {
-    std::fclose(f);
-    error = path + ": not a readable module (size)";
-    return false;
-  }
-  out.resize(static_cast<std::size_t>(size));
-  const bool ok = std::fread(out.data(), 1, out.size(), f) == out.size();
-  std::fclose(f);
-  if (!ok) error = "cannot read " + path;
-  return ok;
-}
-
-void Put16(std::FILE* f, std::uint16_t v) {
-  const std::uint8_t b[2] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)};
-  std::fwrite(b, 1, 2, f);
-}
-void Put32(std::FILE* f, std::uint32_t v) {
-  Put16(f, static_cast<std::uint16_t>(v));
-  Put16(f, static_cast<std::uint16_t>(v >> 16));
-}
-
-void WriteWavHeader(std::FILE* f, std::uint32_t frames) {
-  const std::uint32_t bytes = frames * 4;
-  std::fwrite("RIFF", 1, 4, f);
-  Put32(f, 36 + bytes);
-  std::fwrite("WAVEfmt ", 1, 8, f);
-  Put32(f, 16);
-  Put16(f, 1);
-  Put16(f, 2);
-  Put32(f, 44100);
-  Put32(f, 44100 * 4);
-  Put16(f, 4);
-  Put16(f, 16);
-  std::fwrite("data", 1, 4, f);
-  Put32(f, bytes);
 }
 
 std::string ModuleName(const std::vector<std::uint8_t>& image) {
@@ -98,12 +56,15 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view a = argv[i];
     if (a == "--embedded" && i + 1 < argc) {
-      embedded = std::atoi(argv[++i]);
-      if (embedded < 1 || embedded > content::kXmModuleCount) return Fail("--embedded takes 1..4");
+      const auto n = tools::WholeNumberOption(kTool, a, argv[++i]);
+      if (!n) return 1;
+      if (*n < 1 || *n > static_cast<std::uint64_t>(content::kXmModuleCount)) return Fail("--embedded takes 1..4");
+      embedded = static_cast<int>(*n);
     } else if (a == "--seconds" && i + 1 < argc) {
-      char* end = nullptr;
-      seconds = std::strtod(argv[++i], &end);
-      if (end == argv[i] || *end != 0 || !(seconds > 0.0) || seconds > 36000.0) return Fail("bad --seconds value");
+      const auto v = tools::NumberOption(kTool, a, argv[++i]);
+      if (!v) return 1;
+      if (!(*v > 0.0) || *v > kMaxSeconds) return Fail("--seconds takes more than 0, up to 24000");
+      seconds = *v;
     } else if (a == "--timeline") {
       timeline = true;
     } else if (!a.empty() && a[0] == '-' && a != "-") {
@@ -130,7 +91,7 @@ int main(int argc, char** argv) {
     input = "embedded tune " + std::to_string(embedded);
   } else {
     std::string error;
-    if (!ReadFile(input, image, error)) return Fail(error);
+    if (!tools::ReadInputFile(input, kMaxFileBytes, image, error)) return Fail(error);
   }
 
   platform::NullPlatform platform;  // the offline render opens no device and no thread
@@ -148,40 +109,28 @@ int main(int argc, char** argv) {
   std::printf("frequencies: %s\n", song.linear() ? "linear" : "amiga");
   std::fflush(stdout);
 
-  std::FILE* out = std::fopen(output.c_str(), "wb");
-  if (out == nullptr) return Fail("cannot write " + output);
-  const auto totalFrames = static_cast<std::uint32_t>(seconds * 44100.0 + 0.5);
-  WriteWavHeader(out, totalFrames);
+  const auto totalFrames = static_cast<std::uint32_t>(seconds * xm::kMixRate + 0.5);
+  platform::WavFile wav;
+  std::string error;
+  if (!platform::OpenWav(wav, output, totalFrames, 2, xm::kMixRate, &error)) return Fail(error);
 
   xm::BeginOfflineRender(*player, player->CurrentSong.get());
-  const auto start = std::chrono::steady_clock::now();
-  bool progress = false;
-  int lastShown = -1;
+  tools::Progress progress;
   std::uint32_t written = 0;
   for (long block = 0; written < totalFrames; ++block) {
     const int index = player->fillBlock;
     xm::FillBlock(*player);
     const std::uint32_t frames = std::min<std::uint32_t>(xm::kBlockFrames, totalFrames - written);
-    std::fwrite(xm::BlockPcm(*player, index), 4, frames, out);  // little-endian host
+    platform::AppendWav(wav, std::span(xm::BlockPcm(*player, index), 2 * std::size_t{frames}));
     written += frames;
     if (timeline) {
       const std::uint16_t entry = xm::RingEntry(*player, index);
       std::printf("%ld %d %d\n", block, entry & 0xFF, entry >> 8);
     }
-    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (!progress && elapsed > 1.0) progress = true;
-    if (progress) {
-      const int percent = static_cast<int>(100.0 * written / totalFrames);
-      if (percent != lastShown) {
-        lastShown = percent;
-        std::fprintf(stderr, "\r[%-40s] %3d%%", std::string(static_cast<std::size_t>(percent * 40 / 100), '#').c_str(),
-                     percent);
-      }
-    }
+    tools::ShowProgress(progress, written, totalFrames);
   }
-  if (progress) std::fprintf(stderr, "\n");
+  tools::EndProgress(progress);
   xm::StopSong(*player);
-  const bool ok = std::fclose(out) == 0;
-  if (!ok) return Fail("cannot write " + output);
+  if (!platform::CloseWav(wav, &error)) return Fail(error);
   return 0;
 }

@@ -1,0 +1,92 @@
+#include "tools/common/command_line.hpp"
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace korveld::tools {
+namespace {
+
+constexpr int kBarWidth = 40;
+
+void OptionError(std::string_view tool, std::string_view option, std::string_view what, std::string_view text) {
+  std::fprintf(stderr, "%.*s: %.*s: %.*s: %.*s\n", static_cast<int>(tool.size()), tool.data(),
+               static_cast<int>(option.size()), option.data(), static_cast<int>(what.size()), what.data(),
+               static_cast<int>(text.size()), text.data());
+}
+
+}  // namespace
+
+std::optional<double> ParseNumber(std::string_view text) {
+  double value = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  // "inf" and "nan" parse too, but are no lengths, rates or times.
+  if (text.empty() || ec != std::errc{} || ptr != end || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+std::optional<std::uint64_t> ParseWholeNumber(std::string_view text) {
+  std::uint64_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  if (text.empty() || ec != std::errc{} || ptr != end) return std::nullopt;
+  return value;
+}
+
+std::optional<double> NumberOption(std::string_view tool, std::string_view option, std::string_view text) {
+  const auto value = ParseNumber(text);
+  if (!value) OptionError(tool, option, "not a number", text);
+  return value;
+}
+
+std::optional<std::uint64_t> WholeNumberOption(std::string_view tool, std::string_view option, std::string_view text) {
+  const auto value = ParseWholeNumber(text);
+  if (!value) OptionError(tool, option, "not a whole number", text);
+  return value;
+}
+
+bool ReadInputFile(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& out, std::string& error) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) {
+    error = "cannot open " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  // One byte more than allowed tells a file that is too large.
+  out.resize(maxBytes + 1);
+  const std::size_t n = std::fread(out.data(), 1, out.size(), f);
+  const bool bad = std::ferror(f) != 0;
+  std::fclose(f);
+  if (bad) {
+    error = "cannot read " + path;
+    return false;
+  }
+  if (n > maxBytes) {
+    error = path + ": larger than " + std::to_string(maxBytes) + " bytes";
+    return false;
+  }
+  out.resize(n);
+  return true;
+}
+
+void ShowProgress(Progress& progress, std::uint64_t done, std::uint64_t total) {
+  if (!progress.shown) {
+    const auto elapsed = std::chrono::steady_clock::now() - progress.start;
+    if (elapsed <= std::chrono::seconds(1)) return;
+    progress.shown = true;
+  }
+  const int percent = total == 0 ? 100 : static_cast<int>(100.0 * static_cast<double>(done) / static_cast<double>(total));
+  if (percent == progress.lastPercent) return;
+  progress.lastPercent = percent;
+  const int bar = percent * kBarWidth / 100;
+  std::fprintf(stderr, "\r[%.*s%*s] %3d%%", bar, "########################################", kBarWidth - bar, "",
+               percent);
+}
+
+void EndProgress(const Progress& progress) {
+  if (progress.shown) std::fputc('\n', stderr);
+}
+
+}  // namespace korveld::tools
