@@ -3,8 +3,8 @@
 # a window manager, checked by what a person would see: screenshots and the
 # program's own exit.
 #   tests/app/xvfb_desktop.sh KORVELD CHECK
-# CHECK: quit-held-wm, quit-held-bare, escape-held, kiosk-1600, minimised,
-# error-box.
+# CHECK: plain-800, quit-held-wm, quit-held-bare, escape-held, kiosk-1600,
+# minimised, error-box.
 # With KORVELD_SHOTS=DIR the screenshots are kept there as PNG files.
 set -u
 bin=$1; check=$2
@@ -74,6 +74,17 @@ to_viewer() {
 }
 
 case $check in
+  plain-800)
+    # A screen the frame's own size: the noise flashes, then the intro; two
+    # Escape presses (intro, then viewer after the change-over) end it with 0.
+    screen 800 600 bare
+    launch
+    until_ok 20 is_kind bands || { shot start; fail "never saw the noise flashes"; }
+    to_viewer
+    press_escape
+    until_ok 10 ended || fail "still running after two Escape presses"
+    rc=$(status); [ "$rc" = 0 ] || fail "exit status $rc"
+    ;;
   quit-held-wm | quit-held-bare)
     # The mouse rests over QUIT from before launch and never moves; the left
     # button goes down in the intro and stays down into the viewer: that is a
