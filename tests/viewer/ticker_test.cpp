@@ -1,9 +1,10 @@
-// The ticker's motion over many frames; what it draws in a frame is pinned by
-// the session's header goldens.
+// The ticker's motion over many frames and each tune's own credit; what it
+// draws in a frame is pinned by the session's header goldens.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
+#include "content/xm/xm_modules.hpp"
 #include "viewer_test_helpers.hpp"
 
 namespace korveld::viewer {
@@ -39,6 +40,15 @@ TEST_F(Ticker, A200CharacterTextWrapsAfter1800FramesPlusTheFirst) {
   EXPECT_EQ(ticker().position, 200);
   Draw();
   EXPECT_EQ(ticker().position, 1);
+}
+
+// The session never stays on a tune long enough to show its credit.
+TEST(TickerText, NamesTheSelectedTunesOwnCredit) {
+  for (int n = 1; n <= content::kXmModuleCount; ++n) {
+    const auto& credit = content::kXmCredits[n];
+    EXPECT_TRUE(TickerTextFor(n).ends_with(std::string(credit.title) + " composed by " + std::string(credit.composer) + "...."))
+        << n;
+  }
 }
 
 }  // namespace
