@@ -4,34 +4,21 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <deque>
 #include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "viewer/scroll.hpp"
+#include "viewer_test_helpers.hpp"
 
 namespace korveld::viewer {
 namespace {
 
 using content::PageLineSource;
 
-const std::string kOnes(80, '1');
-
-// Lines are kept alive by the fixture: the sources only view them.
-struct PageBuilder {
-  std::deque<std::string> owned;
-  std::vector<PageLineSource> lines;
-
-  PageBuilder& Line(std::string text, std::string colour, std::string style, std::string glow) {
-    lines.push_back({owned.emplace_back(std::move(text)), owned.emplace_back(std::move(colour)),
-                     owned.emplace_back(std::move(style)), owned.emplace_back(std::move(glow))});
-    return *this;
-  }
-  PageBuilder& Text(std::string text, std::string glow = "0") { return Line(std::move(text), kOnes, kOnes, std::move(glow)); }
-  PageBuilder& End() { return Line("<END>", kOnes, kOnes, "0"); }
-};
+using testing::kOnes;
+using testing::PageBuilder;
 
 class LoadPageTest : public ::testing::Test {
  protected:

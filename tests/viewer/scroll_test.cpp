@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -208,22 +207,14 @@ TEST(DrawScrollThumb, RunsFrom195To556OnEachSkin) {
 class PagePasses : public ::testing::Test {
  protected:
   static constexpr std::uint32_t kBackground = 0x203040;
-  const std::string ones = std::string(80, '1');
-
   void SetUp() override {
     render::BuildFontTables(*font);
     frame->clear(kBackground);
   }
-  void Add(std::string text, std::string glow, std::string style = "") {
-    const std::string& t = owned.emplace_back(std::move(text));
-    const std::string& g = owned.emplace_back(std::move(glow));
-    const std::string& s = owned.emplace_back(style.empty() ? ones : std::move(style));
-    lines.push_back({t, ones, s, g});
-  }
-  void Load(int page) {
-    StorePage(*store, page, lines);
-    LoadPage(*store, *view, state, page);
-    lines.clear();
+  void Load(int number) {
+    StorePage(*store, number, page.lines);
+    LoadPage(*store, *view, state, number);
+    page = {};
   }
   // Pixels of the cell (row at y, column c) changed from the background.
   int Changed(int y, int c) const {
@@ -233,8 +224,7 @@ class PagePasses : public ::testing::Test {
     return n;
   }
 
-  std::deque<std::string> owned;
-  std::vector<content::PageLineSource> lines;
+  testing::PageBuilder page;
   std::unique_ptr<render::FontTables> font = std::make_unique<render::FontTables>();
   std::unique_ptr<PageStore> store = std::make_unique<PageStore>();
   std::unique_ptr<PageView> view = std::make_unique<PageView>();
@@ -243,8 +233,8 @@ class PagePasses : public ::testing::Test {
 };
 
 TEST_F(PagePasses, GlowsOnlyInsideTheAreaAndOnlyForPageLines) {
-  for (int i = 0; i < 40; ++i) Add("x", "3");
-  Add("<END>", "0");
+  for (int i = 0; i < 40; ++i) page.Text("x", "3");
+  page.End();
   Load(1);
   DrawLineGlows(*frame, *view, state, 0, 0.0);
   // Offset 0: row 0's centre 181 is outside; rows 1..32 (centres 193..565) glow.
@@ -267,11 +257,11 @@ TEST_F(PagePasses, GlowsOnlyInsideTheAreaAndOnlyForPageLines) {
 TEST_F(PagePasses, NoStaleGlowPastTheEndOfAShortPage) {
   // A long page with a glow on every line, then a page of 7 lines whose end
   // line (7) keeps the long page's glow in the view.
-  for (int i = 0; i < 40; ++i) Add("long", "8");
-  Add("<END>", "0");
+  for (int i = 0; i < 40; ++i) page.Text("long", "8");
+  page.End();
   Load(4);
-  for (int i = 0; i < 7; ++i) Add("short", i == 3 ? "2" : "0");
-  Add("<END>", "0");
+  for (int i = 0; i < 7; ++i) page.Text("short", i == 3 ? "2" : "0");
+  page.End();
   Load(16);
   ASSERT_EQ(view->glow[7].style, 8);
   state.ScrollOffset = 5;
@@ -284,11 +274,11 @@ TEST_F(PagePasses, NoStaleGlowPastTheEndOfAShortPage) {
 }
 
 TEST_F(PagePasses, PlainRowsAreOpaqueAndGlowingRowsClipped) {
-  Add("AAAA", "0");                               // line 0: row 0, always clipped
-  Add("A\xDB", "0");                              // line 1: row 1, opaque
-  Add("A\xDB", "5");                              // line 2: row 2, a glow line: clipped
-  Add("A\xDB", "0", "3" + std::string(79, '1'));  // line 3: face 3 hides the "A"
-  Add("<END>", "0");
+  page.Text("AAAA", "0");                               // line 0: row 0, always clipped
+  page.Text("A\xDB", "0");                              // line 1: row 1, opaque
+  page.Text("A\xDB", "5");                              // line 2: row 2, a glow line: clipped
+  page.Line("A\xDB", testing::kOnes, "3" + std::string(79, '1'), "0");  // line 3: face 3 hides the "A"
+  page.End();
   Load(2);
   state.ScrollOffset = 12;
   DrawPageText(*frame, *font, *view, state, 0);
@@ -308,8 +298,8 @@ TEST_F(PagePasses, PlainRowsAreOpaqueAndGlowingRowsClipped) {
 }
 
 TEST_F(PagePasses, ShortPageOffsetAndTheBottomRowPerSkin) {
-  for (int i = 0; i < 40; ++i) Add("\xDB\xDB", "0");
-  Add("<END>", "0");
+  for (int i = 0; i < 40; ++i) page.Text("\xDB\xDB", "0");
+  page.End();
   Load(3);
   // Offset 5: row 0 at y 180 is outside the area; row 1 at 192 is opaque and
   // cut at 193.

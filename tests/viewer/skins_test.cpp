@@ -46,27 +46,6 @@ TEST(SkinDecode, PaletteEntriesBecomePackedBackgroundPixels) {
   EXPECT_EQ(part.background[1][0], 0u);
 }
 
-TEST(SkinDecode, BuildBackgroundsCopiesTheInclusiveRectangleAndSkipsOutside) {
-  std::vector<std::uint8_t> images(2 * content::kSkinImageBytes, 0);
-  for (std::size_t s = 0; s < 2; ++s) {
-    std::uint8_t* base = images.data() + s * content::kSkinImageBytes;
-    base[3] = 0xAA;  // entry 1
-    base[768 + 5 * 800 + 5] = 1;
-    base[768 + 7 * 800 + 8] = 1;
-  }
-  SkinState skins;
-  DecodeSkins(skins, images);
-  BuildBackgrounds(skins, 5, 5, 3, 2, 100, 200);  // columns 5..8, rows 5..7
-  EXPECT_EQ(skins.background[0][200 * 800 + 100], 0xAA0000u);
-  EXPECT_EQ(skins.background[1][202 * 800 + 103], 0xAA0000u);
-  EXPECT_EQ(std::count(skins.background[0].begin(), skins.background[0].end(), 0xAA0000u), 2);
-  // A destination running off the picture is cut, not wrapped.
-  BuildBackgrounds(skins, 0, 0, 799, 599, 795, 595);
-  EXPECT_EQ(skins.background[0][600 * 800 - 1], 0u);
-  BuildBackgrounds(skins, 0, 0, 799, 599, 794, 594);
-  EXPECT_EQ(skins.background[0][599 * 800 + 799], 0xAA0000u);
-}
-
 class EmbeddedSkins : public ::testing::Test {
  protected:
   void SetUp() override { program = testing::MakeViewerProgram(platform); }

@@ -1,11 +1,13 @@
 // The two test platforms of the viewer and program tests, one per need:
 // ScriptedPlatform, for calling the viewer's parts directly with the mouse,
 // keys and clock the test sets; RecordingPlatform, the headless backend
-// running the whole program from a script and keeping the frames it shows.
+// running the whole program from a script and keeping the frames it shows;
+// and PageBuilder, synthetic pages for the page tests.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "app/program.hpp"
+#include "content/pages/page_content.hpp"
 #include "platform/headless.hpp"
 #include "platform/null_platform.hpp"
 
@@ -66,6 +69,21 @@ class RecordingPlatform : public platform::HeadlessPlatform {
  private:
   std::vector<std::pair<double, std::string>> checkpoints_;
   std::size_t next_ = 0;
+};
+
+// Page lines for StorePage, with the strings the sources view kept alive.
+inline const std::string kOnes(80, '1');  // colour or style codes all '1'
+struct PageBuilder {
+  std::deque<std::string> owned;
+  std::vector<content::PageLineSource> lines;
+
+  PageBuilder& Line(std::string text, std::string colour, std::string style, std::string glow) {
+    lines.push_back({owned.emplace_back(std::move(text)), owned.emplace_back(std::move(colour)),
+                     owned.emplace_back(std::move(style)), owned.emplace_back(std::move(glow))});
+    return *this;
+  }
+  PageBuilder& Text(std::string text, std::string glow = "0") { return Line(std::move(text), kOnes, kOnes, std::move(glow)); }
+  PageBuilder& End() { return Text("<END>"); }
 };
 
 // A program in the state the viewer loop starts from: start-up tables,
