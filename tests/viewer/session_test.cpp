@@ -9,6 +9,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "content/xm/xm_modules.hpp"
@@ -31,37 +32,27 @@ struct Step {
 
 std::vector<Step> SessionSteps() {
   std::vector<Step> steps{{"start", "wait 2.5\nkey escape\n", 4.0}};
-  auto page = [&](const std::string& label, int x, int y) {
-    steps.push_back({label, "move " + std::to_string(x) + " " + std::to_string(y) + "\nclick\n", 3.2});
+  auto click = [&](const std::string& label, int x, int y, double seconds) {
+    steps.push_back({label, "move " + std::to_string(x) + " " + std::to_string(y) + "\nclick\n", seconds});
   };
-  // The articles menu: pages 13..16 in rows 2..5, then 11 again.
-  page("page 13", 200, 78);
-  page("page 14", 200, 90);
-  page("page 15", 200, 102);
-  page("page 16", 200, 114);
-  page("page 11", 200, 66);
-  steps.push_back({"charts menu", "move 450 114\nclick\n", 0.5});
-  page("page 1", 200, 66);
-  page("page 2", 200, 78);
-  page("page 3", 200, 90);
-  page("page 4", 200, 102);
-  page("page 5", 200, 114);
-  page("page 6", 450, 66);
-  page("page 7", 450, 78);
-  page("page 8", 450, 90);
-  page("page 9", 450, 102);
-  page("page 12", 700, 76);   // RULES
-  page("page 10", 700, 101);  // HELP
-  steps.push_back({"paused", "move 700 51\nclick\n", 1.0});
+  // The articles menu: pages 13..16 in rows 2..5, then 11 again; the charts
+  // menu's pages in both columns; RULES (12) and HELP (10).
+  for (auto [page, x, y] : {std::tuple{13, 200, 78}, {14, 200, 90}, {15, 200, 102}, {16, 200, 114}, {11, 200, 66}})
+    click("page " + std::to_string(page), x, y, 3.2);
+  click("charts menu", 450, 114, 0.5);
+  for (auto [page, x, y] : {std::tuple{1, 200, 66}, {2, 200, 78}, {3, 200, 90}, {4, 200, 102}, {5, 200, 114},
+                            {6, 450, 66}, {7, 450, 78}, {8, 450, 90}, {9, 450, 102}, {12, 700, 76}, {10, 700, 101}})
+    click("page " + std::to_string(page), x, y, 3.2);
+  click("paused", 700, 51, 1.0);
   steps.push_back({"resumed", "click\n", 1.0});
-  steps.push_back({"tune 2", "move 100 142\nclick\n", 1.5});
+  click("tune 2", 100, 142, 1.5);
   steps.push_back({"carbon", "key f2\n", 0.5});
-  steps.push_back({"tune 3", "move 690 141\nclick\n", 1.5});
-  steps.push_back({"carbon paused", "move 730 58\nclick\n", 1.0});
-  steps.push_back({"carbon page 2", "move 200 78\nclick\n", 3.2});
-  steps.push_back({"carbon resumed", "move 730 58\nclick\n", 1.0});
+  click("tune 3", 690, 141, 1.5);
+  click("carbon paused", 730, 58, 1.0);
+  click("carbon page 2", 200, 78, 3.2);
+  click("carbon resumed", 730, 58, 1.0);
   steps.push_back({"grunge", "key f1\n", 0.5});
-  steps.push_back({"quit", "move 60 50\nclick\n", 2.0});
+  click("quit", 60, 50, 2.0);
   return steps;
 }
 
