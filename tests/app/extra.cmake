@@ -2,10 +2,9 @@
 add_test(NAME korveld_no_display
   COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY --unset=SDL_VIDEODRIVER
           ${PROJECT_SOURCE_DIR}/tests/app/no_display.sh $<TARGET_FILE:korveld>)
-add_test(NAME korveld_xvfb COMMAND ${PROJECT_SOURCE_DIR}/tests/app/xvfb.sh $<TARGET_FILE:korveld>)
-set_tests_properties(korveld_xvfb PROPERTIES LABELS "app;xvfb" RUN_SERIAL TRUE)
-# Real desktops: screens larger than the frame, with and without a window manager.
-foreach(check quit-held-wm quit-held-bare escape-held kiosk-1600 minimised error-box)
+# Real desktops: the frame's own size and larger screens, with and without a
+# window manager.
+foreach(check plain-800 quit-held-wm quit-held-bare escape-held kiosk-1600 minimised error-box)
   add_test(NAME korveld_desktop_${check} COMMAND ${PROJECT_SOURCE_DIR}/tests/app/xvfb_desktop.sh $<TARGET_FILE:korveld> ${check})
   set_tests_properties(korveld_desktop_${check} PROPERTIES LABELS "app;xvfb;desktop" RUN_SERIAL TRUE TIMEOUT 180)
 endforeach()

@@ -1,24 +1,22 @@
 #!/usr/bin/env python3
 """Random whole-program sessions for korveld-render.
 
-Each seed gives one script: a start with keys or the button possibly still
-held, an intro with tune keys and stray input, then a viewer session of
-random moves, clicks, drags of the scroll bar (also past its ends), wheel
-notches, page keys, held arrows, skin keys, music buttons and clicks during
-the page wipes, ended by Escape or the QUIT button. The frame time is drawn
-from the seed too, from 0.001 s to 2 s a frame.
+Each seed gives one script (a start with keys or the button perhaps still held,
+an intro with stray input, then random moves, clicks, drags of the scroll bar
+past its ends, wheel, page keys, held arrows, skin keys, music buttons and
+clicks during the wipes, ended by Escape or QUIT) and a frame time from
+0.001 s to 2 s. A session passes when korveld-render ends on its own with
+status 0 and its summary line, no earlier than the script's final Escape or
+QUIT and within a virtual-time bound worked out from the script, within a
+wall-clock limit, and with nothing from the sanitizers on stderr.
 
-A session passes when korveld-render ends on its own with status 0 and its
-summary line, not before the script's final Escape or QUIT and before a virtual-time bound worked out from the script, within
-a wall-clock limit, and with nothing from the sanitizers on stderr.
+  tests/app/session_fuzz.py RENDER [--seeds A:B | --seed N ... | --regression]
+                            [--jobs J] [--keep DIR] [--print N] [--wall S]
 
-  tests/app/session_fuzz.py RENDER [--seeds A:B | --seed N ...] [--jobs J]
-                            [--keep DIR] [--print N] [--wall S]
-
---print N writes the script of seed N to standard output and exits; --keep
-DIR saves the script and stderr of every failing seed there. --regression
-runs the fixed seeds that `make test` runs: every frame time from 0.001 s to
-2 s, both endings, the held-key start, drags past the bar's ends.
+--regression runs the fixed seeds `make test` runs (every frame time, both
+endings, the held-key start, drags past the bar's ends); --print N writes the
+script of seed N and exits; --keep DIR saves the script and stderr of every
+failing seed.
 """
 import argparse
 import concurrent.futures
@@ -106,17 +104,15 @@ class Session:
         self.emit("move %d %d" % (max(0, min(799, x)), max(0, min(599, y))))
 
     def point_in_button(self, b, edge=False):
-        while True:
-            x, y = self.button_point(b, edge)
-            if not in_quit(x, y):
-                return x, y
-
-    def button_point(self, b, edge):
         x, y, w, h = BUTTONS[self.skin][b - 1]
-        if edge:  # the rectangle's own edge or one pixel inside or outside it
-            return (self.rng.choice([x - 1, x, x + 1, x + w - 1, x + w, x + w + 1]),
-                    self.rng.choice([y - 1, y, y + 1, y + h - 1, y + h, y + h + 1]))
-        return self.rng.randint(x + 1, x + w - 1), self.rng.randint(y + 1, y + h - 1)
+        while True:
+            if edge:  # the rectangle's own edge or one pixel inside or outside it
+                p = (self.rng.choice([x - 1, x, x + 1, x + w - 1, x + w, x + w + 1]),
+                     self.rng.choice([y - 1, y, y + 1, y + h - 1, y + h, y + h + 1]))
+            else:
+                p = self.rng.randint(x + 1, x + w - 1), self.rng.randint(y + 1, y + h - 1)
+            if not in_quit(*p):
+                return p
 
     def point_in_menu(self):
         column = self.rng.randint(0, 1)
@@ -132,19 +128,17 @@ class Session:
         """A point for a random action: never inside QUIT of either skin, so
         the run may end only where the script ends it."""
         while True:
-            x, y = self.any_point()
-            if not in_quit(x, y):
-                return x, y
-
-    def any_point(self):
-        r = self.rng.random()
-        if r < 0.35:
-            return self.point_in_button(self.rng.randint(2, 10), edge=self.rng.random() < 0.2)
-        if r < 0.7:
-            return self.point_in_menu()
-        if r < 0.85:
-            return self.point_on_bar()
-        return self.rng.randint(0, 799), self.rng.randint(0, 599)
+            r = self.rng.random()
+            if r < 0.35:
+                p = self.point_in_button(self.rng.randint(2, 10), edge=self.rng.random() < 0.2)
+            elif r < 0.7:
+                p = self.point_in_menu()
+            elif r < 0.85:
+                p = self.point_on_bar()
+            else:
+                p = self.rng.randint(0, 799), self.rng.randint(0, 599)
+            if not in_quit(*p):
+                return p
 
     def start(self):
         r = self.rng.random()

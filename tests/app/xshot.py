@@ -4,7 +4,6 @@
   xshot.py png FILE            the root window as a PNG (for a person to look at)
   xshot.py kind X Y W H        "black", "bands" (every row one colour: the
                                noise flashes) or "picture" inside the rectangle
-  xshot.py count X Y W H RGB   how many pixels of colour RGB (hex) lie inside
   xshot.py colours X Y W H     the number of distinct colours inside
   xshot.py bars X Y W H        rows inside that are one blue colour (90% or more)
   xshot.py hash X Y W H        a digest of the pixels inside
@@ -77,9 +76,6 @@ def main(argv):
             print("bands")
         else:
             print("picture")
-    elif argv[0] == "count":
-        colour = int(argv[5], 16)
-        print(sum(r.count(colour) for r in area))
     elif argv[0] == "bars":
         def blue_row(r):
             colour, n = collections.Counter(r).most_common(1)[0]

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# The real binary on virtual X screens larger than the frame, with and without
-# a window manager, checked by what a person would see: screenshots and the
+# The real binary on virtual X screens of the frame's size and larger, with
+# and without a window manager, checked by what a person would see: screenshots and the
 # program's own exit.
 #   tests/app/xvfb_desktop.sh KORVELD CHECK
-# CHECK: quit-held-wm, quit-held-bare, escape-held, kiosk-1600, minimised,
-# error-box.
+# CHECK: plain-800, quit-held-wm, quit-held-bare, escape-held, kiosk-1600,
+# minimised, error-box; or "fuzz SEED", random input that is not part of
+# `make test` (see the README).
 # With KORVELD_SHOTS=DIR the screenshots are kept there as PNG files.
 set -u
 bin=$1; check=$2
@@ -65,6 +66,8 @@ intro_bars() { [ "$(look 0 0 800 600 kind)" = picture ] && [ "$(look 0 0 800 600
 ended() { ! kill -0 "$pid" 2>/dev/null; }
 press_escape() { xdotool keydown Escape; sleep 0.2; xdotool keyup Escape; }
 status() { wait "$pid"; local rc=$?; pid=; echo $rc; }
+# ends_ok SECONDS WHY: the program ends within SECONDS, with status 0.
+ends_ok() { until_ok "$1" ended || fail "$2"; local rc; rc=$(status); [ "$rc" = 0 ] || fail "exit status $rc"; }
 # The intro on screen, then Escape and the 3 s change-over: the viewer.
 to_viewer() {
   until_ok 20 intro_bars || { shot intro; fail "the intro never appeared"; }
@@ -74,6 +77,16 @@ to_viewer() {
 }
 
 case $check in
+  plain-800)
+    # A screen the frame's own size: the noise flashes, then the intro; two
+    # Escape presses (intro, then viewer after the change-over) end it with 0.
+    screen 800 600 bare
+    launch
+    until_ok 20 is_kind bands || { shot start; fail "never saw the noise flashes"; }
+    to_viewer
+    press_escape
+    ends_ok 10 "still running after two Escape presses"
+    ;;
   quit-held-wm | quit-held-bare)
     # The mouse rests over QUIT from before launch and never moves; the left
     # button goes down in the intro and stays down into the viewer: that is a
@@ -83,9 +96,7 @@ case $check in
     launch
     until_ok 20 intro_bars || { shot intro; fail "the intro never appeared"; }
     xdotool mousedown 1
-    until_ok 10 ended || { shot viewer; fail "the button held over QUIT did not end the program"; }
-    xdotool mouseup 1
-    rc=$(status); [ "$rc" = 0 ] || fail "exit status $rc"
+    ends_ok 10 "the button held over QUIT did not end the program"
     ;;
   escape-held)
     # Escape held from before launch: black frames while it is down, then the
@@ -99,8 +110,7 @@ case $check in
     until_ok 6 intro_bars || { shot released; fail "no raster bars after Escape was released"; }
     shot released
     kill -INT "$pid"
-    until_ok 5 ended || fail "Ctrl+C did not end the program"
-    rc=$(status); [ "$rc" = 0 ] || fail "exit status $rc after Ctrl+C"
+    ends_ok 5 "Ctrl+C did not end the program"
     ;;
   kiosk-1600)
     # No window manager on a 1600 x 1200 screen: the frame at scale 2 fills
@@ -129,8 +139,7 @@ case $check in
     shot pagedown
     [ "$(look 772 190 20 40 hash)" != "$top" ] || fail "keypad Page Down did not move the page"
     press_escape
-    until_ok 5 ended || fail "Escape did not end the viewer"
-    rc=$(status); [ "$rc" = 0 ] || fail "exit status $rc"
+    ends_ok 5 "Escape did not end the viewer"
     ;;
   minimised)
     # Minimised, the viewer composes nothing (under 5% of a core over 5 s)
@@ -150,8 +159,7 @@ case $check in
     [ $(( (c1 - c0) * 100 )) -lt $(( 5 * hz * 5 )) ] || fail "busy while minimised: $((c1 - c0)) ticks in 5 s"
     [ "$s1" -gt "$s0" ] || fail "the music stopped while minimised"
     kill -INT "$pid"
-    until_ok 5 ended || fail "Ctrl+C did not end the program"
-    rc=$(status); [ "$rc" = 0 ] || fail "exit status $rc"
+    ends_ok 5 "Ctrl+C did not end the program"
     ;;
   error-box)
     # No sound device: the intro's tune opens an error box. Ctrl+C ends the
@@ -163,8 +171,37 @@ case $check in
     sleep 1
     shot box
     kill -INT "$pid"
-    until_ok 3 ended || fail "Ctrl+C did not end the program while the error box was open"
-    rc=$(status); [ "$rc" = 0 ] || fail "exit status $rc after Ctrl+C"
+    ends_ok 3 "Ctrl+C did not end the program while the error box was open"
+    ;;
+  fuzz)
+    # Random X input on a screen larger than the frame, full screen or (even
+    # seeds) a window: moves, quick clicks, wheel notches, page, arrow and skin
+    # keys, Alt+Enter, drags. Two Escape presses must still end it with 0.
+    seed=${3:-1}
+    screen 1024 768 bare
+    [ $((seed % 2)) = 0 ] && export KORVELD_WINDOWED=1
+    launch
+    RANDOM=$seed
+    sleep 3; press_escape; sleep 4
+    keys=(Page_Up Page_Down Home End F1 F2 Up Down)
+    for _ in $(seq 60); do
+      case $((RANDOM % 9)) in
+        0) xdotool mousemove $((RANDOM % 1024)) $((RANDOM % 768)) ;;
+        1) xdotool click 1 ;;
+        2) xdotool click 4 ;;
+        3) xdotool click 5 ;;
+        4) xdotool key "${keys[$((RANDOM % ${#keys[@]}))]}" ;;
+        5) xdotool key alt+Return ;;
+        6) xdotool mousedown 1 mousemove $((RANDOM % 1024)) $((RANDOM % 768)); sleep 0.2; xdotool mouseup 1 ;;
+        7) xdotool keydown Down; sleep 0.3; xdotool keyup Down ;;
+        8) sleep 0.3 ;;
+      esac
+      sleep 0.0$((RANDOM % 10))
+    done
+    # Past any wipe, with the pointer on the window (no window manager: the
+    # keyboard follows the pointer).
+    sleep 3; xdotool mousemove 400 300; sleep 0.5; press_escape; sleep 1; press_escape
+    ends_ok 10 "still running after two Escape presses (seed $seed)"
     ;;
   *) fail "unknown check" ;;
 esac

@@ -1,19 +1,26 @@
+// Scrolling: arrow keys, wheel, page keys and the scroll bar on ViewState,
+// the keys as the platform reports them, and the page passes (glows and text)
+// against a small synthetic page.
 #include "viewer/scroll.hpp"
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "render/primitives.hpp"
+#include "tests/support/frames.hpp"
 #include "viewer/input.hpp"
 #include "viewer/pages.hpp"
+#include "viewer_test_helpers.hpp"
 
 namespace korveld::viewer {
 namespace {
+
+using Positions = std::vector<std::pair<int, int>>;  // (TopLine, ScrollOffset) per frame
 
 ViewState Page(int lineCount, int top = 0, int offset = 0) {
   ViewState v;
@@ -23,46 +30,27 @@ ViewState Page(int lineCount, int top = 0, int offset = 0) {
   return v;
 }
 
-TEST(ScrollByKeys, HeldDownMovesInHalfLines) {
+Positions Hold(ViewState& v, bool down, bool up, int frames) {
+  Positions seen;
+  for (int f = 0; f < frames; ++f) {
+    ScrollByKeys(v, down, up);
+    seen.emplace_back(v.TopLine, v.ScrollOffset);
+  }
+  return seen;
+}
+
+TEST(ScrollByKeys, HalfLinesEachWayStoppingAtBothEnds) {
   ViewState v = Page(100);
-  std::vector<std::pair<int, int>> seen;
-  for (int frame = 0; frame < 6; ++frame) {
-    ScrollByKeys(v, true, false);
-    seen.emplace_back(v.TopLine, v.ScrollOffset);
-  }
-  const std::vector<std::pair<int, int>> want = {{1, 6}, {2, 12}, {2, 6}, {3, 12}, {3, 6}, {4, 12}};
-  EXPECT_EQ(seen, want);
-}
-
-TEST(ScrollByKeys, HeldUpAlternatesZeroAndSix) {
-  ViewState v = Page(100, 10, 6);
-  std::vector<std::pair<int, int>> seen;
-  for (int frame = 0; frame < 4; ++frame) {
-    ScrollByKeys(v, false, true);
-    seen.emplace_back(v.TopLine, v.ScrollOffset);
-  }
-  const std::vector<std::pair<int, int>> want = {{9, 0}, {9, 6}, {8, 0}, {8, 6}};
-  EXPECT_EQ(seen, want);
-  // At the top, Up does nothing.
-  ViewState top = Page(100, 0, 6);
-  ScrollByKeys(top, false, true);
-  EXPECT_EQ(top.TopLine, 0);
-  EXPECT_EQ(top.ScrollOffset, 6);
-}
-
-TEST(ScrollByKeys, StopsAtTheLastPositionAndNeverMovesShortPages) {
-  ViewState v = Page(40, 6, 6);  // max 7
-  ScrollByKeys(v, true, false);
-  EXPECT_EQ(v.TopLine, 7);
-  EXPECT_EQ(v.ScrollOffset, 12);
-  ScrollByKeys(v, true, false);
-  EXPECT_EQ(v.TopLine, 7);
-  EXPECT_EQ(v.ScrollOffset, 12);
-  for (int lines : {7, 32, 33}) {
-    ViewState s = Page(lines, 0, 5);
-    ScrollByKeys(s, true, true);
-    EXPECT_EQ(s.TopLine, 0) << lines;
-    EXPECT_EQ(s.ScrollOffset, 5) << lines;
+  EXPECT_EQ(Hold(v, true, false, 6), (Positions{{1, 6}, {2, 12}, {2, 6}, {3, 12}, {3, 6}, {4, 12}}));
+  v = Page(100, 10, 6);
+  EXPECT_EQ(Hold(v, false, true, 4), (Positions{{9, 0}, {9, 6}, {8, 0}, {8, 6}}));
+  v = Page(100, 0, 6);
+  EXPECT_EQ(Hold(v, false, true, 1), (Positions{{0, 6}}));  // at the top
+  v = Page(40, 6, 6);                                       // the last position is 7
+  EXPECT_EQ(Hold(v, true, false, 2), (Positions{{7, 12}, {7, 12}}));
+  for (int lines : {7, 32, 33}) {  // short pages never move
+    v = Page(lines, 0, 5);
+    EXPECT_EQ(Hold(v, true, true, 1), (Positions{{0, 5}})) << lines;
   }
 }
 
@@ -84,35 +72,46 @@ TEST(ScrollByWheel, FourLinesANotch) {
 }
 
 TEST(PageKeys, LongAndShortPages) {
-  ViewState v = Page(1482);
-  PageKeys(v, false, true, false, false);
-  EXPECT_EQ(v.TopLine, 33);
-  PageKeys(v, true, false, false, false);
-  EXPECT_EQ(v.TopLine, 0);
-  v.TopLine = 10;
-  PageKeys(v, true, false, false, false);
-  EXPECT_EQ(v.TopLine, 0);
-  PageKeys(v, false, false, true, false);
-  EXPECT_EQ(v.TopLine, 1449);
-  PageKeys(v, false, true, false, false);  // already at the end
-  EXPECT_EQ(v.TopLine, 1449);
-  v.TopLine = 1440;
-  PageKeys(v, false, true, false, false);
-  EXPECT_EQ(v.TopLine, 1449);
-  PageKeys(v, false, false, false, true);
-  EXPECT_EQ(v.TopLine, 0);
-  // Home comes after End.
-  PageKeys(v, false, false, true, true);
-  EXPECT_EQ(v.TopLine, 0);
-  v.ScrollOffset = 6;
-  PageKeys(v, false, true, false, false);
+  ViewState v = Page(1482, 0, 6);
+  // (page up, page down, end, home), the top line before (-1: as left) and after.
+  for (auto [keys, before, after] : {std::tuple{"0100", -1, 33}, {"1000", -1, 0}, {"1000", 10, 0}, {"0010", -1, 1449},
+                                     {"0100", -1, 1449}, {"0100", 1440, 1449}, {"0001", -1, 0}, {"0011", -1, 0}}) {
+    if (before >= 0) v.TopLine = before;
+    PageKeys(v, keys[0] == '1', keys[1] == '1', keys[2] == '1', keys[3] == '1');
+    EXPECT_EQ(v.TopLine, after) << keys << " from " << before;
+  }
   EXPECT_EQ(v.ScrollOffset, 6);
-
   ViewState s = Page(20);
   PageKeys(s, false, false, true, false);
-  EXPECT_EQ(s.TopLine, 0);
   PageKeys(s, false, true, false, false);
   EXPECT_EQ(s.TopLine, 0);
+}
+
+TEST(PageKeys, FromThePlatformPageKeysActOncePerPressAndArrowsWhileHeld) {
+  testing::ScriptedPlatform platform;
+  ViewState v = Page(1482);
+  platform.pressKey(platform::kVkPageDown);
+  PageKeys(v, platform);
+  PageKeys(v, platform);  // still down, not pressed again
+  EXPECT_EQ(v.TopLine, 33);
+  platform.releaseKey(platform::kVkPageDown);
+  platform.pressKey(platform::kVkEnd);
+  MouseState mouse;
+  PollInput(mouse, v, platform);  // PollInput ends with the page keys
+  EXPECT_EQ(v.TopLine, 1449);
+  platform.pressKey(platform::kVkPageUp);
+  platform.pressKey(platform::kVkHome);
+  PageKeys(v, platform);
+  EXPECT_EQ(v.TopLine, 0);
+  platform.pressKey(platform::kVkDown);
+  for (int frame = 0; frame < 4; ++frame) ScrollByKeys(v, platform);
+  EXPECT_EQ(v.TopLine, 3);
+  EXPECT_EQ(v.ScrollOffset, 12);
+  platform.releaseKey(platform::kVkDown);
+  platform.pressKey(platform::kVkUp);
+  ScrollByKeys(v, platform);
+  EXPECT_EQ(v.TopLine, 2);
+  EXPECT_EQ(v.ScrollOffset, 6);
 }
 
 MouseState Mouse(int x, int y, int left) {
@@ -139,7 +138,6 @@ TEST(HandleScrollBar, DragOnPage4) {
   EXPECT_EQ(v.TopLine, 0);
   EXPECT_EQ(v.ScrollGlow, 20);
   // Released outside: the drag ends and the glow fades.
-  pointer = 1;
   HandleScrollBar(v, Mouse(300, 380, 0), pointer);
   EXPECT_EQ(v.ScrollDragging, 0);
   EXPECT_EQ(v.TopLine, 0);
@@ -147,31 +145,24 @@ TEST(HandleScrollBar, DragOnPage4) {
   EXPECT_EQ(pointer, 1);
 }
 
-TEST(HandleScrollBar, HoverGlowsAndSetsThePointer) {
+TEST(HandleScrollBar, HoverGlowsAndSetsThePointerInsideOpenEdges) {
   ViewState v = Page(100);
   int pointer = 1;
   for (int i = 0; i < 30; ++i) HandleScrollBar(v, Mouse(790, 560, 0), pointer);
   EXPECT_EQ(pointer, 2);
   EXPECT_EQ(v.ScrollGlow, 125);
   EXPECT_EQ(v.TopLine, 0);
-  // Edges of the hot area are open.
-  for (auto [x, y] : {std::pair{775, 300}, {791, 300}, {780, 200}, {780, 561}}) {
+  // (x, y, skin, hot): skin 2 moves the bar five pixels right.
+  for (auto [x, y, skin, hot] : {std::tuple{775, 300, 1, false}, {791, 300, 1, false}, {780, 200, 1, false},
+                                 {780, 561, 1, false}, {795, 300, 2, true}, {778, 300, 2, false}}) {
     ViewState w = Page(100);
+    w.CurrentSkin = skin;
     w.ScrollGlow = 50;
     int p = 1;
     HandleScrollBar(w, Mouse(x, y, 0), p);
-    EXPECT_EQ(p, 1) << x << "," << y;
-    EXPECT_EQ(w.ScrollGlow, 45) << x << "," << y;
+    EXPECT_EQ(p, hot ? 2 : 1) << x << "," << y;
+    EXPECT_EQ(w.ScrollGlow, hot ? 55 : 45) << x << "," << y;
   }
-  // Skin 2 moves the bar five pixels right.
-  ViewState s = Page(100);
-  s.CurrentSkin = 2;
-  int p = 1;
-  HandleScrollBar(s, Mouse(795, 300, 0), p);
-  EXPECT_EQ(p, 2);
-  p = 1;
-  HandleScrollBar(s, Mouse(778, 300, 0), p);
-  EXPECT_EQ(p, 1);
 }
 
 TEST(HandleScrollBar, ThirtyThreeLinePageIsHotButDoesNotScroll) {
@@ -182,86 +173,50 @@ TEST(HandleScrollBar, ThirtyThreeLinePageIsHotButDoesNotScroll) {
   HandleScrollBar(v, Mouse(780, 550, 1), pointer);
   EXPECT_EQ(v.TopLine, 0);
   EXPECT_EQ(pointer, 1);
-  auto frame = std::make_unique<render::ScreenBuffer>();
+  auto frame = support::MakeFrame();
   DrawScrollThumb(*frame, v);
-  for (std::uint32_t px : frame->pixels) ASSERT_EQ(px, 0u);
+  EXPECT_EQ(support::CountNot(*frame, 0), 0);
 }
 
-int CountNot(const render::ScreenBuffer& f, std::uint32_t colour) {
-  int n = 0;
-  for (std::uint32_t p : f.pixels) n += (p != colour);
-  return n;
-}
-
-TEST(DrawScrollThumb, RunsFrom195To556) {
-  auto f = std::make_unique<render::ScreenBuffer>();
+TEST(DrawScrollThumb, RunsFrom195To556OnEachSkin) {
+  auto f = support::MakeFrame();
   ViewState v = Page(1482);
   DrawScrollThumb(*f, v);
   // Alpha 80 of (100, 150, 250) over black, glow 0 on top.
   const std::uint32_t thumb = (100 * 80 / 256) << 16 | (150 * 80 / 256) << 8 | (250 * 80 / 256);
   EXPECT_EQ(f->at(779, 195), thumb);
   EXPECT_EQ(f->at(787, 214), thumb);
-  EXPECT_EQ(f->at(788, 195), 0u);
-  EXPECT_EQ(f->at(779, 194), 0u);
-  EXPECT_EQ(f->at(779, 215), 0u);
-  EXPECT_EQ(CountNot(*f, 0), 9 * 20);
-
+  EXPECT_EQ(support::CountNot(*f, 0), 9 * 20);
   f->clear();
   v.TopLine = 1449;
   DrawScrollThumb(*f, v);
   EXPECT_EQ(f->at(779, 556), thumb);
   EXPECT_EQ(f->at(779, 575), thumb);
   EXPECT_EQ(f->at(779, 576), 0u);
-
-  // Hovered: the glow blends over the thumb.
-  f->clear();
-  v.TopLine = 0;
-  v.ScrollGlow = 125;
-  DrawScrollThumb(*f, v);
-  const auto blend = [](std::uint32_t d, int s, int shift) {
-    return static_cast<std::uint32_t>((s * 125 + static_cast<int>((d >> shift) & 0xFF) * 131) / 256) << shift;
-  };
-  EXPECT_EQ(f->at(780, 200), blend(thumb, 100, 16) | blend(thumb, 125, 8) | blend(thumb, 200, 0));
-
   // Skin 2: columns 783..792, other colours.
   f->clear();
-  v.ScrollGlow = 0;
+  v.TopLine = 0;
   v.CurrentSkin = 2;
   DrawScrollThumb(*f, v);
   EXPECT_EQ(f->at(792, 195), (50u * 80 / 256) << 16 | (150u * 80 / 256) << 8 | (250u * 80 / 256));
   EXPECT_EQ(f->at(782, 195), 0u);
-  EXPECT_EQ(CountNot(*f, 0), 10 * 20);
+  EXPECT_EQ(support::CountNot(*f, 0), 10 * 20);
 }
 
 // Page passes over a small synthetic page, with the embedded font.
 class PagePasses : public ::testing::Test {
  protected:
   static constexpr std::uint32_t kBackground = 0x203040;
-  const std::string ones = std::string(80, '1');
-
   void SetUp() override {
-    font = std::make_unique<render::FontTables>();
     render::BuildFontTables(*font);
-    store = std::make_unique<PageStore>();
-    view = std::make_unique<PageView>();
-    frame = std::make_unique<render::ScreenBuffer>();
     frame->clear(kBackground);
   }
-  void Add(std::string text, std::string glow, std::string style = "") {
-    owned.push_back(std::move(text));
-    const std::string& t = owned.back();
-    owned.push_back(std::move(glow));
-    const std::string& g = owned.back();
-    owned.push_back(style.empty() ? ones : std::move(style));
-    const std::string& s = owned.back();
-    lines.push_back({t, ones, s, g});
+  void Load(int number) {
+    StorePage(*store, number, page.lines);
+    LoadPage(*store, *view, state, number);
+    page = {};
   }
-  void Load(int page) {
-    StorePage(*store, page, lines);
-    LoadPage(*store, *view, state, page);
-    lines.clear();
-  }
-  // Pixels of the cell (line row r, column c) changed from the background.
+  // Pixels of the cell (row at y, column c) changed from the background.
   int Changed(int y, int c) const {
     int n = 0;
     for (int yy = y; yy < y + 12; ++yy)
@@ -269,18 +224,17 @@ class PagePasses : public ::testing::Test {
     return n;
   }
 
-  std::deque<std::string> owned;
-  std::vector<content::PageLineSource> lines;
-  std::unique_ptr<render::FontTables> font;
-  std::unique_ptr<PageStore> store;
-  std::unique_ptr<PageView> view;
-  std::unique_ptr<render::ScreenBuffer> frame;
+  testing::PageBuilder page;
+  std::unique_ptr<render::FontTables> font = std::make_unique<render::FontTables>();
+  std::unique_ptr<PageStore> store = std::make_unique<PageStore>();
+  std::unique_ptr<PageView> view = std::make_unique<PageView>();
+  std::unique_ptr<render::ScreenBuffer> frame = std::make_unique<render::ScreenBuffer>();
   ViewState state;
 };
 
 TEST_F(PagePasses, GlowsOnlyInsideTheAreaAndOnlyForPageLines) {
-  for (int i = 0; i < 40; ++i) Add("x", "3");
-  Add("<END>", "0");
+  for (int i = 0; i < 40; ++i) page.Text("x", "3");
+  page.End();
   Load(1);
   DrawLineGlows(*frame, *view, state, 0, 0.0);
   // Offset 0: row 0's centre 181 is outside; rows 1..32 (centres 193..565) glow.
@@ -303,11 +257,11 @@ TEST_F(PagePasses, GlowsOnlyInsideTheAreaAndOnlyForPageLines) {
 TEST_F(PagePasses, NoStaleGlowPastTheEndOfAShortPage) {
   // A long page with a glow on every line, then a page of 7 lines whose end
   // line (7) keeps the long page's glow in the view.
-  for (int i = 0; i < 40; ++i) Add("long", "8");
-  Add("<END>", "0");
+  for (int i = 0; i < 40; ++i) page.Text("long", "8");
+  page.End();
   Load(4);
-  for (int i = 0; i < 7; ++i) Add("short", i == 3 ? "2" : "0");
-  Add("<END>", "0");
+  for (int i = 0; i < 7; ++i) page.Text("short", i == 3 ? "2" : "0");
+  page.End();
   Load(16);
   ASSERT_EQ(view->glow[7].style, 8);
   state.ScrollOffset = 5;
@@ -320,21 +274,19 @@ TEST_F(PagePasses, NoStaleGlowPastTheEndOfAShortPage) {
 }
 
 TEST_F(PagePasses, PlainRowsAreOpaqueAndGlowingRowsClipped) {
-  Add("AAAA", "0");                     // line 0: row 0, always clipped
-  Add("A\xDB", "0");                    // line 1: row 1, opaque
-  Add("A\xDB", "5");                    // line 2: row 2, a glow line: clipped
-  Add("A\xDB", "0", "3" + std::string(79, '1'));  // line 3: face 3 hides the "A"
-  Add("<END>", "0");
+  page.Text("AAAA", "0");                               // line 0: row 0, always clipped
+  page.Text("A\xDB", "0");                              // line 1: row 1, opaque
+  page.Text("A\xDB", "5");                              // line 2: row 2, a glow line: clipped
+  page.Line("A\xDB", testing::kOnes, "3" + std::string(79, '1'), "0");  // line 3: face 3 hides the "A"
+  page.End();
   Load(2);
   state.ScrollOffset = 12;
   DrawPageText(*frame, *font, *view, state, 0);
   // Row 0 at y 187: rows 187..192 stay, 193..198 hold strokes on the background.
   for (int x = 0; x < 800; ++x) ASSERT_EQ(frame->at(x, 192), kBackground);
-  // Column 0 is empty in every row.
-  EXPECT_EQ(Changed(199, 0), 0);
-  // Row 1 (y 199): the opaque "A" paints its whole cell.
-  EXPECT_EQ(Changed(199, 1), 108);
-  EXPECT_EQ(Changed(199, 2), 108);  // the block
+  EXPECT_EQ(Changed(199, 0), 0);    // column 0 is empty in every row
+  EXPECT_EQ(Changed(199, 1), 108);  // row 1: the opaque "A" paints its whole cell
+  EXPECT_EQ(Changed(199, 2), 108);  // and the block
   // Row 2 (y 211): the clipped "A" leaves background between its strokes.
   EXPECT_GT(Changed(211, 1), 0);
   EXPECT_LT(Changed(211, 1), 108);
@@ -342,13 +294,12 @@ TEST_F(PagePasses, PlainRowsAreOpaqueAndGlowingRowsClipped) {
   // Row 3 (y 223): the face-3 "A" is invisible, the block is drawn.
   EXPECT_EQ(Changed(223, 1), 0);
   EXPECT_EQ(Changed(223, 2), 108);
-  // Rows past the end draw nothing.
-  EXPECT_EQ(Changed(235, 1), 0);
+  EXPECT_EQ(Changed(235, 1), 0);  // rows past the end draw nothing
 }
 
 TEST_F(PagePasses, ShortPageOffsetAndTheBottomRowPerSkin) {
-  for (int i = 0; i < 40; ++i) Add("\xDB\xDB", "0");
-  Add("<END>", "0");
+  for (int i = 0; i < 40; ++i) page.Text("\xDB\xDB", "0");
+  page.End();
   Load(3);
   // Offset 5: row 0 at y 180 is outside the area; row 1 at 192 is opaque and
   // cut at 193.
@@ -367,33 +318,8 @@ TEST_F(PagePasses, ShortPageOffsetAndTheBottomRowPerSkin) {
     EXPECT_EQ(frame->at(32, 569), 0xFCFEFCu) << skin;
     EXPECT_EQ(frame->at(32, 570), skin == 2 ? 0xFCFEFCu : kBackground) << skin;
     EXPECT_EQ(frame->at(32, 571), kBackground) << skin;
-    // Row 30 (y 547) is opaque, row 31 clipped: both full blocks here.
-    EXPECT_EQ(frame->at(40, 558), 0xFCFEFCu);
+    EXPECT_EQ(frame->at(40, 558), 0xFCFEFCu);  // row 30 opaque, row 31 clipped: both full blocks
   }
-}
-
-}  // namespace
-}  // namespace korveld::viewer
-
-namespace korveld::viewer {
-namespace {
-
-TEST_F(PagePasses, RainbowRowsMatchTheGlowLinePrimitive) {
-  for (int i = 0; i < 40; ++i) Add("x", i % 3 == 0 ? "8" : i % 3 == 1 ? "6" : "0");
-  Add("<END>", "0");
-  Load(2);
-  state.ScrollOffset = 6;
-  const double phase = 1234.5678;
-  DrawLineGlows(*frame, *view, state, 4, phase);
-  auto want = std::make_unique<render::ScreenBuffer>();
-  want->clear(kBackground);
-  for (int r = 0; r < 33; ++r) {
-    const int centre = 6 + 175 + 12 * r + 6;
-    if (centre <= 192 || centre >= 569) continue;
-    const int style = (4 + r) % 3 == 0 ? 8 : (4 + r) % 3 == 1 ? 6 : 0;
-    render::DrawGlowLine(*want, centre, 20, 750, style, phase);
-  }
-  for (std::size_t i = 0; i < want->pixels.size(); ++i) ASSERT_EQ(frame->pixels[i], want->pixels[i]) << i;
 }
 
 }  // namespace

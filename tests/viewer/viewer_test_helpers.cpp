@@ -1,7 +1,19 @@
 #include "viewer_test_helpers.hpp"
 
+#include <gtest/gtest.h>
 
 namespace korveld::testing {
+namespace {
+
+std::vector<platform::ScriptCommand> ParseOrFail(const std::string& script) {
+  std::vector<platform::ScriptCommand> commands;
+  std::string error;
+  EXPECT_TRUE(platform::ParseScript(script, &commands, &error)) << error;
+  return commands;
+}
+
+}  // namespace
+
 int ScriptedPlatform::update(const std::uint32_t* frame) {
   ++presents_;
   now_ += presentSeconds;
@@ -16,6 +28,17 @@ std::uint16_t ScriptedPlatform::keyState(int vk) {
   return result;
 }
 
+RecordingPlatform::RecordingPlatform(const std::string& script, platform::HeadlessOptions options,
+                                     std::vector<std::pair<double, std::string>> checkpoints)
+    : HeadlessPlatform(options, ParseOrFail(script)), checkpoints_(std::move(checkpoints)) {}
+
+int RecordingPlatform::update(const std::uint32_t* frame) {
+  const std::size_t size = static_cast<std::size_t>(render::kScreenWidth) * render::kScreenHeight;
+  last.assign(frame, frame + size);
+  for (; next_ < checkpoints_.size() && timer() >= checkpoints_[next_].first; ++next_)
+    shots[checkpoints_[next_].second] = last;
+  return HeadlessPlatform::update(frame);
+}
 
 std::unique_ptr<app::Program> MakeViewerProgram(ScriptedPlatform& platform) {
   auto program = app::MakeProgram(platform);
@@ -30,18 +53,6 @@ void SetPointer(app::Program& p, int x, int y, int left) {
   mouse.y = y;
   mouse.left = left;
   if (left == 0) mouse.ClickLatch = 0;
-}
-
-std::uint64_t FrameHash(const std::uint32_t* pixels) {
-  std::uint64_t h = 1469598103934665603ull;
-  for (int i = 0; i < render::kScreenWidth * render::kScreenHeight; ++i) {
-    const std::uint32_t v = pixels[i] & 0xFFFFFF;
-    for (int k = 0; k < 3; ++k) {
-      h ^= (v >> (8 * k)) & 0xFF;
-      h *= 1099511628211ull;
-    }
-  }
-  return h;
 }
 
 }  // namespace korveld::testing
