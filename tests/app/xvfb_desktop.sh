@@ -70,7 +70,7 @@ status() { wait "$pid"; local rc=$?; pid=; echo $rc; }
 ends_ok() { until_ok "$1" ended || fail "$2"; local rc; rc=$(status); [ "$rc" = 0 ] || fail "exit status $rc"; }
 # The intro on screen, then Escape and the 3 s change-over: the viewer.
 to_viewer() {
-  until_ok 20 intro_bars || { shot intro; fail "the intro never appeared"; }
+  until_ok 60 intro_bars || { shot intro; fail "the intro never appeared"; }
   sleep 0.5  # past a frame torn between the last flash and the intro
   press_escape
   sleep 4
@@ -94,7 +94,7 @@ case $check in
     screen 1280 1024 "${check#quit-held-}"
     xdotool mousemove $(at 70 54)
     launch
-    until_ok 20 intro_bars || { shot intro; fail "the intro never appeared"; }
+    until_ok 60 intro_bars || { shot intro; fail "the intro never appeared"; }
     xdotool mousedown 1
     ends_ok 10 "the button held over QUIT did not end the program"
     ;;
