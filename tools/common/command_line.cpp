@@ -5,8 +5,19 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 namespace korveld::tools {
+
+bool ReadTextFile(const std::string& path, std::string& text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  text = ss.str();
+  return true;
+}
 namespace {
 
 constexpr int kBarWidth = 40;

@@ -25,6 +25,9 @@ std::optional<std::uint64_t> ParseWholeNumber(std::string_view text);
 std::optional<double> NumberOption(std::string_view tool, std::string_view option, std::string_view text);
 std::optional<std::uint64_t> WholeNumberOption(std::string_view tool, std::string_view option, std::string_view text);
 
+// Reads a whole text file as it is; false when it cannot be opened.
+bool ReadTextFile(const std::string& path, std::string& text);
+
 // Reads a whole file of at most maxBytes; false with the reason in error.
 bool ReadInputFile(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& out, std::string& error);
 

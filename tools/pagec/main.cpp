@@ -9,22 +9,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "tools/common/command_line.hpp"
 #include "tools/pagec/page_compiler.hpp"
 
 namespace {
-
-bool ReadFile(const std::string& path, std::string& text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  text = ss.str();
-  return true;
-}
 
 void PutUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
@@ -93,14 +84,14 @@ int main(int argc, char** argv) {
   Diagnostics diags;
   std::string text;
   PageTable table;
-  if (!ReadFile(tablePath, text)) {
+  if (!korveld::tools::ReadTextFile(tablePath, text)) {
     std::fprintf(stderr, "%s: cannot read the page table\n", tablePath.c_str());
     return 1;
   }
   bool ok = ParseTable(tablePath, text, table, diags);
   Facts facts;
   for (const auto& path : factFiles) {
-    if (!ReadFile(path, text)) {
+    if (!korveld::tools::ReadTextFile(path, text)) {
       std::fprintf(stderr, "%s: cannot read the facts\n", path.c_str());
       return 1;
     }
@@ -109,7 +100,7 @@ int main(int argc, char** argv) {
   AddDerivedFacts(facts);
   std::vector<CompiledPage> pages;
   for (const auto& path : pageFiles) {
-    if (!ReadFile(path, text)) {
+    if (!korveld::tools::ReadTextFile(path, text)) {
       std::fprintf(stderr, "%s: cannot read the page source\n", path.c_str());
       return 1;
     }
@@ -125,7 +116,7 @@ int main(int argc, char** argv) {
   if (preview >= 1 && preview <= kPageCount) PrintPreview(ordered[preview - 1]);
   const std::string source = EmitCpp(table, ordered);
   std::string old;
-  if (ReadFile(outPath, old) && old == source) return 0;  // keep the timestamp: no rebuild
+  if (korveld::tools::ReadTextFile(outPath, old) && old == source) return 0;  // keep the timestamp: no rebuild
   std::ofstream out(outPath, std::ios::binary);
   out << source;
   if (!out) {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <fstream>
-#include <sstream>
+
+#include "tools/common/command_line.hpp"
 
 namespace korveld::tunecheck {
 namespace {
@@ -47,15 +47,6 @@ std::vector<std::string_view> SplitCommas(std::string_view s) {
     }
   }
   return out;
-}
-
-bool ReadWholeFile(const std::string& path, std::string& text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  text = ss.str();
-  return true;
 }
 
 std::string Unquote(std::string_view s) {
@@ -244,7 +235,7 @@ void ParseSourceText(std::string_view file, std::string_view text, const std::st
       if (depth > 4 || name.empty()) continue;
       const std::string path = includeDir + "/" + name;
       std::string body;
-      if (!ReadWholeFile(path, body)) {
+      if (!tools::ReadTextFile(path, body)) {
         problems.push_back({here, "cannot read the included file " + name});
         continue;
       }
@@ -262,7 +253,7 @@ void ParseSourceText(std::string_view file, std::string_view text, const std::st
 bool ReadTuneSource(const std::string& path, const std::string& includeDir, TuneSource& out,
                     std::vector<Problem>& problems) {
   std::string text;
-  if (!ReadWholeFile(path, text)) {
+  if (!tools::ReadTextFile(path, text)) {
     problems.push_back({{path, 0}, "cannot read the tune source"});
     return false;
   }
