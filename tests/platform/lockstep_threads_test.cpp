@@ -113,6 +113,7 @@ TEST(HeadlessDevices, ResetHandsQueuedBuffersBackBeforeReturning) {
   EXPECT_EQ(returned, 0);
   ASSERT_EQ(dev.reset(), kWaveOk);
   EXPECT_EQ(returned, 2);
+  EXPECT_TRUE((h1.flags & kHeaderDone) && (h2.flags & kHeaderDone));
   EXPECT_EQ(dev.close(), kWaveOk);
   EXPECT_FALSE(dev.isOpen());
 }
