@@ -47,6 +47,7 @@ TEST(Program, PhasesRunInOrderAndEscapeEndsWithStatusZero) {
   while (i < frames.size() && frames[i].kind == FrameKind::kBands) ++i;
   EXPECT_LT(i, frames.size());
   EXPECT_NEAR(run.timer(), 6.5, 0.05);
+  EXPECT_TRUE(run.scriptDone());
 }
 
 TEST(Program, EscapeHeldBlanksTheStartAndDoesNotEndTheViewer) {

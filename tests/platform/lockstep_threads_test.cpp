@@ -113,6 +113,7 @@ TEST(HeadlessDevices, ResetHandsQueuedBuffersBackBeforeReturning) {
   EXPECT_EQ(returned, 0);
   ASSERT_EQ(dev.reset(), kWaveOk);
   EXPECT_EQ(returned, 2);
+  EXPECT_TRUE((h1.flags & kHeaderDone) && (h2.flags & kHeaderDone));
   EXPECT_EQ(dev.close(), kWaveOk);
   EXPECT_FALSE(dev.isOpen());
 }
@@ -138,7 +139,7 @@ TEST(HeadlessDevices, LoopPositionFollowsTheClockAndIsCaptured) {
   LoopingDevice& dev = platform.loopingDevice();
   ASSERT_TRUE(dev.open(PcmFormat{2, 44100, 16}));
   std::vector<std::int16_t> loop(2 * 441, 0);
-  for (int i = 0; i < 441; ++i) loop[2 * i] = static_cast<std::int16_t>(i);
+  for (int i = 0; i < 441; ++i) loop[2 * i] = static_cast<std::int16_t>(i + 1);
   ASSERT_TRUE(dev.start(reinterpret_cast<const std::uint8_t*>(loop.data()), loop.size() * 2));
   platform.sleepMs(10);
   EXPECT_EQ(dev.positionBytes(), 441u * 4);
@@ -149,9 +150,10 @@ TEST(HeadlessDevices, LoopPositionFollowsTheClockAndIsCaptured) {
   dev.reset();
   dev.close();
   const auto audio = platform.capturedAudio();
-  EXPECT_EQ(audio[2 * 440], 440);
+  EXPECT_EQ(audio[0], 1);  // from the very first sample
+  EXPECT_EQ(audio[2 * 440], 441);
   EXPECT_EQ(audio[2 * 441], 77);  // second time round, the rewritten sample
-  EXPECT_EQ(audio[2 * 442], 1);
+  EXPECT_EQ(audio[2 * 442], 2);
 }
 
 TEST(HeadlessDevices, PlayerThreadSleepsInLockstep) {

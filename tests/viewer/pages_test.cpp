@@ -56,14 +56,15 @@ TEST(PageCodes, ColourCodesStyleDigitsAndGlowFlags) {
   }
 }
 
-TEST_F(LoadPageTest, ConvertsCellsWithColumnZeroEmpty) {
+TEST_F(LoadPageTest, ConvertsCellsFromTextAndCodes) {
+  std::string eightyOne;
+  for (int i = 0; i < 81; ++i) eightyOne += static_cast<char>('A' + i % 26);
   PageBuilder b;
-  std::string colour = "0 aVH" + std::string(75, 'Q');
-  std::string style = "12031" + std::string(75, '2');
-  b.Line("Hello", colour, style, "0").Text("second line", "3").End();
+  b.Line("Hello", "0 aVH" + std::string(75, 'Q'), "12031" + std::string(75, '2'), "0").Text("second line", "3");
+  b.Text(eightyOne).Line("abc", "", "", "").Line("abc", "V", "2", "0").End();
   StorePage(*store, 5, b.lines);
   Load(5);
-  EXPECT_EQ(state.LineCount, 2);
+  EXPECT_EQ(state.LineCount, 5);
   EXPECT_EQ(Row(0), "Hello");
   EXPECT_EQ(view->character[0][0], 0);
   EXPECT_EQ(view->character[0][1], 'H');
@@ -81,31 +82,13 @@ TEST_F(LoadPageTest, ConvertsCellsWithColumnZeroEmpty) {
   EXPECT_EQ(view->glow[0].drawsOpaque, 1);
   EXPECT_EQ(view->glow[1].style, 3);
   EXPECT_EQ(view->glow[1].drawsOpaque, 0);
-}
-
-TEST_F(LoadPageTest, EightyOneCharactersShowTheFirstEighty) {
-  std::string text;
-  for (int i = 0; i < 81; ++i) text += static_cast<char>('A' + i % 26);
-  PageBuilder b;
-  b.Text(text).End();
-  StorePage(*store, 1, b.lines);
-  Load(1);
-  EXPECT_EQ(Row(0), text.substr(0, 80));
-  EXPECT_EQ(view->character[0][80], static_cast<std::uint8_t>(text[79]));
-}
-
-TEST_F(LoadPageTest, ShortCodeStringsGiveTintOneAndFaceZero) {
-  PageBuilder b;
-  b.Line("abc", "", "", "").Line("abc", "V", "2", "0").End();
-  StorePage(*store, 1, b.lines);
-  Load(1);
-  EXPECT_EQ(Tint(0, 1), 1);
-  EXPECT_EQ(Face(0, 1), 0);
-  EXPECT_EQ(view->glow[0].drawsOpaque, 0);
-  EXPECT_EQ(Tint(1, 1), 31);
-  EXPECT_EQ(Tint(1, 2), 1);
-  EXPECT_EQ(Face(1, 1), 2);
-  EXPECT_EQ(Face(1, 2), 0);
+  // 81 characters show the first 80.
+  EXPECT_EQ(Row(2), eightyOne.substr(0, 80));
+  EXPECT_EQ(view->character[2][80], static_cast<std::uint8_t>(eightyOne[79]));
+  // Code strings shorter than the text give tint 1 and face 0.
+  EXPECT_EQ((std::vector<int>{Tint(3, 1), Face(3, 1), Tint(4, 1), Tint(4, 2), Face(4, 1), Face(4, 2)}),
+            (std::vector<int>{1, 0, 31, 1, 2, 0}));
+  EXPECT_EQ(view->glow[3].drawsOpaque, 0);
 }
 
 TEST_F(LoadPageTest, NoEndLineGives4999AndTheLastEndLineWins) {
