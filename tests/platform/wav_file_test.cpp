@@ -1,4 +1,4 @@
-#include "platform/image_io.hpp"
+#include "platform/wav_file.hpp"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@ namespace korveld::platform {
 namespace {
 
 TEST(WriteWav, HeaderAndLittleEndianSamples) {
-  const std::string path = ::testing::TempDir() + "korveld_image_io.wav";
+  const std::string path = ::testing::TempDir() + "korveld_wav_file.wav";
   const std::vector<std::int16_t> samples = {1, -2, 0x1234, -32768};
   std::string error;
   ASSERT_TRUE(WriteWav(path, samples, 2, 44100, &error)) << error;
