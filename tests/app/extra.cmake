@@ -8,13 +8,6 @@ foreach(check plain-800 quit-held-wm quit-held-bare escape-held kiosk-1600 minim
   add_test(NAME korveld_desktop_${check} COMMAND ${PROJECT_SOURCE_DIR}/tests/app/xvfb_desktop.sh $<TARGET_FILE:korveld> ${check})
   set_tests_properties(korveld_desktop_${check} PROPERTIES LABELS "app;xvfb;desktop" RUN_SERIAL TRUE TIMEOUT 180)
 endforeach()
-# Known open fault: the optimised build stays busy (about 30% of a core) and
-# its music runs at half rate while minimised on this machine; the debug
-# sanitizer build idles as it should. Until that is found, the idle check
-# runs in the sanitizer build only.
-if(NOT KORVELD_SANITIZE STREQUAL "address")
-  set_tests_properties(korveld_desktop_minimised PROPERTIES DISABLED TRUE)
-endif()
 add_test(NAME korveld_render_script COMMAND ${PROJECT_SOURCE_DIR}/tests/app/render_cli.sh $<TARGET_FILE:korveld-render>)
 # Random sessions from fixed seeds (tests/app/session_fuzz.py --regression);
 # the long random run is the same script with a range of seeds.
