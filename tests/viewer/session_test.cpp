@@ -1,14 +1,10 @@
 // The whole program on the headless backend, run from scripts as
-// korveld-render runs them, against stored hashes. GoldenFrames: the rows
-// below the header (176..599: the skin around the text area, the glows, the
-// text, the thumb and the pointer) of the last frame, on page 11 after
-// start-up, on page 4 dragged to its middle, and with the pointer over the
-// thumb; a mismatch leaves the frame as build/golden_<name>.png. Session: a
-// whole reading session (every enabled page from the menus, RULES and HELP,
-// both skins, tune changes, pause and resume, the QUIT button) with frames
-// kept at checkpoints, the header band (buttons, menus, ticker, spectrum) of
-// six of them hashed, and the sound checked against each tune's first block.
-// When the pages, the font or the skins change on purpose:
+// korveld-render runs them, against stored hashes: the text area (rows
+// 176..599) of three frames, and a whole reading session (every page from the
+// menus, RULES and HELP, both skins, tunes, pause and resume, QUIT) with the
+// header band of six checkpoints hashed and the sound checked against each
+// tune's first block. A mismatched frame is left as build/golden_<name>.png.
+// To regenerate on purpose:
 //   KORVELD_REGENERATE_GOLDEN=1 ./build/korveld_tests_viewer --gtest_filter='GoldenFrames.*:Session.*'
 #include <gtest/gtest.h>
 

@@ -5,7 +5,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -18,38 +17,28 @@
 
 namespace {
 
-const std::string kTool = KORVELD_BINARY_DIR "/korveld-skinpack";
-
-struct Result {
-  int status = -1;
-  std::string error;
-  std::vector<unsigned char> output;
-};
-
 std::string TempPath(const std::string& name) {
-  const char* dir = std::getenv("TMPDIR");
-  return std::string(dir != nullptr ? dir : "/tmp") + "/korveld_skinpack_" + std::to_string(::getpid()) + "_" + name;
+  return ::testing::TempDir() + "korveld_skinpack_" + std::to_string(::getpid()) + "_" + name;
 }
 
-Result Pack(const std::vector<std::string>& inputs) {
-  const std::string out = TempPath("out.bin");
-  const std::string err = TempPath("err.txt");
-  std::string command = kTool + " " + out;
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes(std::istreambuf_iterator<char>(in), {});
+  std::remove(path.c_str());
+  return bytes;
+}
+
+// Runs the tool on `inputs`: its exit status, stderr and output file.
+std::pair<int, std::pair<std::string, std::string>> Pack(const std::vector<std::string>& inputs) {
+  const std::string out = TempPath("out.bin"), err = TempPath("err.txt");
+  std::string command = KORVELD_BINARY_DIR "/korveld-skinpack " + out;
   for (const auto& in : inputs) command += " " + in;
-  command += " 2>" + err;
   std::remove(out.c_str());
-  Result r;
-  const int raw = std::system(command.c_str());
-  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  std::ifstream e(err);
-  r.error.assign(std::istreambuf_iterator<char>(e), {});
-  std::ifstream o(out, std::ios::binary);
-  r.output.assign(std::istreambuf_iterator<char>(o), {});
-  std::remove(out.c_str());
-  std::remove(err.c_str());
-  return r;
+  const int raw = std::system((command + " 2>" + err).c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, {Slurp(err), Slurp(out)}};
 }
 
+// Pixel i has colour (i % colours) * 0x010203.
 std::string Picture(const std::string& name, int width, int height, int colours) {
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
   for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint32_t>((i % colours) * 0x010203);
@@ -60,19 +49,16 @@ std::string Picture(const std::string& name, int width, int height, int colours)
 }
 
 TEST(SkinPack, PacksTwoPicturesBackToBack) {
-  const std::string a = Picture("a.png", 800, 600, 256);
-  const std::string b = Picture("b.png", 800, 600, 3);
-  const Result r = Pack({a, b});
-  EXPECT_EQ(r.status, 0) << r.error;
-  ASSERT_EQ(r.output.size(), 2u * 480768);
+  const std::string a = Picture("a.png", 800, 600, 256), b = Picture("b.png", 800, 600, 3);
+  const auto [status, result] = Pack({a, b});
+  const auto& [error, out] = result;
+  EXPECT_EQ(status, 0) << error;
+  ASSERT_EQ(out.size(), 2u * 480768);
   // First-seen order: pixel 1 has colour 0x010203, the palette's entry 1.
-  EXPECT_EQ(r.output[3], 1);
-  EXPECT_EQ(r.output[4], 2);
-  EXPECT_EQ(r.output[5], 3);
-  EXPECT_EQ(r.output[768 + 1], 1);
-  EXPECT_EQ(r.output[768 + 255], 255);
-  EXPECT_EQ(r.output[768 + 256], 0);
-  EXPECT_EQ(r.output[480768 + 768 + 5], 2);
+  EXPECT_EQ(out.substr(3, 3), "\x01\x02\x03");
+  EXPECT_EQ(out.substr(768, 2), std::string("\x00\x01", 2));
+  EXPECT_EQ(out.substr(768 + 255, 2), std::string("\xFF\x00", 2));
+  EXPECT_EQ(out[480768 + 768 + 5], 2);
   std::remove(a.c_str());
   std::remove(b.c_str());
 }
@@ -87,10 +73,10 @@ TEST(SkinPack, RefusesWhatIsNotASkin) {
       {text, "is not a PNG picture"},
       {TempPath("missing.png"), "cannot open"}};
   for (const auto& [path, reason] : cases) {
-    const Result r = Pack({path});
-    EXPECT_EQ(r.status, 1) << path;
-    EXPECT_NE(r.error.find(reason), std::string::npos) << r.error;
-    EXPECT_TRUE(r.output.empty()) << path;
+    const auto [status, result] = Pack({path});
+    EXPECT_EQ(status, 1) << path;
+    EXPECT_NE(result.first.find(reason), std::string::npos) << result.first;
+    EXPECT_TRUE(result.second.empty()) << path;
     std::remove(path.c_str());
   }
 }

@@ -19,23 +19,19 @@ class Ticker : public ::testing::Test {
   std::unique_ptr<app::Program> program;
 };
 
-TEST_F(Ticker, MovesAPixelAFrameAndACharacterEveryNine) {
+TEST_F(Ticker, MovesAPixelAFrameACharacterEveryNineAndWrapsAfterTheLast) {
   std::vector<int> xs;
   for (int f = 0; f < 20; ++f) {
     xs.push_back(146 - static_cast<int>(std::floor(ticker().offset)));
     Draw();
   }
-  EXPECT_EQ(xs[0], 146);
-  EXPECT_EQ(xs[1], 145);
-  EXPECT_EQ(xs[9], 137);
-  EXPECT_EQ(xs[10], 145);
-  EXPECT_EQ(xs[18], 137);
-  EXPECT_EQ(xs[19], 145);
+  EXPECT_EQ((std::vector<int>{xs[0], xs[1], xs[9], xs[10], xs[18], xs[19]}),
+            (std::vector<int>{146, 145, 137, 145, 137, 145}));
   EXPECT_EQ(ticker().position, 3);
-}
-
-TEST_F(Ticker, A200CharacterTextWrapsAfter1800FramesPlusTheFirst) {
+  // A 200-character text wraps after 1800 frames plus the first.
   ticker().text[1] = std::string(200, 'x');
+  ticker().position = 1;
+  ticker().offset = 0.0;
   for (int f = 0; f < 1800; ++f) Draw();
   EXPECT_EQ(ticker().position, 200);
   Draw();
