@@ -111,6 +111,20 @@ TEST_F(Navigation, SlotEdgesAreExclusiveAndRow106OpensPage9) {
   EXPECT_EQ(p().viewer.buttons.latch[kButtonRules], 0);
 }
 
+// The session opens HELP with no page marked; here each of the two clears the mark.
+TEST_F(Navigation, RulesAndHelpOpenTheirPagesAndClearTheMarks) {
+  Click(700, 75);  // RULES on skin 1
+  EXPECT_EQ(Latches(), "0011001000");
+  EXPECT_EQ(Selected(), std::vector<int>{});
+  Release();
+  Click(200, 65);  // page 11 can be chosen again
+  Release();
+  Click(700, 100);  // HELP
+  EXPECT_EQ(Latches(), "0010101000");
+  EXPECT_EQ(Selected(), std::vector<int>{});
+  EXPECT_EQ(platform.presents(), 3 * 150);
+}
+
 // The session hears the tunes start and stop; here the ticker and the
 // spectrum follow the buttons.
 TEST_F(Navigation, PauseResumeAndATuneWhilePaused) {
