@@ -55,20 +55,15 @@ TEST(ScrollByKeys, HalfLinesEachWayStoppingAtBothEnds) {
 }
 
 TEST(ScrollByWheel, FourLinesANotch) {
-  ViewState v = Page(200, 10, 6);
-  ScrollByWheel(v, -3.0, 0.0);  // three notches towards the user in one frame
-  EXPECT_EQ(v.TopLine, 22);
-  EXPECT_EQ(v.ScrollOffset, 6);
-  ScrollByWheel(v, -2.0, -3.0);
-  EXPECT_EQ(v.TopLine, 18);
-  ScrollByWheel(v, 3.0, -2.0);
-  EXPECT_EQ(v.TopLine, 0);
-  ViewState end = Page(40, 5);
-  ScrollByWheel(end, -1.0, 0.0);
-  EXPECT_EQ(end.TopLine, 7);
-  ViewState same = Page(40, 5);
-  ScrollByWheel(same, 2.0, 2.0);
-  EXPECT_EQ(same.TopLine, 5);
+  // (lines, top before, wheel now, wheel before, top after): three notches
+  // towards the user in one frame, one and five away, one to the end, none.
+  for (auto [lines, top, now, before, after] : {std::tuple{200, 10, -3.0, 0.0, 22}, {200, 22, -2.0, -3.0, 18},
+                                                {200, 18, 3.0, -2.0, 0}, {40, 5, -1.0, 0.0, 7}, {40, 5, 2.0, 2.0, 5}}) {
+    ViewState v = Page(lines, top, 6);
+    ScrollByWheel(v, now, before);
+    EXPECT_EQ(v.TopLine, after) << top << " " << now << " " << before;
+    EXPECT_EQ(v.ScrollOffset, 6);
+  }
 }
 
 TEST(PageKeys, LongAndShortPages) {
