@@ -1,20 +1,16 @@
 #!/usr/bin/env python3
 """Random whole-program sessions for korveld-render.
 
-Each seed gives one script (a start with Escape or the button perhaps still
-held, an intro with stray input, then random moves, clicks, drags of the
-scroll bar past its ends, wheel, page keys, held arrows, skin keys, music
-buttons and clicks during the wipes, ended by Escape or QUIT) and a frame time
-from 0.001 s to 2 s. A session passes when korveld-render ends on its own with
-status 0 and its summary line, no earlier than the script's final Escape or
-QUIT, within a virtual-time bound worked out from the script and a wall-clock
-limit, and with nothing from the sanitizers on stderr.
+Each seed gives a frame time (0.001 s to 2 s) and a script: perhaps Escape or
+the button held at the start, stray input in the intro, then moves, clicks,
+drags past the scroll bar's ends, wheel, page, arrow and skin keys, the music
+buttons and clicks during wipes, ended by Escape or QUIT. A session passes when
+the run ends on its own with status 0 and its summary line, no earlier than the
+script ends it, within a virtual-time bound worked out from the script and a
+wall-clock limit, with nothing from the sanitizers on stderr.
 
   tests/app/session_fuzz.py RENDER [--seeds A:B | --seed N ... | --regression]
                             [--jobs J] [--keep DIR] [--print N] [--wall S]
-
---regression runs the fixed seeds `make test` runs; --print N writes the
-script of seed N; --keep DIR saves the script and stderr of failing seeds.
 """
 import argparse
 import concurrent.futures
@@ -248,16 +244,15 @@ def make_session(seed):
 
 def problem_of(p, s, bound):
     m = SUMMARY.search(p.stdout)
-    if SANITIZER.search(p.stderr):
-        return "sanitizer report"
-    if p.returncode == 124:
-        return "did not end within %.1f virtual seconds" % bound
-    if p.returncode != 0:
-        return "exit status %d" % p.returncode
-    if not m or m.group(3) != "0":
-        return "no summary line with status 0"
-    if float(m.group(2)) < s.earliest_end - 0.002:
-        return "ended at %s virtual seconds, before the script ended it (%.3f)" % (m.group(2), s.earliest_end)
+    end = float(m.group(2)) if m else 0.0
+    for bad, why in ((SANITIZER.search(p.stderr), "sanitizer report"),
+                     (p.returncode == 124, "did not end within %.1f virtual seconds" % bound),
+                     (p.returncode != 0, "exit status %d" % p.returncode),
+                     (not m or m.group(3) != "0", "no summary line with status 0"),
+                     (end < s.earliest_end - 0.002,
+                      "ended at %.3f virtual seconds, before the script ended it (%.3f)" % (end, s.earliest_end))):
+        if bad:
+            return why
     return None
 
 
@@ -278,10 +273,9 @@ def run_seed(render, seed, wall, keep):
         os.unlink(f.name)
     if problem and keep:
         os.makedirs(keep, exist_ok=True)
-        with open(os.path.join(keep, "seed%d.txt" % seed), "w") as out:
-            out.write(text)
-        with open(os.path.join(keep, "seed%d.err" % seed), "w") as out:
-            out.write(" ".join(cmd) + "\n" + log)
+        for suffix, body in (("txt", text), ("err", " ".join(cmd) + "\n" + log)):
+            with open(os.path.join(keep, "seed%d.%s" % (seed, suffix)), "w") as out:
+                out.write(body)
     return seed, s.frame_time, problem, log
 
 

@@ -117,7 +117,7 @@ TEST(Clock, FramesAndSleepsAdvanceVirtualTime) {
 TEST(Clock, AWaitPastTheClocksRangeNeverEnds) {
   for (const char* wait : {"wait 1e300\n", "wait 2e13\n", "wait 3e13\n"}) {
     Headless h(std::string(wait) + "key escape\n");
-    h.Frames(600);
+    h.Frames(10);
     EXPECT_EQ(h.platform.keyState(kVkEscape), 0) << wait;
   }
 }
