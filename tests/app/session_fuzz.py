@@ -12,14 +12,7 @@ wall-clock limit, with nothing from the sanitizers on stderr.
   tests/app/session_fuzz.py RENDER [--seeds A:B | --seed N ... | --regression]
                             [--jobs J] [--keep DIR] [--print N] [--wall S]
 """
-import argparse
-import concurrent.futures
-import os
-import random
-import re
-import subprocess
-import sys
-import tempfile
+import argparse, concurrent.futures, os, random, re, subprocess, sys, tempfile
 
 # Button rectangles (x, y, w, h) of skin 1 and skin 2, buttons 1..10.
 BUTTONS = {

@@ -9,12 +9,7 @@
   xshot.py hash X Y W H        a digest of the pixels inside
   xshot.py scaled N            "yes" when the screen is made of N x N blocks
 """
-import collections
-import hashlib
-import struct
-import subprocess
-import sys
-import zlib
+import collections, hashlib, struct, subprocess, sys, zlib
 
 
 def grab(top=0, bottom=None):

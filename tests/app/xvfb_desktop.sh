@@ -47,6 +47,7 @@ ended() { ! kill -0 "$pid" 2>/dev/null; }
 press_escape() { xdotool keydown Escape; sleep 0.2; xdotool keyup Escape; }
 # ends_ok SECONDS WHY: the program ends within SECONDS, with status 0.
 ends_ok() { until_ok "$1" ended || fail "$2"; wait "$pid"; local rc=$?; pid=; [ $rc = 0 ] || fail "exit status $rc"; }
+ctrl_c_ends() { kill -INT "$pid"; ends_ok "$1" "Ctrl+C did not end the program${2:-}"; }
 # The intro on screen, then Escape and the 3 s change-over: the viewer.
 to_viewer() {
   until_ok 60 intro_bars || { shot intro; fail "the intro never appeared"; }
@@ -101,8 +102,7 @@ case $check in
     xdotool keyup Escape
     until_ok 6 intro_bars || { shot released; fail "no raster bars after Escape was released"; }
     shot released
-    kill -INT "$pid"
-    ends_ok 5 "Ctrl+C did not end the program"
+    ctrl_c_ends 5
     ;;
   kiosk-1600)
     # No window manager on a 1600 x 1200 screen: the frame at scale 2 fills
@@ -146,8 +146,7 @@ case $check in
     echo "minimised: $((c1 - c0)) of $((5 * hz)) clock ticks, music +$((s1 - s0)) bytes"
     [ $(( (c1 - c0) * 100 )) -lt $(( 5 * hz * 5 )) ] || fail "busy while minimised: $((c1 - c0)) ticks in 5 s"
     [ "$s1" -gt "$s0" ] || fail "the music stopped while minimised"
-    kill -INT "$pid"
-    ends_ok 5 "Ctrl+C did not end the program"
+    ctrl_c_ends 5
     ;;
   error-box)
     # No sound device: the intro's tune opens an error box. Ctrl+C ends the
@@ -158,8 +157,7 @@ case $check in
     until_ok 20 grep -q "Error" "$work/stderr" || fail "no error reported without a sound device"
     sleep 1
     shot box
-    kill -INT "$pid"
-    ends_ok 3 "Ctrl+C did not end the program while the error box was open"
+    ctrl_c_ends 3 " while the error box was open"
     ;;
   fuzz)
     # Random X input on a screen larger than the frame, full screen or (even

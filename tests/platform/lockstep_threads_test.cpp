@@ -52,9 +52,7 @@ WaveHeader Header(const std::vector<std::int16_t>& samples) {
 }
 
 TEST(HeadlessDevices, QueueCompletesEachBufferWhenItHasPlayed) {
-  HeadlessOptions options;
-  options.captureAudio = true;
-  HeadlessPlatform platform(options, {});
+  HeadlessPlatform platform({.captureAudio = true}, {});
   BufferQueueDevice& dev = platform.queueDevice();
   struct Log {
     std::vector<std::pair<WaveHeader*, double>> done;
@@ -113,17 +111,13 @@ TEST(HeadlessDevices, ResetHandsQueuedBuffersBackBeforeReturning) {
 }
 
 TEST(HeadlessDevices, FailingAudioReportsNoDevice) {
-  HeadlessOptions options;
-  options.audioFails = true;
-  HeadlessPlatform platform(options, {});
+  HeadlessPlatform platform({.audioFails = true}, {});
   EXPECT_EQ(platform.queueDevice().open(PcmFormat{}, [](void*, WaveHeader*) {}, nullptr), kWaveBadDevice);
   EXPECT_FALSE(platform.loopingDevice().open(PcmFormat{2, 44100, 16}));
 }
 
 TEST(HeadlessDevices, LoopPositionFollowsTheClockAndIsCaptured) {
-  HeadlessOptions options;
-  options.captureAudio = true;
-  HeadlessPlatform platform(options, {});
+  HeadlessPlatform platform({.captureAudio = true}, {});
   LoopingDevice& dev = platform.loopingDevice();
   ASSERT_TRUE(dev.open(PcmFormat{2, 44100, 16}));
   std::vector<std::int16_t> loop(2 * 441, 0);
