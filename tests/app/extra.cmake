@@ -1,7 +1,5 @@
 # The real binaries as a user runs them.
-add_test(NAME korveld_no_display
-  COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY --unset=SDL_VIDEODRIVER
-          ${PROJECT_SOURCE_DIR}/tests/app/no_display.sh $<TARGET_FILE:korveld>)
+add_test(NAME korveld_no_display COMMAND ${PROJECT_SOURCE_DIR}/tests/app/xvfb_desktop.sh $<TARGET_FILE:korveld> no-display)
 # Real desktops: the frame's own size and larger screens, with and without a
 # window manager.
 foreach(check plain-800 quit-held-wm quit-held-bare escape-held kiosk-1600 minimised error-box)
@@ -13,4 +11,4 @@ add_test(NAME korveld_render_script COMMAND ${PROJECT_SOURCE_DIR}/tests/app/rend
 # the long random run is the same script with a range of seeds.
 add_test(NAME korveld_session_fuzz
   COMMAND python3 ${PROJECT_SOURCE_DIR}/tests/app/session_fuzz.py $<TARGET_FILE:korveld-render> --regression --wall 120)
-set_tests_properties(korveld_session_fuzz PROPERTIES LABELS app)
+set_tests_properties(korveld_no_display korveld_render_script korveld_session_fuzz PROPERTIES LABELS app)

@@ -17,12 +17,11 @@ using platform::FrameKind;
 // Lengths of the runs of noise-flash frames (uniform bands).
 std::vector<int> NoiseRuns(const std::vector<platform::FrameRecord>& frames) {
   std::vector<int> runs;
-  bool inRun = false;
+  FrameKind last = FrameKind::kBlack;
   for (const auto& f : frames) {
-    const bool bands = f.kind == FrameKind::kBands;
-    if (bands && !inRun) runs.push_back(0);
-    if (bands) ++runs.back();
-    inRun = bands;
+    if (f.kind == FrameKind::kBands && last != FrameKind::kBands) runs.push_back(0);
+    if (f.kind == FrameKind::kBands) ++runs.back();
+    last = f.kind;
   }
   return runs;
 }

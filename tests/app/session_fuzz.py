@@ -1,31 +1,18 @@
 #!/usr/bin/env python3
 """Random whole-program sessions for korveld-render.
 
-Each seed gives one script (a start with keys or the button perhaps still held,
-an intro with stray input, then random moves, clicks, drags of the scroll bar
-past its ends, wheel, page keys, held arrows, skin keys, music buttons and
-clicks during the wipes, ended by Escape or QUIT) and a frame time from
-0.001 s to 2 s. A session passes when korveld-render ends on its own with
-status 0 and its summary line, no earlier than the script's final Escape or
-QUIT and within a virtual-time bound worked out from the script, within a
-wall-clock limit, and with nothing from the sanitizers on stderr.
+Each seed gives a frame time (0.001 s to 2 s) and a script: perhaps Escape or
+the button held at the start, stray input in the intro, then moves, clicks,
+drags past the scroll bar's ends, wheel, page, arrow and skin keys, the music
+buttons and clicks during wipes, ended by Escape or QUIT. A session passes when
+the run ends on its own with status 0 and its summary line, no earlier than the
+script ends it, within a virtual-time bound worked out from the script and a
+wall-clock limit, with nothing from the sanitizers on stderr.
 
   tests/app/session_fuzz.py RENDER [--seeds A:B | --seed N ... | --regression]
                             [--jobs J] [--keep DIR] [--print N] [--wall S]
-
---regression runs the fixed seeds `make test` runs (every frame time, both
-endings, the held-key start, drags past the bar's ends); --print N writes the
-script of seed N and exits; --keep DIR saves the script and stderr of every
-failing seed.
 """
-import argparse
-import concurrent.futures
-import os
-import random
-import re
-import subprocess
-import sys
-import tempfile
+import argparse, concurrent.futures, os, random, re, subprocess, sys, tempfile
 
 # Button rectangles (x, y, w, h) of skin 1 and skin 2, buttons 1..10.
 BUTTONS = {
@@ -34,79 +21,75 @@ BUTTONS = {
     2: [(25, 49, 76, 19), (25, 73, 76, 19), (25, 97, 76, 19), (698, 73, 76, 19), (698, 97, 76, 19),
         (698, 49, 76, 19), (18, 137, 43, 8), (79, 137, 44, 8), (669, 137, 44, 8), (733, 137, 43, 8)],
 }
-QUIT, MUTE = 1, 6
-# A point inside the QUIT button of both skins.
-QUIT_BOTH = (70, 54)
+MUTE = 6
+QUIT_BOTH = (70, 54)  # inside QUIT of both skins
 INTRO_KEYS = ["f%d" % n for n in range(1, 13)]
 PAGE_KEYS = ["pageup", "pagedown", "home", "end"]
 STRAY_KEYS = PAGE_KEYS + ["left", "right", "up", "down"]
-REGRESSION_SEEDS = [0, 3, 5, 8, 12, 13, 17, 19, 20, 24, 25, 27]
+# One seed per frame time from 0.004 s up; both endings, both held starts,
+# drags past the bar's ends.
+REGRESSION_SEEDS = [3, 5, 12, 17, 19, 24]
 FRAME_TIMES = [1 / 60] * 6 + [0.001, 0.004, 1 / 30, 0.1, 0.5, 2.0]
-SANITIZER = re.compile(r"AddressSanitizer|LeakSanitizer|UndefinedBehaviorSanitizer|runtime error:|"
-                       r"ThreadSanitizer|SUMMARY: ")
+SANITIZER = re.compile(r"Sanitizer|runtime error:|SUMMARY: ")
 SUMMARY = re.compile(r"^frames (\d+) seconds ([0-9.]+) status (-?\d+) hash [0-9a-f]{16}$", re.M)
 
-# The intro start (a pause and three half-second flashes) and the change-over
-# (six flashes) read no input: a key tapped or a click made while they run is
-# lost, and so is one made during a page wipe (150 frames). The script waits
-# them out before the input that must be seen: the end of the intro and the
-# final Escape or QUIT.
+# The intro start (a pause, three half-second flashes), the change-over (six
+# flashes) and a page wipe (150 frames) read no input, so the script waits
+# them out before input that must be seen. Each viewer frame also sleeps 1 ms.
 INTRO_START_SECONDS = 0.15 + 3 * 0.5
 CHANGE_OVER_SECONDS = 6 * 0.5 + 0.01
 FLASH_FRAMES_MARGIN = 8
 WIPE_FRAMES = 150
-# Each presented viewer frame also sleeps a millisecond.
 FRAME_SLEEP = 0.001
 
 
 def in_quit(x, y):
-    """Inside QUIT of either skin (the skin at the change-over is not known)."""
-    return any(bx < x < bx + bw and by < y < by + bh
-               for bx, by, bw, bh in (BUTTONS[1][QUIT - 1], BUTTONS[2][QUIT - 1]))
+    return any(bx < x < bx + bw and by < y < by + bh for bx, by, bw, bh in (BUTTONS[1][0], BUTTONS[2][0]))
 
 
 class Session:
-    """Builds one script and keeps the numbers the time bound needs."""
+    """Builds one script and keeps the numbers its time bound needs."""
 
     def __init__(self, seed):
         self.rng = random.Random(seed)
         self.frame_time = self.rng.choice(FRAME_TIMES)
         self.lines = ["# session seed %d, frame time %r" % (seed, self.frame_time)]
         self.wait_seconds = 0.0
-        self.frame_commands = 0   # commands that hold the script for frames
-        self.presses = 0          # each may start one page change (two wipes)
+        self.frame_commands = 0  # commands that hold the script for frames
+        self.presses = 0         # each may start one page change (two wipes)
         self.skin = 1
         self.earliest_end = 0.0
-        # Short frames make every waited second cost many frames: keep the
-        # waits of such sessions short.
-        self.wait_scale = min(1.0, self.frame_time * 60)
+        self.wait_scale = min(1.0, self.frame_time * 60)  # short frames: short waits
 
     def emit(self, line):
         self.lines.append(line)
         verb = line.split()[0]
-        if verb in ("key", "click", "shot"):
-            self.frame_commands += 1
-        if verb in ("click", "press"):
-            self.presses += 1
+        self.frame_commands += verb in ("key", "click", "shot")
+        self.presses += verb in ("click", "press")
+
+    def wait_for(self, seconds):
+        self.wait_seconds += seconds
+        self.emit("wait %g" % seconds)
 
     def wait(self, lo, hi):
-        s = round(self.rng.uniform(lo, hi) * self.wait_scale, 3)
-        self.wait_seconds += s
-        self.emit("wait %g" % s)
+        self.wait_for(round(self.rng.uniform(lo, hi) * self.wait_scale, 3))
 
     def frames(self, n):
-        """A wait of about n frames."""
-        s = round(n * (self.frame_time + FRAME_SLEEP), 4)
-        self.wait_seconds += s
-        self.emit("wait %g" % s)
+        self.wait_for(round(n * (self.frame_time + FRAME_SLEEP), 4))
+
+    def fixed_wait(self, seconds):
+        self.wait_for(round(seconds + FLASH_FRAMES_MARGIN * (self.frame_time + FRAME_SLEEP), 4))
 
     def move(self, x, y):
         self.emit("move %d %d" % (max(0, min(799, x)), max(0, min(599, y))))
 
+    def key(self, choices):
+        self.emit("key " + self.rng.choice(choices))
+
     def point_in_button(self, b, edge=False):
         x, y, w, h = BUTTONS[self.skin][b - 1]
         while True:
-            if edge:  # the rectangle's own edge or one pixel inside or outside it
+            if edge:  # the rectangle's edge or one pixel inside or outside it
                 p = (self.rng.choice([x - 1, x, x + 1, x + w - 1, x + w, x + w + 1]),
                      self.rng.choice([y - 1, y, y + 1, y + h - 1, y + h, y + h + 1]))
             else:
@@ -115,9 +98,8 @@ class Session:
                 return p
 
     def point_in_menu(self):
-        column = self.rng.randint(0, 1)
+        left = 147 if self.rng.randint(0, 1) == 0 else 401
         k = self.rng.randint(1, 5)
-        left = 147 if column == 0 else 401
         return self.rng.randint(left, left + 244), self.rng.randint(48 + 12 * k, 60 + 12 * k)
 
     def point_on_bar(self):
@@ -125,8 +107,7 @@ class Session:
         return self.rng.randint(774 + xo, 792 + xo), self.rng.randint(199, 562)
 
     def random_point(self):
-        """A point for a random action: never inside QUIT of either skin, so
-        the run may end only where the script ends it."""
+        """Never inside QUIT: the run may end only where the script ends it."""
         while True:
             r = self.rng.random()
             if r < 0.35:
@@ -142,46 +123,33 @@ class Session:
 
     def start(self):
         r = self.rng.random()
-        if r < 0.15:  # Escape still held from before: the release wait
-            self.emit("hold escape")
+        if r < 0.3:  # Escape (the release wait) or the button still held from before
+            down, up = ("hold escape", "release escape") if r < 0.15 else ("press", "unpress")
+            self.emit(down)
             self.wait(0.05, 0.5)
-            self.emit("release escape")
-        elif r < 0.3:  # the button still held from before
-            self.emit("press")
-            self.wait(0.05, 0.5)
-            self.emit("unpress")
-
-    def fixed_wait(self, seconds):
-        s = round(seconds + FLASH_FRAMES_MARGIN * (self.frame_time + FRAME_SLEEP), 4)
-        self.wait_seconds += s
-        self.emit("wait %g" % s)
+            self.emit(up)
 
     def intro(self):
-        # Input during the intro start's flashes, which is lost.
-        if self.rng.random() < 0.3:
+        if self.rng.random() < 0.3:  # lost in the intro start's flashes
             self.wait(0, 1)
-            self.emit("key " + self.rng.choice(INTRO_KEYS + ["escape"]))
+            self.key(INTRO_KEYS + ["escape"])
         self.fixed_wait(INTRO_START_SECONDS)
         self.wait(0, 2.5)
         for _ in range(self.rng.randint(0, 6)):
             r = self.rng.random()
             if r < 0.5:
-                self.emit("key " + self.rng.choice(INTRO_KEYS))
+                self.key(INTRO_KEYS)
             elif r < 0.6:
                 self.move(self.rng.randint(0, 799), self.rng.randint(0, 599))
             elif r < 0.7:
                 self.emit("wheel %d" % self.rng.randint(-5, 5))
             else:
-                self.emit("key " + self.rng.choice(STRAY_KEYS))
+                self.key(STRAY_KEYS)
             self.wait(0, 0.6)
-        if self.rng.random() < 0.7:
-            self.emit("key escape")
-        else:
-            self.emit("click")
-        # Input during the change-over flashes.
-        if self.rng.random() < 0.2:
-            self.emit("key " + self.rng.choice(["f1", "f2"] + PAGE_KEYS))
-            self.skin = 1  # which one applies is not tracked: aim at skin 1
+        self.emit("key escape" if self.rng.random() < 0.7 else "click")
+        if self.rng.random() < 0.2:  # lost in the change-over's flashes
+            self.key(["f1", "f2"] + PAGE_KEYS)
+            self.skin = 1  # which skin applies is not tracked: aim at skin 1
         self.fixed_wait(CHANGE_OVER_SECONDS)
 
     def click_at(self, point):
@@ -199,21 +167,20 @@ class Session:
             for _ in range(rng.randint(1, 3)):
                 self.frames(rng.randint(0, 40))
                 self.click_at(self.random_point())
-        elif r < 0.48:  # drag: press somewhere, move about, maybe past the bar's ends
+        elif r < 0.48:  # drag, maybe past the bar's ends
             start = self.point_on_bar() if rng.random() < 0.7 else self.random_point()
             self.move(*start)
             self.frames(rng.randint(0, 2))
             self.emit("press")
             for _ in range(rng.randint(1, 6)):
                 y = rng.choice([0, 1, 150, 199, 200, 201, 552, 553, 560, 561, 599, rng.randint(0, 599)])
-                x = rng.choice([start[0], rng.randint(0, 799)])
-                self.move(x, y)
+                self.move(rng.choice([start[0], rng.randint(0, 799)]), y)
                 self.frames(rng.randint(1, 5))
             self.emit("unpress")
         elif r < 0.56:
             self.emit("wheel %d" % rng.choice([-1, 1, -3, 3, -12, 40, -400, 1000, -1000]))
         elif r < 0.66:
-            self.emit("key " + rng.choice(PAGE_KEYS))
+            self.key(PAGE_KEYS)
         elif r < 0.74:
             key = rng.choice(["up", "down"])
             self.emit("hold " + key)
@@ -240,12 +207,10 @@ class Session:
         self.wait(0, 0.4)
 
     def finish(self):
-        self.emit("unpress")
-        self.emit("release up")
-        self.emit("release down")
+        for line in ("unpress", "release up", "release down"):
+            self.emit(line)
         self.frames(WIPE_FRAMES + 5)
-        # The script cannot pass its waits early: the run ends no sooner.
-        self.earliest_end = self.wait_seconds
+        self.earliest_end = self.wait_seconds  # the run cannot pass its waits early
         if self.rng.random() < 0.5:
             self.emit("key escape")
         else:
@@ -254,14 +219,6 @@ class Session:
             self.emit("click")
         self.frames(2)
 
-    def build(self, actions):
-        self.start()
-        self.intro()
-        for _ in range(actions):
-            self.action()
-        self.finish()
-        return "\n".join(self.lines) + "\n"
-
     def bound(self):
         """Virtual seconds the run may take at most."""
         frames = self.frame_commands * 3 + len(self.lines) + 10 + self.presses * (2 * WIPE_FRAMES + 4)
@@ -269,10 +226,27 @@ class Session:
 
 
 def make_session(seed):
-    rng = random.Random(seed ^ 0x5EED)
     s = Session(seed)
-    text = s.build(rng.randint(3, 14))
-    return s, text
+    s.start()
+    s.intro()
+    for _ in range(random.Random(seed ^ 0x5EED).randint(3, 14)):
+        s.action()
+    s.finish()
+    return s, "\n".join(s.lines) + "\n"
+
+
+def problem_of(p, s, bound):
+    m = SUMMARY.search(p.stdout)
+    end = float(m.group(2)) if m else 0.0
+    for bad, why in ((SANITIZER.search(p.stderr), "sanitizer report"),
+                     (p.returncode == 124, "did not end within %.1f virtual seconds" % bound),
+                     (p.returncode != 0, "exit status %d" % p.returncode),
+                     (not m or m.group(3) != "0", "no summary line with status 0"),
+                     (end < s.earliest_end - 0.002,
+                      "ended at %.3f virtual seconds, before the script ended it (%.3f)" % (end, s.earliest_end))):
+        if bad:
+            return why
+    return None
 
 
 def run_seed(render, seed, wall, keep):
@@ -280,54 +254,29 @@ def run_seed(render, seed, wall, keep):
     bound = s.bound()
     with tempfile.NamedTemporaryFile("w", suffix=".txt", delete=False) as f:
         f.write(text)
-        path = f.name
-    cmd = [render, "--script", path, "--frame-time", repr(s.frame_time), "--seed", str(seed),
+    cmd = [render, "--script", f.name, "--frame-time", repr(s.frame_time), "--seed", str(seed),
            "--max-seconds", "%.3f" % bound]
-    problem = None
-    out = err = ""
     try:
         p = subprocess.run(cmd, capture_output=True, text=True, timeout=wall)
-        out, err = p.stdout, p.stderr
-        m = SUMMARY.search(out)
-        if SANITIZER.search(err):
-            problem = "sanitizer report"
-        elif p.returncode == 124:
-            problem = "did not end within %.1f virtual seconds" % bound
-        elif p.returncode != 0:
-            problem = "exit status %d" % p.returncode
-        elif not m or m.group(3) != "0":
-            problem = "no summary line with status 0"
-        elif float(m.group(2)) < s.earliest_end - 0.002:
-            problem = "ended at %s virtual seconds, before the script ended it (%.3f)" % (m.group(2), s.earliest_end)
+        problem, log = problem_of(p, s, bound), p.stdout + p.stderr
     except subprocess.TimeoutExpired as e:
-        problem = "hang: no end after %g wall seconds" % wall
-        err = (e.stderr or b"").decode(errors="replace") if isinstance(e.stderr, bytes) else (e.stderr or "")
+        err = e.stderr.decode(errors="replace") if isinstance(e.stderr, bytes) else e.stderr or ""
+        problem, log = "hang: no end after %g wall seconds" % wall, err
     finally:
-        os.unlink(path)
+        os.unlink(f.name)
     if problem and keep:
         os.makedirs(keep, exist_ok=True)
-        with open(os.path.join(keep, "seed%d.txt" % seed), "w") as f:
-            f.write(text)
-        with open(os.path.join(keep, "seed%d.err" % seed), "w") as f:
-            f.write(" ".join(cmd) + "\n" + out + err)
-    return seed, s.frame_time, problem, err
-
-
-def parse_seeds(args):
-    if args.regression:
-        return REGRESSION_SEEDS
-    seeds = list(args.seed or [])
-    if args.seeds:
-        a, b = args.seeds.split(":")
-        seeds += list(range(int(a), int(b)))
-    return seeds or list(range(0, 20))
+        for suffix, body in (("txt", text), ("err", " ".join(cmd) + "\n" + log)):
+            with open(os.path.join(keep, "seed%d.%s" % (seed, suffix)), "w") as out:
+                out.write(body)
+    return seed, s.frame_time, problem, log
 
 
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     ap.add_argument("render", nargs="?")
     ap.add_argument("--seeds", help="a range A:B of seeds (B not included)")
-    ap.add_argument("--seed", type=int, action="append", help="one seed; may be repeated")
+    ap.add_argument("--seed", type=int, action="append", default=[], help="one seed; may be repeated")
     ap.add_argument("--regression", action="store_true", help="run the fixed seeds of the test suite")
     ap.add_argument("--jobs", type=int, default=1)
     ap.add_argument("--wall", type=float, default=300.0, help="wall-clock seconds a run may take")
@@ -336,22 +285,21 @@ def main():
     args = ap.parse_args()
     if args.print_seed is not None:
         s, text = make_session(args.print_seed)
-        sys.stdout.write(text)
-        print("# frame time %r, bound %.3f virtual seconds" % (s.frame_time, s.bound()))
+        print(text + "# frame time %r, bound %.3f virtual seconds" % (s.frame_time, s.bound()))
         return 0
     if not args.render:
         ap.error("the korveld-render program is needed")
-    seeds = parse_seeds(args)
+    seeds = args.seed + (list(range(*map(int, args.seeds.split(":")))) if args.seeds else [])
+    seeds = REGRESSION_SEEDS if args.regression else seeds or list(range(20))
     failures = 0
     with concurrent.futures.ThreadPoolExecutor(max_workers=max(1, args.jobs)) as pool:
         futures = [pool.submit(run_seed, args.render, n, args.wall, args.keep) for n in seeds]
         for future in concurrent.futures.as_completed(futures):
-            seed, ft, problem, err = future.result()
+            seed, ft, problem, log = future.result()
             if problem:
                 failures += 1
                 print("seed %d (frame time %g): %s" % (seed, ft, problem))
-                tail = [l for l in err.splitlines() if l.strip()][:12]
-                for line in tail:
+                for line in [l for l in log.splitlines() if l.strip()][:12]:
                     print("    " + line)
                 sys.stdout.flush()
     print("%d sessions, %d failed" % (len(seeds), failures))

@@ -19,22 +19,20 @@ std::vector<std::string> RunTwoSleepers() {
   auto clock = Lockstep::Create();
   clock->AttachMain();
   std::vector<std::string> log;
+  auto note = [&](const std::string& who) { log.push_back(who + "@" + std::to_string(clock->Now())); };
   auto sleeper = [&](const char* name, Ticks period, int count) {
     return [&, name, period, count] {
-      for (int i = 0; i < count; ++i) {
-        log.push_back(std::string(name) + "@" + std::to_string(clock->Now()));
-        clock->SleepFor(period);
-      }
+      for (int i = 0; i < count; ++i, clock->SleepFor(period)) note(name);
     };
   };
   const int a = clock->Spawn(sleeper("a", 5 * 441, 4));
-  log.push_back("main@" + std::to_string(clock->Now()));
+  note("main");
   const int b = clock->Spawn(sleeper("b", 7 * 441, 3));
   clock->SleepFor(12 * 441);
-  log.push_back("main@" + std::to_string(clock->Now()));
+  note("main");
   clock->Join(a);
   clock->Join(b);
-  log.push_back("end@" + std::to_string(clock->Now()));
+  note("end");
   EXPECT_EQ(clock->LiveThreads(), 0);
   return log;
 }
@@ -48,10 +46,13 @@ TEST(Lockstep, ThreadsRunInVirtualTimeOrderTheSameEveryRun) {
   for (int run = 0; run < 20; ++run) ASSERT_EQ(RunTwoSleepers(), want) << "run " << run;
 }
 
+WaveHeader Header(const std::vector<std::int16_t>& samples) {
+  return {reinterpret_cast<const std::uint8_t*>(samples.data()), static_cast<std::uint32_t>(samples.size() * 2), 0,
+          nullptr};
+}
+
 TEST(HeadlessDevices, QueueCompletesEachBufferWhenItHasPlayed) {
-  HeadlessOptions options;
-  options.captureAudio = true;
-  HeadlessPlatform platform(options, {});
+  HeadlessPlatform platform({.captureAudio = true}, {});
   BufferQueueDevice& dev = platform.queueDevice();
   struct Log {
     std::vector<std::pair<WaveHeader*, double>> done;
@@ -62,15 +63,11 @@ TEST(HeadlessDevices, QueueCompletesEachBufferWhenItHasPlayed) {
     l->done.emplace_back(h, l->platform->timer());
   };
   ASSERT_EQ(dev.open(PcmFormat{1, 44100, 16}, callback, &log), kWaveOk);
-  std::vector<std::int16_t> a(882, 1000), b(882, -1000);
-  WaveHeader ha{reinterpret_cast<const std::uint8_t*>(a.data()), 1764, 0, nullptr};
-  WaveHeader hb{reinterpret_cast<const std::uint8_t*>(b.data()), 1764, 0, nullptr};
+  const std::vector<std::int16_t> a(882, 1000), b(882, -1000);
+  WaveHeader ha = Header(a), hb = Header(b);
   EXPECT_EQ(dev.write(&ha), kWaveUnprepared);
-  ASSERT_EQ(dev.prepare(&ha), kWaveOk);
-  ASSERT_EQ(dev.prepare(&hb), kWaveOk);
-  ASSERT_EQ(dev.pause(), kWaveOk);
-  ASSERT_EQ(dev.write(&ha), kWaveOk);
-  ASSERT_EQ(dev.write(&hb), kWaveOk);
+  for (int result : {dev.prepare(&ha), dev.prepare(&hb), dev.pause(), dev.write(&ha), dev.write(&hb)})
+    ASSERT_EQ(result, kWaveOk);
   platform.sleepMs(100);  // paused: nothing plays
   EXPECT_TRUE(log.done.empty());
   EXPECT_EQ(dev.unprepare(&ha), kWaveStillPlaying);
@@ -88,11 +85,10 @@ TEST(HeadlessDevices, QueueCompletesEachBufferWhenItHasPlayed) {
 
   const auto audio = platform.capturedAudio();
   ASSERT_EQ(audio.size(), static_cast<std::size_t>(0.16 * 44100) * 2);
-  EXPECT_EQ(audio[2 * 4409], 0);          // paused until 0.1 s
-  EXPECT_EQ(audio[2 * 4410], 1000);       // buffer A, both channels
-  EXPECT_EQ(audio[2 * 4410 + 1], 1000);
-  EXPECT_EQ(audio[2 * (4410 + 882)], -1000);  // then buffer B
-  EXPECT_EQ(audio[2 * (4410 + 1764)], 0);
+  // Silent while paused until 0.1 s, then buffer A on both channels, then B.
+  for (auto [index, value] : {std::pair{2 * 4409, 0}, {2 * 4410, 1000}, {2 * 4410 + 1, 1000},
+                              {2 * (4410 + 882), -1000}, {2 * (4410 + 1764), 0}})
+    EXPECT_EQ(audio[static_cast<std::size_t>(index)], value) << index;
 }
 
 TEST(HeadlessDevices, ResetHandsQueuedBuffersBackBeforeReturning) {
@@ -101,13 +97,9 @@ TEST(HeadlessDevices, ResetHandsQueuedBuffersBackBeforeReturning) {
   int returned = 0;
   ASSERT_EQ(dev.open(PcmFormat{1, 44100, 16}, [](void* n, WaveHeader*) { ++*static_cast<int*>(n); }, &returned),
             kWaveOk);
-  std::vector<std::int16_t> a(44100, 5);
-  WaveHeader h1{reinterpret_cast<const std::uint8_t*>(a.data()), 88200, 0, nullptr};
-  WaveHeader h2 = h1;
-  dev.prepare(&h1);
-  dev.prepare(&h2);
-  dev.write(&h1);
-  dev.write(&h2);
+  const std::vector<std::int16_t> second(44100, 5);
+  WaveHeader h1 = Header(second), h2 = h1;
+  for (WaveHeader* h : {&h1, &h2}) dev.prepare(h), dev.write(h);
   EXPECT_EQ(dev.close(), kWaveStillPlaying);
   platform.sleepMs(10);
   EXPECT_EQ(returned, 0);
@@ -119,23 +111,13 @@ TEST(HeadlessDevices, ResetHandsQueuedBuffersBackBeforeReturning) {
 }
 
 TEST(HeadlessDevices, FailingAudioReportsNoDevice) {
-  HeadlessOptions options;
-  options.audioFails = true;
-  HeadlessPlatform platform(options, {});
+  HeadlessPlatform platform({.audioFails = true}, {});
   EXPECT_EQ(platform.queueDevice().open(PcmFormat{}, [](void*, WaveHeader*) {}, nullptr), kWaveBadDevice);
-  WaveHeader h{};
-  std::uint8_t byte = 0;
-  h.data = &byte;
-  h.length = 1;
-  EXPECT_EQ(platform.queueDevice().prepare(&h), kWaveInvalidHandle);
-  EXPECT_FALSE(platform.queueDevice().errorText(kWaveInvalidHandle).empty());
   EXPECT_FALSE(platform.loopingDevice().open(PcmFormat{2, 44100, 16}));
 }
 
 TEST(HeadlessDevices, LoopPositionFollowsTheClockAndIsCaptured) {
-  HeadlessOptions options;
-  options.captureAudio = true;
-  HeadlessPlatform platform(options, {});
+  HeadlessPlatform platform({.captureAudio = true}, {});
   LoopingDevice& dev = platform.loopingDevice();
   ASSERT_TRUE(dev.open(PcmFormat{2, 44100, 16}));
   std::vector<std::int16_t> loop(2 * 441, 0);
