@@ -1,4 +1,4 @@
-// The twelve embedded tunes: their headers, their cost, their levels, how
+// The twelve embedded tunes: their cost, their levels, how
 // long they play before repeating, and golden hashes of their first ten
 // seconds.
 //
@@ -10,7 +10,6 @@
 
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,10 +17,8 @@
 #include "content/sid/sid_tunes.hpp"
 #include "platform/image_io.hpp"
 #include "sid/cpu.hpp"
-#include "sid/sid_player.hpp"
 #include "sid/synthesis.hpp"
 #include "sid/tune.hpp"
-#include "tests/sid/fake_device_helpers.hpp"
 #include "tests/support/golden.hpp"
 #include "tools/tunecheck/tune_source.hpp"
 
@@ -49,35 +46,10 @@ std::uint64_t HashFirstSeconds(int n, int seconds) {
   return platform::BytesHash(samples.data(), samples.size() * sizeof(std::int16_t));
 }
 
-std::uint16_t Word(std::span<const std::uint8_t> image, std::size_t at) {
-  return static_cast<std::uint16_t>(image[at] << 8 | image[at + 1]);
-}
-
-// The set covers the loader's and the player's paths, so the golden hashes
-// below guard them: RSID tunes, tunes whose play address comes from the
-// vector init sets, and a tune loading below its init address.
-TEST(EmbeddedTunes, TheSetExercisesThePlayer) {
-  ASSERT_EQ(content::SidTuneTable().size(), kTunes + 1u);
-  int rsid = 0, vectorTunes = 0;
-  for (int n = 1; n <= kTunes; ++n) {
-    const auto image = Image(n);
-    rsid += std::memcmp(image.data(), "RSID", 4) == 0;
-    vectorTunes += Word(image, 12) == 0;
-  }
-  EXPECT_GE(rsid, 3);
-  EXPECT_GE(vectorTunes, 3);
-  const auto twelve = Image(12);
-  EXPECT_EQ(twelve[0x7C] | twelve[0x7D] << 8, 0xA000);
-  EXPECT_EQ(Word(twelve, 10), 0xC000);
-}
-
 TEST(EmbeddedTunes, StayWithinTheirBudgetsAndLevels) {
   for (int n = 1; n <= kTunes; ++n) {
     SCOPED_TRACE("tune " + std::to_string(n));
-    auto s = std::make_unique<SidState>();
-    SidReset(*s, kMixingRate);
-    ASSERT_TRUE(LoadTuneImage(*s, Image(n)).ok);
-    CallInit(*s, 0);
+    auto s = Started(n);
     EXPECT_LT(s->counters.lastInstructions, 30000u);
     EXPECT_NE(s->tune.play, 0);
     std::array<std::int16_t, kFrameSamples> frame{};
@@ -149,28 +121,6 @@ TEST(EmbeddedTunes, RepeatAfterTheLoopTheirSourcesState) {
     EXPECT_EQ(repeatsAt, 0) << "repeats after " << repeatsAt / kFramesPerSecond << " s";
     EXPECT_TRUE(repeatsAfter(loop)) << "does not repeat after " << loop << " frames";
   }
-}
-
-TEST(EmbeddedTunes, ReloadRendersLikeAFirstLoad) {
-  testing::FakeQueueDevice device;
-  testing::TestPlatform platform(device);
-  auto player = std::make_unique<SidPlayer>();
-  SidPlayerInit(*player, platform);
-  PlaySidTune(*player, 7);
-  device.completeNext();
-  PlaySidTune(*player, 3);
-  ASSERT_EQ(device.writes.size(), 5u);
-  const auto afterSeven = device.writes[3].samples;
-  const auto afterSevenB = device.writes[4].samples;
-
-  testing::FakeQueueDevice freshDevice;
-  testing::TestPlatform freshPlatform(freshDevice);
-  auto fresh = std::make_unique<SidPlayer>();
-  SidPlayerInit(*fresh, freshPlatform);
-  PlaySidTune(*fresh, 3);
-  ASSERT_EQ(freshDevice.writes.size(), 2u);
-  EXPECT_EQ(afterSeven, freshDevice.writes[0].samples);
-  EXPECT_EQ(afterSevenB, freshDevice.writes[1].samples);
 }
 
 TEST(EmbeddedTunes, FirstTenSecondsMatchGolden) {
