@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/null_platform.hpp"
@@ -75,7 +76,7 @@ class FakeQueueDevice : public platform::NullQueueDevice {
   int prepareFailure = 0;  // when non-zero, prepare returns this code
   // What the device was asked, in order; read them while no device thread runs.
   std::vector<std::string> calls;
-  std::vector<Written> writes;
+  std::vector<Written> writes;  // kept only while no device thread runs
   platform::PcmFormat format;
 
   ~FakeQueueDevice() override {
@@ -111,10 +112,8 @@ class FakeQueueDevice : public platform::NullQueueDevice {
     auto lock = Log("open");
     if (openFails) return platform::kWaveBadDevice;
     format = f;
-    open_ = true;
-    paused_ = false;
-    callback_ = callback;
-    instance_ = instance;
+    open_ = true, paused_ = false;
+    callback_ = callback, instance_ = instance;
     return platform::kWaveOk;
   }
   bool isOpen() const override {
@@ -127,9 +126,7 @@ class FakeQueueDevice : public platform::NullQueueDevice {
     auto lock = Log("reset");
     if (!open_) return platform::kWaveInvalidHandle;
     done_.wait(lock, [this] { return inCallback_ == 0; });
-    std::deque<platform::WaveHeader*> pending;
-    pending.swap(queue_);
-    for (platform::WaveHeader* h : pending) HandBack(lock, h);
+    for (platform::WaveHeader* h : std::exchange(queue_, {})) HandBack(lock, h);
     return platform::kWaveOk;
   }
   int close() override {
