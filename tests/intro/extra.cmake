@@ -1,1 +1,0 @@
-target_link_libraries(korveld_tests_intro PRIVATE korveld_test_support)
