@@ -32,17 +32,14 @@ using support::CountNot;
 using support::MakeFrame;
 
 // Time moves only by sleepMs and by `presentSeconds` per update; random()
-// returns the scripted values first, then a fixed-seed sequence.
+// returns the scripted values, then 0.
 class FakePlatform : public platform::NullPlatform {
  public:
-  FakePlatform() { generator.seed(35); }
   double now = 100.0;
   double presentSeconds = 0.0;
   std::vector<double> scripted;
   std::size_t nextScripted = 0;
-  platform::RandomGenerator generator;
-  int presents = 0;
-  int sleeps = 0;
+  int presents = 0, sleeps = 0;
 
   int update(const std::uint32_t*) override {
     ++presents;
@@ -54,7 +51,7 @@ class FakePlatform : public platform::NullPlatform {
     now += ms / 1000.0;
     ++sleeps;
   }
-  double random() override { return nextScripted < scripted.size() ? scripted[nextScripted++] : generator.next(); }
+  double random() override { return nextScripted < scripted.size() ? scripted[nextScripted++] : 0.0; }
 };
 
 // The colour of a uniform row, or 0xFFFFFFFF when the row is not uniform.
