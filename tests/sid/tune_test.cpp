@@ -104,14 +104,19 @@ TEST(LoadTuneImage, RejectsShortAndOverlongImagesWithoutTouchingMemory) {
   EXPECT_EQ(s->memory.bytes[0x8000], 0x00);  // cleared by the successful load
 }
 
-// What a reload cannot show: the sample channel is cleared, its level kept.
 TEST(SidReset, ClearsEverythingButTheSampleLevel) {
   auto s = FreshState();
+  s->memory.bytes[0x1234] = 9;
+  s->registers.bytes[27] = 0x0F;
   s->voices[1].phase = kRelease;
   s->sample.active = 1;
   s->sample.repeatCount = 3;
   s->sampleLevel = -2048;
+  s->tune.play = 0x1003;
   SidReset(*s, kMixingRate);
+  EXPECT_EQ(s->memory.bytes[0x1234], 0);
+  EXPECT_EQ(s->registers.bytes[27], 0);
+  EXPECT_EQ(s->tune.play, 0);
   EXPECT_EQ(s->voices[1].phase, kAttack);
   EXPECT_EQ(s->sample.active, 0);
   EXPECT_EQ(s->sample.repeatCount, 0);  // a sample started without $D43F plays once
