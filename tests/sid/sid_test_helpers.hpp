@@ -88,6 +88,7 @@ class FakeQueueDevice : public platform::NullQueueDevice {
     if (worker_.joinable()) worker_.join();
   }
   void runOnThread() {
+    threaded_ = true;
     worker_ = std::thread([this] {
       while (completeNext(true)) {
       }
@@ -156,7 +157,7 @@ class FakeQueueDevice : public platform::NullQueueDevice {
     if (!(h->flags & platform::kHeaderPrepared)) return platform::kWaveUnprepared;
     h->flags = (h->flags & ~platform::kHeaderDone) | platform::kHeaderQueued;
     const auto* samples = reinterpret_cast<const std::int16_t*>(h->data);
-    if (!worker_.joinable()) writes.push_back({h, std::vector<std::int16_t>(samples, samples + h->length / 2)});
+    if (!threaded_) writes.push_back({h, std::vector<std::int16_t>(samples, samples + h->length / 2)});
     queue_.push_back(h);
     wake_.notify_all();
     return platform::kWaveOk;
@@ -180,8 +181,10 @@ class FakeQueueDevice : public platform::NullQueueDevice {
   void HandBack(std::unique_lock<std::mutex>& lock, platform::WaveHeader* h) {
     h->flags = (h->flags & ~platform::kHeaderQueued) | platform::kHeaderDone;
     ++completions_, ++inCallback_;
+    const auto callback = callback_;
+    void* instance = instance_;
     lock.unlock();
-    callback_(instance_, h);
+    callback(instance, h);
     lock.lock();
     --inCallback_;
     done_.notify_all();
@@ -190,7 +193,7 @@ class FakeQueueDevice : public platform::NullQueueDevice {
   mutable std::mutex m_;
   std::condition_variable wake_, done_;
   std::deque<platform::WaveHeader*> queue_;
-  bool open_ = false, paused_ = false, quit_ = false;
+  bool open_ = false, paused_ = false, quit_ = false, threaded_ = false;
   int inCallback_ = 0;
   long completions_ = 0;
   platform::WaveDoneCallback callback_ = nullptr;
