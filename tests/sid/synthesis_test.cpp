@@ -183,21 +183,6 @@ TEST(SidFilter, CutoffSaturatesAndResonanceTerm) {
   EXPECT_EQ(s->filter.resonanceTerm, 153);
 }
 
-TEST(SidFilter, LowPassStepInFixedPoint) {
-  auto s = QuietState();
-  // Cutoff 16 x 16 x 32 = 8192, voice 1 filtered, low-pass, volume 15.
-  Write(*s, {{22, 0x10}, {23, 0x01}, {24, 0x1F}});
-  FreezeVoice(*s, 0, 0x1234567, 0x01);
-  const std::int16_t got = RenderOne(*s);
-  const std::int32_t high = 507 << 16;
-  const std::int32_t band = (8192 >> 8) * (high >> 8);
-  const std::int32_t low = (8192 >> 8) * (band >> 8);
-  EXPECT_EQ(s->filter.high, high);
-  EXPECT_EQ(s->filter.band, band);
-  EXPECT_EQ(s->filter.low, low);
-  EXPECT_EQ(got, (low >> 16) * 15);
-}
-
 TEST(SidMix, Voice3OffSilencesEvenWhenFiltered) {
   auto s = QuietState();
   Write(*s, {{23, 0x04}, {24, 0x9F}, {22, 0xFF}});  // voice 3 filtered and off, low-pass
