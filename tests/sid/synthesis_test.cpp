@@ -102,30 +102,6 @@ TEST(SidRender, HardSyncResetsToReferencePhase) {
   EXPECT_EQ(s->voices[0].accumulator, (5u * step1) / step3);
 }
 
-TEST(SidRender, NoiseClocksOnBit23Changes) {
-  auto s = QuietState();
-  SidWriteRegister(*s, 4, 0x80);
-  s->voices[0].accumulator = 0x0800000 - 1;
-  SidWriteRegister(*s, 0, 1);  // step 359 crosses bit 23
-  s->voices[0].noiseRegister = 0x210842;  // bits 1, 6, 11, 16, 21
-  RenderOne(*s);
-  // Feedback bit 22 XOR bit 17 is 0; the shifted bits 2, 7, 22 are taps.
-  EXPECT_EQ(s->voices[0].noiseRegister, 0x421084u);
-  EXPECT_EQ(s->voices[0].noisePosition, 1u);
-  EXPECT_EQ(s->voices[0].noiseOutput, 0x85);
-  RenderOne(*s);  // no bit-23 change: no clock
-  EXPECT_EQ(s->voices[0].noiseRegister, 0x421084u);
-}
-
-TEST(SidRender, TestBitHoldsAccumulatorAndNoise) {
-  auto s = QuietState();
-  Write(*s, {{1, 0x40}, {4, 0x89}});
-  s->voices[0].noiseRegister = 0x123;
-  RenderOne(*s);
-  EXPECT_EQ(s->voices[0].accumulator, 0u);
-  EXPECT_EQ(s->voices[0].noiseRegister, 0xFFFFFFu);
-}
-
 TEST(SidEnvelope, GateOneDoesNotRetriggerButGateZeroThenOneDoes) {
   auto s = QuietState();
   Write(*s, {{5, 0x00}, {6, 0x80}, {4, 0x11}});  // fastest attack and decay, sustain 8
