@@ -111,26 +111,10 @@ void ParkAllBut(IntroState& intro, int keep, double x, double y) {
   intro.stars.y[keep] = y;
 }
 
-TEST(StarField, PlacementMovesTheDrawingWindowAndTheWrap) {
-  FakePlatform platform;
-  platform.scripted = {0.25, 0.5, 0.999, 0.0};
+// Placement, layers and speeds show in the golden frames; the edges do not.
+TEST(StarField, TheDrawingWindowAndTheWrap) {
   auto intro = std::make_unique<IntroState>();
-  PlaceStars(*intro, platform);
-  EXPECT_EQ(intro->stars.x[1], 200.0);
-  EXPECT_EQ(intro->stars.y[1], 257.0);
-  EXPECT_EQ(intro->stars.x[2], 0.999 * 800);
-  EXPECT_EQ(intro->stars.y[2], 22.0);
-
-  // A tenth of a second moves the three layers 15, 30 and 45 pixels; stars
-  // are drawn where they were before the move.
   auto frame = MakeFrame();
-  intro->stars.x.fill(100.0);
-  StarField(*frame, *intro, 0.1 * 250);
-  EXPECT_DOUBLE_EQ(intro->stars.x[100], 115.0);
-  EXPECT_DOUBLE_EQ(intro->stars.x[101], 130.0);
-  EXPECT_DOUBLE_EQ(intro->stars.x[300], 145.0);
-  EXPECT_NE(frame->at(100, static_cast<int>(intro->stars.y[1])), 0u);
-
   // Only stars with 5 <= x < 796 are drawn (a core and a rim: 12 pixels).
   for (double x : {4.9, 5.0, 795.99, 796.0}) {
     frame->clear();
@@ -157,12 +141,6 @@ TEST(WaveTables, RowsAndGradientsAtClockZero) {
   EXPECT_EQ(intro->waves.titleFace[0], Pack(125, 170, 203));
   EXPECT_EQ(intro->waves.scrollerFace[0], Pack(150, 247, 200));
   EXPECT_EQ(intro->waves.reflection[0], Pack(87, 64, 148));
-  // The title face travels with the clock; the scroller face does not.
-  auto later = std::make_unique<IntroState>();
-  WaveTables(*later, 20.0);
-  EXPECT_EQ(later->waves.titleFace[300], intro->waves.titleFace[320]);
-  EXPECT_NE(later->waves.titleFace[0], intro->waves.titleFace[0]);
-  EXPECT_EQ(later->waves.scrollerFace, intro->waves.scrollerFace);
   // The reflection fades from row 522 (f = 0.985) to black at 588.
   WaveTables(*intro, 42.0);
   EXPECT_EQ(intro->waves.reflection[521], Pack(51, 114, 134));
