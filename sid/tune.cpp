@@ -9,11 +9,9 @@
 namespace korveld::sid {
 namespace {
 
-// Everything SidReset clears except memory, which a load clears itself.
+// Everything SidReset clears except memory, which a load clears itself
+// (SidBuildTables clears the registers, the voices and the filter).
 void ResetChipsAndCpu(SidState& s, std::uint32_t mixingRate) {
-  s.registers = SidRegisterImage{};
-  s.voices = {};
-  s.filter = SidFilter{};
   s.tables = SidTables{};
   s.cpu = CpuRegisters{};
   s.sample = SampleChannel{};

@@ -4,25 +4,20 @@
 #include <memory>
 #include <thread>
 
-#include "sid/sid_player.hpp"
-#include "tests/sid/fake_device_helpers.hpp"
 #include "tests/sid/sid_test_helpers.hpp"
 
 namespace korveld::sid {
 namespace {
 
-using testing::FakeQueueDevice;
-using testing::TuneImageParts;
 using testing::MakeImage;
-using testing::TestPlatform;
+using testing::Rig;
+using testing::TuneImageParts;
 
 // Voice 1 holds a constant level (no waveform, sustain 15: 476 per unit of
 // volume); every play call counts frames at $20 and sets the volume to the
 // frame number AND 15, so the last sample of frame k is 476 x (k AND 15).
 std::vector<std::uint8_t> FrameCounterTune() {
-  TuneImageParts parts;
-  parts.load = 0x1000;
-  parts.init = 0x1000;
+  TuneImageParts parts;  // load and init at $1000
   parts.play = 0x1010;
   parts.program = {0xA9, 0x00, 0x8D, 0x05, 0xD4, 0xA9, 0xF0, 0x8D, 0x06, 0xD4, 0xA9, 0x01, 0x8D, 0x04, 0xD4, 0x60,
                   0xE6, 0x20, 0xA5, 0x20, 0x29, 0x0F, 0x8D, 0x18, 0xD4, 0x60};
@@ -33,15 +28,9 @@ std::vector<std::uint8_t> FrameCounterTune() {
 
 constexpr int kLevel = 476;
 
-struct Rig {
-  FakeQueueDevice device;
-  TestPlatform platform{device};
-  std::unique_ptr<SidPlayer> player = std::make_unique<SidPlayer>();
-  Rig() { SidPlayerInit(*player, platform); }
-  int frameLevel(const std::vector<std::int16_t>& buffer, int frame) const {
-    return buffer[static_cast<std::size_t>(frame + 1) * kFrameSamples - 1];
-  }
-};
+int FrameLevel(const std::vector<std::int16_t>& buffer, int frame) {
+  return buffer[static_cast<std::size_t>(frame + 1) * kFrameSamples - 1];
+}
 
 TEST(SidOutput, FramesFillBufferAThenBAndRefillOnCompletion) {
   Rig rig;
@@ -58,8 +47,8 @@ TEST(SidOutput, FramesFillBufferAThenBAndRefillOnCompletion) {
   EXPECT_EQ(rig.device.writes[1].header, &rig.player->stream.headerB);
   ASSERT_EQ(rig.device.writes[0].samples.size(), static_cast<std::size_t>(kBufferSamples));
   for (int f = 0; f < 8; ++f) {
-    EXPECT_EQ(rig.frameLevel(rig.device.writes[0].samples, f), kLevel * (f + 1)) << "frame " << f + 1;
-    EXPECT_EQ(rig.frameLevel(rig.device.writes[1].samples, f), kLevel * ((f + 9) & 15)) << "frame " << f + 9;
+    EXPECT_EQ(FrameLevel(rig.device.writes[0].samples, f), kLevel * (f + 1)) << "frame " << f + 1;
+    EXPECT_EQ(FrameLevel(rig.device.writes[1].samples, f), kLevel * ((f + 9) & 15)) << "frame " << f + 9;
   }
   EXPECT_EQ(rig.player->state.memory.bytes[0x20], 16);
 
@@ -69,11 +58,11 @@ TEST(SidOutput, FramesFillBufferAThenBAndRefillOnCompletion) {
   EXPECT_EQ(rig.device.calls, refillCalls);
   ASSERT_EQ(rig.device.writes.size(), 3u);
   EXPECT_EQ(rig.device.writes[2].header, &rig.player->stream.headerA);
-  EXPECT_EQ(rig.frameLevel(rig.device.writes[2].samples, 0), kLevel * (17 & 15));
+  EXPECT_EQ(FrameLevel(rig.device.writes[2].samples, 0), kLevel * (17 & 15));
   ASSERT_TRUE(rig.device.completeNext());
   EXPECT_EQ(rig.device.writes[3].header, &rig.player->stream.headerB);
   EXPECT_EQ(rig.player->state.memory.bytes[0x20], 32);
-  EXPECT_TRUE(rig.platform.boxes.empty());
+  EXPECT_TRUE(rig.boxes.empty());
 }
 
 TEST(SidOutput, NoDeviceShowsTwoErrorBoxesPerStart) {
@@ -81,15 +70,12 @@ TEST(SidOutput, NoDeviceShowsTwoErrorBoxesPerStart) {
   rig.device.openFails = true;
   PlaySidTune(*rig.player, 5);
   PlaySidTune(*rig.player, 6);
-  ASSERT_EQ(rig.platform.boxes.size(), 4u);
-  for (const std::string& box : rig.platform.boxes) EXPECT_EQ(box, "Error: wave error 5");
-  EXPECT_TRUE(rig.device.writes.empty());
+  ASSERT_EQ(rig.boxes.size(), 4u);
+  for (const std::string& box : rig.boxes) EXPECT_EQ(box, "Error: " + platform::WaveErrorText(platform::kWaveInvalidHandle));
   EXPECT_FALSE(rig.player->stream.open);
-  for (const std::string& call : rig.device.calls) {
-    EXPECT_NE(call, "write");
-    EXPECT_NE(call, "restart");
-    EXPECT_NE(call, "reset");
-  }
+  // Nothing is written, restarted or reset without a device.
+  const std::vector<std::string> calls = {"open", "pause", "prepare", "prepare", "open", "pause", "prepare", "prepare"};
+  EXPECT_EQ(rig.device.calls, calls);
 }
 
 TEST(SidOutput, StopEmptiesTheRecordsBeforeTheReset) {
@@ -145,15 +131,28 @@ TEST(SidOutput, RefillErrorsWaitForTheMainThreadAndEndThatBuffersRefills) {
   // not shown there, and a stop does not wait for anybody to dismiss a box.
   std::thread audio([&] { ASSERT_TRUE(rig.device.completeNext()); });
   audio.join();
-  EXPECT_TRUE(rig.platform.boxes.empty());
-  EXPECT_EQ(rig.device.queue.size(), 1u);  // only B is left
+  EXPECT_TRUE(rig.boxes.empty());
+  EXPECT_EQ(rig.device.writes.size(), 2u);  // A was not queued again
   SidStop(*rig.player);
   // The prepare fails, then the write of the unprepared buffer fails.
-  const std::vector<std::string> boxes = {"Error: wave error 7", "Error: wave error 34"};
-  EXPECT_EQ(rig.platform.boxes, boxes);
-  for (const std::thread::id id : rig.platform.boxThreads) EXPECT_EQ(id, std::this_thread::get_id());
+  const std::vector<std::string> boxes = {"Error: " + platform::WaveErrorText(platform::kWaveNoMemory),
+                                          "Error: " + platform::WaveErrorText(platform::kWaveUnprepared)};
+  EXPECT_EQ(rig.boxes, boxes);
+  for (const std::thread::id id : rig.boxThreads) EXPECT_EQ(id, std::this_thread::get_id());
   ShowPendingErrors(*rig.player);
-  EXPECT_EQ(rig.platform.boxes.size(), 2u);  // each error is shown once
+  EXPECT_EQ(rig.boxes.size(), 2u);  // each error is shown once
+}
+
+// A tune started over another renders as on a fresh player.
+TEST(SidOutput, ReloadRendersLikeAFirstLoad) {
+  Rig rig, fresh;
+  PlaySidTune(*rig.player, 7);
+  rig.device.completeNext();
+  PlaySidTune(*rig.player, 3);
+  PlaySidTune(*fresh.player, 3);
+  ASSERT_EQ(rig.device.writes.size(), 5u);
+  EXPECT_EQ(rig.device.writes[3].samples, fresh.device.writes[0].samples);
+  EXPECT_EQ(rig.device.writes[4].samples, fresh.device.writes[1].samples);
 }
 
 }  // namespace

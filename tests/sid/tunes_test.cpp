@@ -1,16 +1,16 @@
-// The twelve embedded tunes: their headers, their cost, their levels, how
+// The twelve embedded tunes: their cost, their levels, how
 // long they play before repeating, and golden hashes of their first ten
 // seconds.
 //
 // Regenerate the golden file (after an intended change to a tune, the
 // driver or the synthesis) with:
-//   KORVELD_REGENERATE_GOLDEN=1 ./build/korveld_tests_sid --gtest_filter='EmbeddedTunes.*Golden*'
+//   KORVELD_REGENERATE_GOLDEN=1 ./build/korveld_tests_sid --gtest_filter='EmbeddedTunes.*Golden'
 // which rewrites tests/sid/golden/tune_hashes.txt and then fails on purpose.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,10 +18,8 @@
 #include "content/sid/sid_tunes.hpp"
 #include "platform/image_io.hpp"
 #include "sid/cpu.hpp"
-#include "sid/sid_player.hpp"
 #include "sid/synthesis.hpp"
 #include "sid/tune.hpp"
-#include "tests/sid/fake_device_helpers.hpp"
 #include "tests/support/golden.hpp"
 #include "tools/tunecheck/tune_source.hpp"
 
@@ -31,67 +29,33 @@ namespace {
 constexpr int kTunes = 12;
 constexpr int kFramesPerSecond = 50;
 
-std::span<const std::uint8_t> Image(int n) { return content::SidTuneTable()[n].image; }
-
 std::unique_ptr<SidState> Started(int n) {
   auto s = std::make_unique<SidState>();
-  SidReset(*s, kMixingRate);
-  EXPECT_TRUE(LoadTuneImage(*s, Image(n)).ok) << "tune " << n;
-  CallInit(*s, content::SidTuneTable()[n].song);
+  EXPECT_TRUE(StartTune(*s, content::SidTuneTable()[n].image, content::SidTuneTable()[n].song).ok) << "tune " << n;
   return s;
 }
 
-// The hash of the first seconds of a tune: its 16-bit samples, little-endian.
-std::uint64_t HashFirstSeconds(int n, int seconds) {
-  auto s = Started(n);
-  std::vector<std::int16_t> samples(static_cast<std::size_t>(seconds * kFramesPerSecond) * kFrameSamples);
-  for (std::size_t at = 0; at < samples.size(); at += kFrameSamples) RenderFrame(*s, samples.data() + at, kFrameSamples);
-  return platform::BytesHash(samples.data(), samples.size() * sizeof(std::int16_t));
-}
-
-std::uint16_t Word(std::span<const std::uint8_t> image, std::size_t at) {
-  return static_cast<std::uint16_t>(image[at] << 8 | image[at + 1]);
-}
-
-// The set covers the loader's and the player's paths, so the golden hashes
-// below guard them: RSID tunes, tunes whose play address comes from the
-// vector init sets, and a tune loading below its init address.
-TEST(EmbeddedTunes, TheSetExercisesThePlayer) {
-  ASSERT_EQ(content::SidTuneTable().size(), kTunes + 1u);
-  int rsid = 0, vectorTunes = 0;
-  for (int n = 1; n <= kTunes; ++n) {
-    const auto image = Image(n);
-    rsid += std::memcmp(image.data(), "RSID", 4) == 0;
-    vectorTunes += Word(image, 12) == 0;
-  }
-  EXPECT_GE(rsid, 3);
-  EXPECT_GE(vectorTunes, 3);
-  const auto twelve = Image(12);
-  EXPECT_EQ(twelve[0x7C] | twelve[0x7D] << 8, 0xA000);
-  EXPECT_EQ(Word(twelve, 10), 0xC000);
-}
-
-TEST(EmbeddedTunes, StayWithinTheirBudgetsAndLevels) {
+// Each tune for 65 s: the cost of init and of each play call, the peak and
+// the loudness of every second, and the hash of the first 10 s (the 16-bit
+// samples, little-endian) against the golden file.
+TEST(EmbeddedTunes, StayWithinTheirBudgetsAndLevelsAndMatchGolden) {
   for (int n = 1; n <= kTunes; ++n) {
     SCOPED_TRACE("tune " + std::to_string(n));
-    auto s = std::make_unique<SidState>();
-    SidReset(*s, kMixingRate);
-    ASSERT_TRUE(LoadTuneImage(*s, Image(n)).ok);
-    CallInit(*s, 0);
+    auto s = Started(n);
     EXPECT_LT(s->counters.lastInstructions, 30000u);
     EXPECT_NE(s->tune.play, 0);
-    std::array<std::int16_t, kFrameSamples> frame{};
+    std::vector<std::int16_t> samples(65 * kFramesPerSecond * kFrameSamples);
     std::uint32_t most = 0;
-    int quietSeconds = 0;
-    int peak = 0;
+    int quietSeconds = 0, peak = 0;
     for (int second = 0; second < 65; ++second) {
       double squares = 0;
       for (int f = 0; f < kFramesPerSecond; ++f) {
-        RenderFrame(*s, frame.data(), kFrameSamples);
+        std::int16_t* frame = samples.data() + (second * kFramesPerSecond + f) * kFrameSamples;
+        RenderFrame(*s, frame, kFrameSamples);
         most = std::max(most, s->counters.lastInstructions);
-        for (std::int16_t v : frame) {
-          peak = std::max(peak, std::abs(static_cast<int>(v)));
-          squares += static_cast<double>(v) * v;
+        for (int i = 0; i < kFrameSamples; ++i) {
+          peak = std::max(peak, std::abs(static_cast<int>(frame[i])));
+          squares += static_cast<double>(frame[i]) * frame[i];
         }
       }
       if (std::sqrt(squares / (kFramesPerSecond * kFrameSamples)) < 1000.0) ++quietSeconds;
@@ -102,6 +66,9 @@ TEST(EmbeddedTunes, StayWithinTheirBudgetsAndLevels) {
     EXPECT_GT(peak, 12000);  // and not timid
     EXPECT_EQ(quietSeconds, 0);
     EXPECT_EQ(s->sample.active, 0);  // the sample channel stays unused
+    const std::size_t tenSeconds = 10 * kFramesPerSecond * kFrameSamples;
+    support::ExpectGolden(KORVELD_SOURCE_DIR "/tests/sid/golden/tune_hashes.txt", std::to_string(n),
+                          platform::BytesHash(samples.data(), tenSeconds * sizeof(std::int16_t)));
   }
 }
 
@@ -148,35 +115,6 @@ TEST(EmbeddedTunes, RepeatAfterTheLoopTheirSourcesState) {
     for (int p = 1; p < kMinimum && repeatsAt == 0; ++p) repeatsAt = repeatsAfter(p) ? p : 0;
     EXPECT_EQ(repeatsAt, 0) << "repeats after " << repeatsAt / kFramesPerSecond << " s";
     EXPECT_TRUE(repeatsAfter(loop)) << "does not repeat after " << loop << " frames";
-  }
-}
-
-TEST(EmbeddedTunes, ReloadRendersLikeAFirstLoad) {
-  testing::FakeQueueDevice device;
-  testing::TestPlatform platform(device);
-  auto player = std::make_unique<SidPlayer>();
-  SidPlayerInit(*player, platform);
-  PlaySidTune(*player, 7);
-  device.completeNext();
-  PlaySidTune(*player, 3);
-  ASSERT_EQ(device.writes.size(), 5u);
-  const auto afterSeven = device.writes[3].samples;
-  const auto afterSevenB = device.writes[4].samples;
-
-  testing::FakeQueueDevice freshDevice;
-  testing::TestPlatform freshPlatform(freshDevice);
-  auto fresh = std::make_unique<SidPlayer>();
-  SidPlayerInit(*fresh, freshPlatform);
-  PlaySidTune(*fresh, 3);
-  ASSERT_EQ(freshDevice.writes.size(), 2u);
-  EXPECT_EQ(afterSeven, freshDevice.writes[0].samples);
-  EXPECT_EQ(afterSevenB, freshDevice.writes[1].samples);
-}
-
-TEST(EmbeddedTunes, FirstTenSecondsMatchGolden) {
-  for (int n = 1; n <= kTunes; ++n) {
-    support::ExpectGolden(KORVELD_SOURCE_DIR "/tests/sid/golden/tune_hashes.txt", std::to_string(n),
-                          HashFirstSeconds(n, 10));
   }
 }
 
