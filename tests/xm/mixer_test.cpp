@@ -1,8 +1,11 @@
 // The mixer: segment cutting at loop points, ping-pong reflection, the
-// 128-frame volume ramp, panning and the 16-bit clip.
+// 128-frame volume ramp, panning and the 16-bit clip; and hostile steps,
+// loops and sample lengths, which play within their bounds with no memory
+// error or undefined behaviour (the sanitizer build runs them too).
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ctime>
 
 #include "tests/xm/xm_test_helpers.hpp"
 
@@ -38,8 +41,7 @@ void Steady(MixVoice& v, const XmSample* s, int left, int right, double step) {
   v.stepFraction = static_cast<std::uint32_t>((step - std::floor(step)) * 4294967296.0);
 }
 
-struct MixerTest : ::testing::Test {
-  XmPlayer player;
+struct MixerTest : testing::PlayerTest {
   std::vector<float> out = std::vector<float>(2 * 4096, 0.0f);
   void Mix(int frames) {
     std::fill(out.begin(), out.end(), 0.0f);
@@ -95,6 +97,33 @@ TEST_F(MixerTest, PingPongReversesAtBothEnds) {
   EXPECT_EQ(positions[2], 27u);
 }
 
+// Loops shorter than the step: forward loops wrap and ping-pong loops bounce
+// by one remainder, landing where the wraps and reflections one at a time
+// would, whatever the step.
+TEST_F(MixerTest, LoopsShorterThanTheStepLandWhereSingleWrapsWould) {
+  XmSample s = MakeSample(8, 100, kLoopForward, 2, 3);
+  MixVoice& v = player.voices[0];
+  Steady(v, &s, 0, 0, 1000.5);
+  v.position = 2;
+  Mix(1);  // 1002.5 -> 2 + (1000.5 mod 3) = 3.5
+  EXPECT_EQ(v.position, 3u);
+  EXPECT_EQ(v.fraction, 0x80000000u);
+
+  s.loopMode = kLoopPingPong;  // 1002.5 bounces 166 times between 5 and 2 to 3.5 - 2^-32, going back
+  v.position = 2;
+  v.fraction = 0;
+  Mix(1);
+  EXPECT_EQ(v.position, 3u);
+  EXPECT_EQ(v.fraction, 0x7FFFFFFFu);
+  EXPECT_EQ(v.direction, 2);
+  // 3.5 - 2^-32 - 1000.5 bounces back up, 999 past the start: 999 mod 6 = 3
+  // lands on the loop end, 5 - 2^-32, going back.
+  Mix(1);
+  EXPECT_EQ(v.position, 4u);
+  EXPECT_EQ(v.fraction, 0xFFFFFFFFu);
+  EXPECT_EQ(v.direction, 2);
+}
+
 TEST_F(MixerTest, NonLoopingSampleEndsAndSwitchesOff) {
   const XmSample s = MakeSample(10, 300, kLoopNone, 0, 10);
   MixVoice& v = player.voices[5];
@@ -103,6 +132,61 @@ TEST_F(MixerTest, NonLoopingSampleEndsAndSwitchesOff) {
   EXPECT_EQ(v.sample, nullptr);
   EXPECT_FLOAT_EQ(out[2 * 9], 300.0f * (255 * 0.003921569f));
   for (int i = 10; i < 20; ++i) ASSERT_EQ(out[static_cast<std::size_t>(2 * i)], 0.0f);
+}
+
+// A sample end 2^24 values and more away is cut exactly: the voice sounds up
+// to the frame that crosses the end and is silent (and off) from there on,
+// reading nothing past the sample. The length is chosen so that the end is
+// still that far away when the 128-frame ramp-in is over, and the rest of
+// the first tick's stretch would run far past it.
+TEST_F(MixerTest, FarSampleEndIsCutAtTheExactFrame) {
+  constexpr std::uint32_t kLength = (1u << 24) + (1u << 22);
+  xmgen::Sample s;
+  s.useRawData = true;
+  s.rawData.assign(kLength, 0);
+  s.rawData[0] = 0x40;  // 8-bit deltas: every value 0x4000
+  s.relativeNote = -1;
+  xmgen::Module m = xmgen::SimpleModule(1, {s}, true);
+  m.bpm = 32;  // a tick longer than the block: the block is one stretch
+  m.cell(0, 0, 0) = {1, 1, 0, 0, 0};  // real note 255: a step of about 29,560 values
+  ASSERT_TRUE(Load(m));
+  BeginOfflineRender(player, player.CurrentSong.get());
+  FillBlock(player);
+  const std::int16_t* pcm = BlockPcm(player, 0);
+  const MixVoice& v = player.voices[0];
+  EXPECT_EQ(v.sample, nullptr);
+  const std::uint64_t step = (std::uint64_t{v.stepInteger} << 32) | v.stepFraction;
+  ASSERT_GT(step, std::uint64_t{29000} << 32);
+  const std::uint64_t last = ((std::uint64_t{kLength} << 32) + step - 1) / step;  // frames that read the sample
+  ASSERT_LT(last, static_cast<std::uint64_t>(kBlockFrames));
+  EXPECT_NE(pcm[2 * (last - 1)], 0);
+  for (std::uint64_t f = last; f < kBlockFrames; ++f) ASSERT_EQ(pcm[2 * f], 0) << "frame " << f;
+}
+
+// CPU time of this thread: other processes on the machine do not count, so
+// a generous bound cannot flake on a loaded machine.
+double ThreadCpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// The worst case for work per block, every frame a loop boundary on every
+// voice: ten seconds render within a bound that a per-wrap loop would exceed
+// many times over (it stops at the bound rather than hang).
+TEST_F(MixerTest, TinyLoopsAtTheHighestStepRenderTenSecondsInBoundedTime) {
+  ASSERT_TRUE(Load(xmgen::TinyLoopModule()));
+  BeginOfflineRender(player, player.CurrentSong.get());
+  const double start = ThreadCpuSeconds();
+  std::vector<std::int16_t> pcm;
+  for (int second = 0; second < 10 && ThreadCpuSeconds() - start < 60.0; ++second) {
+    pcm = testing::RenderBlocks(player, kMixRate / kBlockFrames);
+  }
+  ASSERT_LT(ThreadCpuSeconds() - start, 60.0) << "past the bound of 60 s CPU";
+  for (const MixVoice& v : player.voices) ASSERT_TRUE(v.sample == nullptr || v.position < 1u);
+  // A 1-value loop plays its value: the output settles at a constant.
+  EXPECT_NE(pcm.back(), 0);
+  EXPECT_EQ(pcm[pcm.size() - 2], pcm[pcm.size() - 2 - 2 * 1000]);
 }
 
 TEST_F(MixerTest, VolumeRampRunsExactly128Frames) {
@@ -120,11 +204,8 @@ TEST_F(MixerTest, VolumeRampRunsExactly128Frames) {
   for (int i = 0; i < 300; ++i) ASSERT_EQ(out[static_cast<std::size_t>(2 * i + 1)], 0.0f);
   EXPECT_EQ(v.rampCount, 0);
   EXPECT_EQ(v.currentLeft, 127 * 256);
-}
 
-TEST_F(MixerTest, ChangeDuringARampStartsANewRampFromTheReachedVolume) {
-  const XmSample s = MakeSample(4000, 10000, kLoopNone, 0, 4000);
-  MixVoice& v = player.voices[0];
+  // A change during a ramp starts a new ramp from the volume reached.
   Steady(v, &s, 0, 0, 1.0);
   v.leftVolume = 128;
   Mix(64);
@@ -140,8 +221,6 @@ TEST_F(MixerTest, ChangeDuringARampStartsANewRampFromTheReachedVolume) {
 }
 
 TEST_F(MixerTest, HardPanPutsAVoiceOnOneSideOnly) {
-  testing::FakePlatform platform;
-  XmPlayerInit(player, platform);
   XmSong song;
   song.globalVolume = 64;
   XmChannel& c = player.channels[0];
@@ -162,9 +241,7 @@ TEST_F(MixerTest, HardPanPutsAVoiceOnOneSideOnly) {
     EXPECT_EQ(v.leftVolume, pan == 255 ? 127 : 0);
     EXPECT_EQ(v.rightVolume, pan == 255 ? 0 : 127);
     Mix(300);
-    for (int i = 0; i < 300; ++i) {
-      ASSERT_EQ(out[static_cast<std::size_t>(2 * i + (pan == 255 ? 1 : 0))], 0.0f);
-    }
+    for (int i = 0; i < 300; ++i) ASSERT_EQ(out[static_cast<std::size_t>(2 * i + (pan == 255 ? 1 : 0))], 0.0f);
     EXPECT_GT(std::fabs(out[2 * 200 + (pan == 255 ? 0 : 1)]), 400.0f);
   }
 }
