@@ -1,7 +1,5 @@
-// The mixer: segment cutting at loop points, ping-pong reflection, the
-// 128-frame volume ramp, panning and the 16-bit clip; and hostile steps,
-// loops and sample lengths, which play within their bounds with no memory
-// error or undefined behaviour (the sanitizer build runs them too).
+// The mixer: loop points, the volume ramp and the 16-bit clip; and hostile
+// steps, loops and lengths, played within bounds (the sanitizer build too).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -106,11 +104,9 @@ TEST_F(MixerTest, LoopsShorterThanTheStepLandWhereSingleWrapsWould) {
   EXPECT_EQ(v.direction, 2);
 }
 
-// A sample end 2^24 values and more away is cut exactly: the voice sounds up
-// to the frame that crosses the end and is silent (and off) from there on,
-// reading nothing past the sample. The length is chosen so that the end is
-// still that far away when the 128-frame ramp-in is over, and the rest of
-// the first tick's stretch would run far past it.
+// A sample end 2^24 values and more away (still, after the 128-frame ramp)
+// is cut exactly: the voice sounds up to the frame that crosses the end and
+// is off from there on, reading nothing past the sample.
 TEST_F(MixerTest, FarSampleEndIsCutAtTheExactFrame) {
   constexpr std::uint32_t kLength = (1u << 24) + (1u << 22);
   xmgen::Sample s;
@@ -135,17 +131,15 @@ TEST_F(MixerTest, FarSampleEndIsCutAtTheExactFrame) {
   for (std::uint64_t f = last; f < kBlockFrames; ++f) ASSERT_EQ(pcm[2 * f], 0) << "frame " << f;
 }
 
-// CPU time of this thread: other processes on the machine do not count, so
-// a generous bound cannot flake on a loaded machine.
+// CPU time of this thread: a loaded machine cannot make the bound flake.
 double ThreadCpuSeconds() {
   timespec t{};
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
-// The worst case for work per block, every frame a loop boundary on every
-// voice: ten seconds render within a bound that a per-wrap loop would exceed
-// many times over (it stops at the bound rather than hang).
+// Every frame a loop boundary on every voice: ten seconds render within a
+// bound that a loop per wrap would pass many times over.
 TEST_F(MixerTest, TinyLoopsAtTheHighestStepRenderTenSecondsInBoundedTime) {
   ASSERT_TRUE(Load(xmgen::TinyLoopModule()));
   BeginOfflineRender(player, player.CurrentSong.get());

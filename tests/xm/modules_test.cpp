@@ -1,12 +1,8 @@
 // The four embedded modules: they load, run long enough before they loop,
-// exercise the player's features, and render bit-identically to the golden
-// hashes of their first 20 seconds; and the whole program plays them exactly
-// as they render offline.
-//
-// To regenerate the golden hashes after an intended change of the player or
-// the modules:
-//   KORVELD_REGENERATE_GOLDEN=1 ./build/korveld_tests_xm --gtest_filter='Modules*Golden*'
-// The run rewrites tests/xm/golden_hashes.txt and fails on purpose.
+// exercise the player's features, render bit-identically to the golden hashes
+// of their first 20 seconds, and play in the program as they render offline.
+// After an intended change, KORVELD_REGENERATE_GOLDEN=1 with
+// --gtest_filter='Modules*Golden*' rewrites tests/xm/golden_hashes.txt and fails.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -26,7 +26,6 @@ class FakeLoopingDevice : public platform::LoopingDevice {
   std::atomic<std::uint64_t> position{0};
   std::atomic<int> opens{0}, closes{0}, writes{0};
   std::vector<std::uint8_t> copy;  // the device's own loop
-  bool open_ = false;
   // When set, every position query advances the play position by this many
   // bytes (a device playing in real time, for the thread tests).
   std::uint64_t autoAdvance = 0;
@@ -34,11 +33,10 @@ class FakeLoopingDevice : public platform::LoopingDevice {
 
   bool open(const platform::PcmFormat& format) override {
     if (failOpen || format.channels != 2 || format.samplesPerSecond != 44100) return false;
-    open_ = true;
     opens++;
     return true;
   }
-  bool isOpen() const override { return open_; }
+  bool isOpen() const override { return opens > closes; }
   bool start(const std::uint8_t* data, std::size_t bytes) override {
     std::lock_guard<std::mutex> lock(mutex);
     copy.assign(data, data + bytes);
@@ -55,16 +53,12 @@ class FakeLoopingDevice : public platform::LoopingDevice {
     return position.load();
   }
   void reset() override {}
-  void close() override {
-    open_ = false;
-    closes++;
-  }
+  void close() override { closes++; }
 };
 
-// A thread service that never runs a thread by itself: the body waits until
-// the test runs it (runBody), or until a sleep outside the body (StopSong's
-// wait) runs it so that it can see the stop request and finish. Sleeps inside
-// the body advance the device by the time slept and call onSleep.
+// Runs no thread by itself: the body runs when the test calls runBody, or on
+// a sleep outside it (StopSong's wait, so that it sees the stop request).
+// Sleeps inside the body advance the device by the time slept.
 class ManualThreads : public platform::ThreadService {
  public:
   std::function<void()> body;
