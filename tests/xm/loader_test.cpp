@@ -66,7 +66,7 @@ TEST_F(LoaderTest, HeaderFieldsAndEmptySlotsUpToTheUsedPatternCount) {
   }
   // A restart position beyond the song is bounded to 0.
   m.orders = {0, 0};
-  m.restart = 9;
+  m.restart = 2;
   ASSERT_TRUE(Load(m));
   EXPECT_EQ(song().restartPosition, 0);
 }
