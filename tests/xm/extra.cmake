@@ -1,10 +1,3 @@
-# The XM tests build their modules with the module writer.
-foreach(target korveld_tests_xm korveld_threads_xm)
-  if(TARGET ${target})
-    target_link_libraries(${target} PRIVATE korveld_xmwriter korveld_test_support)
-  endif()
-endforeach()
-
 # The render tool: a short render of an embedded tune succeeds; a file that
 # is not a module is refused with an error and a non-zero exit.
 add_test(NAME xm2wav_renders_embedded_tune

@@ -1,45 +1,40 @@
-// Song control, block rendering and the audible position, with a device
-// whose play position the test moves and a thread the test runs itself.
+// Song control, block rendering and the audible position (with a device and
+// a thread the test drives), and the viewer's music selection on top.
 #include <gtest/gtest.h>
 
 #include "tests/xm/xm_test_helpers.hpp"
+#include "viewer/music.hpp"
 
 namespace korveld::xm {
 namespace {
 
-using testing::Load;
-using testing::Put;
 using testing::SmallModule;
-using xmgen::Cell;
 
-struct OutputTest : ::testing::Test {
+struct OutputTest : testing::PlayerTest {
   testing::FakePlatform platform;
   testing::ManualThreads manual;
-  XmPlayer player;
-  testing::LoadedSong loaded;
   void SetUp() override {
-    platform.threadsInUse = &manual;
+    platform.threadService = &manual;
     manual.device = &platform.device;
     XmPlayerInit(player, platform);
   }
   void TearDown() override { FreeSong(player); }
-  XmSong& song() { return *player.CurrentSong; }
-  void LoadModule(const xmgen::Module& m) {
-    loaded = Load(player, m);
-    ASSERT_TRUE(loaded.ok);
+  // Runs the output thread until it has polled the device `polls` times.
+  void RunThread(int polls) {
+    manual.onSleep = [this, polls, n = 0]() mutable {
+      if (++n == polls) player.stopRequest = 1;
+    };
+    manual.runBody();
   }
 };
 
 // The row reached at the end of block k at speed 6 and 882 frames per tick.
-int RowAfterBlock(int k) {
-  const int lastTick = (884 * (k + 1) - 1) / 882;
-  return lastTick / 6;
-}
+int RowAfterBlock(int k) { return (884 * (k + 1) - 1) / 882 / 6; }
 
 TEST_F(OutputTest, PlaySongPrimesAllBlocksBeforeTheDeviceStarts) {
   xmgen::Module m = SmallModule(1);
-  Put(m, 0, 0, 0, Cell{49, 1});
-  LoadModule(m);
+  m.cell(0, 0, 0) = {49, 1};
+  ASSERT_TRUE(Load(m));
   ASSERT_TRUE(PlaySong(player));
   EXPECT_EQ(platform.device.opens, 1);
   EXPECT_EQ(player.fillBlock, 0);
@@ -51,12 +46,7 @@ TEST_F(OutputTest, PlaySongPrimesAllBlocksBeforeTheDeviceStarts) {
   EXPECT_NE(player.deviceBuffer[2 * 100], 0);
   EXPECT_EQ(platform.device.writes, 0);
   // Ring entries: order 0 and the row reached at the end of each block.
-  for (int k = 0; k < 100; ++k) {
-    const std::uint16_t entry = RingEntry(player, k);
-    const int row = RowAfterBlock(k);
-    ASSERT_EQ(entry & 0xFF, row / 64) << k;
-    ASSERT_EQ(entry >> 8, row % 64) << k;
-  }
+  for (int k = 0; k < 100; ++k) ASSERT_EQ(RingEntry(player, k), (RowAfterBlock(k) % 64) << 8 | RowAfterBlock(k) / 64);
   EXPECT_EQ(GetAudibleOrder(player, &song()), 0);
   EXPECT_EQ(GetAudibleRow(player, &song()), 0);
   EXPECT_EQ(GetAudibleNote(player, 0), 49u | (1u << 8));
@@ -68,7 +58,6 @@ TEST_F(OutputTest, PlaySongPrimesAllBlocksBeforeTheDeviceStarts) {
 }
 
 struct TickLog {
-  static inline std::vector<std::int32_t> untilNext;
   static inline int calls = 0;
   static void Record(XmPlayer& player, XmSong& song) {
     calls++;
@@ -78,8 +67,9 @@ struct TickLog {
 };
 
 TEST_F(OutputTest, TicksFallAtTheirFramesAndABpmChangeActsFromTheNextTick) {
-  LoadModule(SmallModule(1));
+  ASSERT_TRUE(Load(SmallModule(1)));
   ASSERT_TRUE(BeginOfflineRender(player, &song()));
+  EXPECT_EQ(RingEntry(player, 99), 0);  // no block rendered yet: order 0, row 0
   TickLog::calls = 0;
   song().tickProcedure = TickLog::Record;
   FillBlock(player);  // ticks at frames 0 and 882
@@ -91,14 +81,12 @@ TEST_F(OutputTest, TicksFallAtTheirFramesAndABpmChangeActsFromTheNextTick) {
   FillBlock(player);  // the fourth tick (frame 2646) sets BPM 32: 3445 frames
   EXPECT_EQ(TickLog::calls, 4);
   EXPECT_EQ(song().samplesUntilNextTick, 3445 - (2652 - 2646));
-  StopSong(player);
 }
 
 TEST_F(OutputTest, StopWithoutPlayAndFailedOpen) {
-  LoadModule(SmallModule(1));
+  ASSERT_TRUE(Load(SmallModule(1)));
   EXPECT_TRUE(StopSong(player));
-  EXPECT_EQ(platform.device.opens, 0);
-  EXPECT_EQ(platform.device.closes, 0);
+  EXPECT_EQ(platform.device.opens + platform.device.closes, 0);
   EXPECT_FALSE(StopSong(player, nullptr));
   EXPECT_FALSE(PlaySong(player, nullptr));
   platform.device.failOpen = true;
@@ -110,15 +98,11 @@ TEST_F(OutputTest, StopWithoutPlayAndFailedOpen) {
 
 TEST_F(OutputTest, OutputThreadRendersBehindTheDevice) {
   xmgen::Module m = SmallModule(2);
-  for (int r = 0; r < 64; ++r) Put(m, 0, r, r % 2, Cell{static_cast<std::uint8_t>(37 + r % 24), 1});
-  Put(m, 0, 7, 1, Cell{97});
-  LoadModule(m);
+  for (int r = 0; r < 64; ++r) m.cell(0, r, r % 2) = {static_cast<std::uint8_t>(37 + r % 24), 1};
+  m.cell(0, 7, 1) = {97};
+  ASSERT_TRUE(Load(m));
   ASSERT_TRUE(PlaySong(player));
-  int polls = 0;
-  manual.onSleep = [&] {
-    if (++polls == 400) player.stopRequest = 1;  // 2 s of device time
-  };
-  manual.runBody();
+  RunThread(400);  // 2 s of device time
   // 2 s at 5 ms per poll: 400 polls of 882 bytes = 352800 bytes = 88200 frames,
   // 99 blocks and 684 frames: the thread has rendered blocks 0..98 again.
   EXPECT_EQ(player.fillBlock, 99);
@@ -126,26 +110,22 @@ TEST_F(OutputTest, OutputThreadRendersBehindTheDevice) {
   EXPECT_GT(platform.device.writes, 98);
   // The ring now holds positions from the second pass: block 0 ends at frame
   // 88400 + 884 of the song.
-  const int lastTick = (88400 + 884 - 1) / 882;
-  EXPECT_EQ(RingEntry(player, 0) >> 8, (lastTick / 6) % 64);
+  EXPECT_EQ(RingEntry(player, 0) >> 8, (88400 + 884 - 1) / 882 / 6 % 64);
   EXPECT_EQ(player.threadFinished.load(), 1);
   // Block 99 is audible now: its entry is from the first pass.
   EXPECT_EQ(GetAudibleRow(player, &song()), RowAfterBlock(99) % 64);
-  StopSong(player);
 }
 
 TEST_F(OutputTest, AudibleNoteReportsTheRawCell) {
   xmgen::Module m = SmallModule(3);
-  Put(m, 0, 0, 0, Cell{97});
-  Put(m, 0, 0, 2, Cell{61, 1});
-  LoadModule(m);
+  m.cell(0, 0, 0) = {97};
+  m.cell(0, 0, 2) = {61, 1};
+  m.cell(0, 1, 0) = {50, 1};  // what a read past the last channel would find
+  ASSERT_TRUE(Load(m));
   EXPECT_EQ(GetAudibleNote(player, 0), 255u);  // stopped: row 0 of the first order
   ASSERT_TRUE(PlaySong(player));
-  EXPECT_EQ(GetAudibleNote(player, 0), 255u);
-  EXPECT_EQ(GetAudibleNote(player, 1), 0u);
-  EXPECT_EQ(GetAudibleNote(player, 2), 61u | 256u);
-  EXPECT_EQ(GetAudibleNote(player, 3), 0u);
-  EXPECT_EQ(GetAudibleNote(player, -1), 0u);
+  const std::uint32_t notes[] = {0, 255, 0, 61 | 256, 0};  // channels -1..3
+  for (int c = -1; c < 4; ++c) EXPECT_EQ(GetAudibleNote(player, c), notes[c + 1]) << c;
   FreeSong(player);
   EXPECT_EQ(GetAudibleNote(player, 0), 0u);
   EXPECT_EQ(GetNumChannels(player), 0);
@@ -154,17 +134,37 @@ TEST_F(OutputTest, AudibleNoteReportsTheRawCell) {
 TEST_F(OutputTest, PlayRestartsFromTheBeginning) {
   xmgen::Module m = SmallModule(1);
   m.orders = {0, 0, 0};
-  LoadModule(m);
+  ASSERT_TRUE(Load(m));
   ASSERT_TRUE(PlaySong(player));
   const std::vector<std::int16_t> first = player.deviceBuffer;
-  int polls = 0;
-  manual.onSleep = [&] {
-    if (++polls == 300) player.stopRequest = 1;
-  };
-  manual.runBody();
+  RunThread(300);
   ASSERT_TRUE(PlaySong(player));
   EXPECT_EQ(player.deviceBuffer, first);
   EXPECT_EQ(song().order, RingEntry(player, 99) & 0xFF);
+}
+
+// StartXmTune switches songs completely and records the channel count;
+// StopXmMusic stops and releases the song.
+TEST_F(OutputTest, StartXmTuneSwitchesSongsAndStopXmMusicReleases) {
+  viewer::MusicState music;
+  const int channels[] = {0, 4, 6, 4, 8};
+  for (int n : {1, 2, 3, 4, 1}) {
+    viewer::StartXmTune(music, player, n);
+    ASSERT_NE(player.CurrentSong, nullptr) << n;
+    EXPECT_EQ(music.CurrentTune, n);
+    EXPECT_EQ(music.SpectrumChannels, channels[n]);
+    EXPECT_EQ(player.PlayingSong, player.CurrentSong.get());
+    EXPECT_EQ(platform.device.copy.size(), 353600u);
+    // The previous tune's device was closed before this one opened.
+    EXPECT_EQ(platform.device.opens - platform.device.closes, 1);
+  }
+  EXPECT_EQ(manual.started, 5);
+  viewer::StopXmMusic(player);
+  EXPECT_EQ(player.CurrentSong, nullptr);
+  EXPECT_EQ(player.PlayingSong, nullptr);
+  EXPECT_EQ(platform.device.opens, platform.device.closes);
+  viewer::StopXmMusic(player);  // a second shutdown is harmless
+  EXPECT_EQ(GetNumChannels(player), 0);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <initializer_list>
 #include <utility>
 
 #include "tests/xm/xm_test_helpers.hpp"
@@ -9,29 +10,27 @@
 namespace korveld::xm {
 namespace {
 
-using testing::ConstantSample;
-using testing::Load;
-using testing::Put;
+using testing::C4;
 using testing::SmallModule;
 using xmgen::Cell;
 
-constexpr std::uint8_t C4 = 49;  // note 49 = C-4, real note 48
+struct At {
+  int row, channel;
+  Cell cell;
+};
 
-struct ReplayTest : ::testing::Test {
-  testing::FakePlatform platform;
-  XmPlayer player;
-  testing::LoadedSong loaded;
-  void SetUp() override { XmPlayerInit(player, platform); }
-  XmSong& song() { return *player.CurrentSong; }
+struct ReplayTest : testing::PlayerTest {
   XmChannel& ch(int c = 0) { return player.channels[static_cast<std::size_t>(c)]; }
   MixVoice& voice(int c = 0) { return player.voices[static_cast<std::size_t>(ch(c).voice)]; }
-
-  void Start(const xmgen::Module& m) {
-    loaded = Load(player, m);
-    ASSERT_TRUE(loaded.ok);
+  // Loads the module with the cells put into its first pattern, from its start.
+  void Start(xmgen::Module m, std::initializer_list<At> cells = {}) {
+    for (const At& a : cells) m.cell(0, a.row, a.channel) = a.cell;
+    ASSERT_TRUE(Load(m));
     ResetSongState(player, song());
   }
-  void Tick() { UpdateTick(player, song()); }
+  void Tick(int n = 1) {
+    for (int i = 0; i < n; ++i) UpdateTick(player, song());
+  }
   // Runs ticks and returns the (order, row) of every row processed.
   std::vector<std::pair<int, int>> Rows(int ticks) {
     std::vector<std::pair<int, int>> rows;
@@ -45,19 +44,13 @@ struct ReplayTest : ::testing::Test {
 };
 
 TEST(AmigaPeriodTest, TableExamples) {
-  EXPECT_EQ(AmigaPeriod(48, 0), 1712);
-  EXPECT_EQ(AmigaPeriod(48, 127), 1616);
-  EXPECT_EQ(AmigaPeriod(48, -128), 1813);
-  EXPECT_EQ(AmigaPeriod(48, 64), 1664);
-  EXPECT_EQ(AmigaPeriod(60, 0), 856);
-  EXPECT_EQ(AmigaPeriod(0, 0), 27392);
+  const int cases[][3] = {{48, 0, 1712}, {48, 127, 1616}, {48, -128, 1813}, {48, 64, 1664}, {60, 0, 856}, {0, 0, 27392}};
+  for (const auto& c : cases) EXPECT_EQ(AmigaPeriod(c[0], c[1]), c[2]) << c[0] << " " << c[1];
 }
 
 TEST_F(ReplayTest, NoteFortyEightInBothTables) {
   for (bool linear : {false, true}) {
-    xmgen::Module m = SmallModule(1, linear);
-    Put(m, 0, 0, 0, Cell{C4, 1});
-    Start(m);
+    Start(SmallModule(1, linear), {{0, 0, {C4, 1}}});
     Tick();
     EXPECT_EQ(ch().period, linear ? 4608 : 1712);
     EXPECT_EQ(voice().frequency, linear ? 8363 : 8362);
@@ -69,21 +62,16 @@ TEST_F(ReplayTest, NoteFortyEightInBothTables) {
 }
 
 TEST_F(ReplayTest, SpeedAndBpmEffects) {
-  xmgen::Module m = SmallModule(1);
-  Put(m, 0, 0, 0, Cell{0, 0, 0, 0xF, 0x1F});
-  Put(m, 0, 1, 0, Cell{0, 0, 0, 0xF, 0x20});
-  Put(m, 0, 2, 0, Cell{0, 0, 0, 0xF, 0x00});
-  Start(m);
+  Start(SmallModule(1), {{0, 0, {0, 0, 0, 0xF, 0x1F}}, {1, 0, {0, 0, 0, 0xF, 0x20}}, {2, 0, {0, 0, 0, 0xF, 0x00}}});
   Tick();
   EXPECT_EQ(song().speed, 31);
-  for (int i = 1; i < 31; ++i) Tick();
+  Tick(30);
   EXPECT_EQ(song().tick, 0);
   Tick();
   EXPECT_EQ(song().row, 1);
   EXPECT_EQ(song().bpm, 32);
   EXPECT_EQ(song().samplesPerTick, 3445);
-  for (int i = 1; i < 31; ++i) Tick();
-  Tick();  // row 2: F00
+  Tick(31);  // row 2: F00
   EXPECT_EQ(song().speed, 0);
   EXPECT_EQ(song().tick, 0);  // every tick is a row
   Tick();
@@ -97,16 +85,14 @@ TEST_F(ReplayTest, PositionJumpAndBreakInterplay) {
   m.orders = {0, 1, 2, 3, 4};
   for (int p = 1; p < 5; ++p) m.addPattern(64);
   m.speed = 1;
-  Put(m, 0, 0, 0, Cell{0, 0, 0, 0xB, 0x05});  // beyond the song: order 0
-  Put(m, 0, 0, 1, Cell{0, 0, 0, 0xD, 0x12});  // D after B keeps B's order, sets row 12
-  Put(m, 0, 12, 0, Cell{0, 0, 0, 0xD, 0x64});  // 6/4 = 64 > 63: row 0 of the next order
-  Put(m, 1, 0, 1, Cell{0, 0, 0, 0xB, 0x04});
-  Put(m, 1, 0, 0, Cell{0, 0, 0, 0xD, 0x05});  // B after D overrides both: order 4 row 0
-  Put(m, 4, 0, 0, Cell{0, 0, 0, 0xD, 0x02});  // D of the last order goes to order 0
-  Start(m);
-  const auto rows = Rows(6);
+  m.cell(1, 0, 1) = {0, 0, 0, 0xB, 0x04};
+  m.cell(1, 0, 0) = {0, 0, 0, 0xD, 0x05};  // B after D overrides both: order 4 row 0
+  m.cell(4, 0, 0) = {0, 0, 0, 0xD, 0x02};  // D of the last order goes to order 0
+  Start(m, {{0, 0, {0, 0, 0, 0xB, 0x05}},    // beyond the song: order 0
+            {0, 1, {0, 0, 0, 0xD, 0x12}},    // D after B keeps B's order, sets row 12
+            {12, 0, {0, 0, 0, 0xD, 0x64}}});  // 6/4 = 64 > 63: row 0 of the next order
   const std::vector<std::pair<int, int>> expect = {{0, 0}, {0, 12}, {1, 0}, {4, 0}, {0, 2}, {0, 3}};
-  EXPECT_EQ(rows, expect);
+  EXPECT_EQ(Rows(6), expect);
 }
 
 TEST_F(ReplayTest, RunningOffTheEndGoesToTheRestartPosition) {
@@ -122,23 +108,15 @@ TEST_F(ReplayTest, RunningOffTheEndGoesToTheRestartPosition) {
   EXPECT_EQ(rows[68], std::make_pair(1, 0));
 }
 
-TEST_F(ReplayTest, PatternLoopPlaysRowsThreeTimes) {
+TEST_F(ReplayTest, PatternLoopPlaysRowsThreeTimesAndPatternDelayLengthensARow) {
   xmgen::Module m = SmallModule(1);
   m.speed = 1;
-  Put(m, 0, 4, 0, Cell{0, 0, 0, 0xE, 0x60});
-  Put(m, 0, 8, 0, Cell{0, 0, 0, 0xE, 0x62});
-  Start(m);
-  const auto rows = Rows(20);
+  Start(m, {{4, 0, {0, 0, 0, 0xE, 0x60}}, {8, 0, {0, 0, 0, 0xE, 0x62}}});
   std::vector<int> seq;
-  for (auto& r : rows) seq.push_back(r.second);
-  const std::vector<int> expect = {0, 1, 2, 3, 4, 5, 6, 7, 8, 4, 5, 6, 7, 8, 4, 5, 6, 7, 8, 9};
-  EXPECT_EQ(seq, expect);
-}
+  for (auto& r : Rows(20)) seq.push_back(r.second);
+  EXPECT_EQ(seq, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 4, 5, 6, 7, 8, 4, 5, 6, 7, 8, 9}));
 
-TEST_F(ReplayTest, PatternDelayLengthensTheRow) {
-  xmgen::Module m = SmallModule(1);
-  Put(m, 0, 0, 0, Cell{0, 0, 0, 0xE, 0xE2});
-  Start(m);
+  Start(SmallModule(1), {{0, 0, {0, 0, 0, 0xE, 0xE2}}});
   int ticks = 0;
   do {
     Tick();
@@ -148,217 +126,96 @@ TEST_F(ReplayTest, PatternDelayLengthensTheRow) {
 }
 
 TEST_F(ReplayTest, SetVolumeAboveSixtyFourPlaysLouder) {
-  xmgen::Module m = SmallModule(1);
-  Put(m, 0, 0, 0, Cell{C4, 1, 0, 0xC, 0x7F});
-  Start(m);
+  Start(SmallModule(1), {{0, 0, {C4, 1, 0, 0xC, 0x7F}}});
   Tick();
   EXPECT_EQ(ch().volume, 127);
   EXPECT_EQ(voice().volume, 253);
 }
 
+// 3xx and 5xx take the note as the slide's target without a trigger.
 TEST_F(ReplayTest, TonePortamentoSlidesWithoutRetrigger) {
-  xmgen::Module m = SmallModule(1);
-  m.instruments.push_back(testing::OneSampleInstrument(ConstantSample(500)));
-  Put(m, 0, 0, 0, Cell{C4, 1});
-  Put(m, 0, 1, 0, Cell{C4 + 12, 2, 0, 0x3, 0x20});
-  Start(m);
-  for (int i = 0; i < 6; ++i) Tick();
-  const MixVoice* before = &voice();
-  const std::uint32_t position = before->position;
-  Tick();  // row 1, tick 0
-  EXPECT_EQ(&voice(), before);  // no swap to the paired voice: no trigger
-  EXPECT_EQ(voice().position, position);
-  EXPECT_EQ(ch().note, C4 - 1);
-  EXPECT_EQ(ch().instrument, 0);
-  EXPECT_EQ(ch().sample, song().instruments[0].samples[0]);
-  EXPECT_EQ(ch().period, 1712);
-  EXPECT_EQ(ch().tonePortaTarget, 856);
-  Tick();
-  EXPECT_EQ(ch().period, 1712 - 4 * 0x20);
-  for (int i = 0; i < 4; ++i) Tick();
-  EXPECT_EQ(ch().period, 1712 - 5 * 4 * 0x20);
+  for (std::uint8_t effect : {0x3, 0x5}) {
+    xmgen::Module m = SmallModule(1);
+    m.instruments.push_back(xmgen::OneSampleInstrument(xmgen::ConstantSample(500)));
+    Start(m, {{0, 0, {C4, 1}}, {1, 0, {C4 + 12, 2, 0, effect, 0x20}}});
+    Tick(6);
+    const MixVoice* before = &voice();
+    const std::uint32_t position = before->position;
+    Tick();  // row 1, tick 0
+    EXPECT_EQ(&voice(), before);  // no swap to the paired voice: no trigger
+    EXPECT_EQ(voice().position, position);
+    EXPECT_EQ(ch().note, C4 - 1);
+    EXPECT_EQ(ch().instrument, 0);
+    EXPECT_EQ(ch().sample, song().instruments[0].samples[0]);
+    EXPECT_EQ(ch().period, 1712);
+    EXPECT_EQ(ch().tonePortaTarget, 856);
+    Tick(5);  // 3xx slides by 4 x 0x20 a tick; 5xx has no slide speed of its own yet
+    EXPECT_EQ(ch().period, effect == 0x3 ? 1712 - 5 * 4 * 0x20 : 1712);
+  }
 }
 
 TEST_F(ReplayTest, PortamentoLimits) {
   xmgen::Module m = SmallModule(3);
   m.speed = 31;
-  Put(m, 0, 0, 0, Cell{C4 + 36, 1, 0, 0x1, 0xFF});
-  Put(m, 0, 0, 1, Cell{C4, 1, 0, 0x2, 0xFF});
-  Put(m, 0, 0, 2, Cell{C4, 1, 0, 0xE, 0x1F});
-  Put(m, 0, 1, 2, Cell{0, 0, 0, 0x21, 0x1F});
-  Start(m);
-  for (int i = 0; i < 31; ++i) Tick();
+  Start(m, {{0, 0, {C4 + 36, 1, 0, 0x1, 0xFF}},
+            {0, 1, {C4, 1, 0, 0x2, 0xFF}},
+            {0, 2, {C4, 1, 0, 0xE, 0x1F}},
+            {1, 2, {0, 0, 0, 0x21, 0x1F}}});
+  Tick(31);
   EXPECT_EQ(ch(0).period, 56);
   EXPECT_EQ(ch(1).period, 1712 + 30 * 4 * 0xFF);
   EXPECT_EQ(ch(2).period, 1712 - 60);
-  // Extra-fine portamento: no factor 4 and no limit.
-  Tick();
+  Tick();  // extra-fine portamento: no factor 4 and no limit
   EXPECT_EQ(ch(2).period, 1712 - 60 - 15);
 }
 
-TEST_F(ReplayTest, ArpeggioSequence) {
-  for (bool linear : {true, false}) {
-    xmgen::Module m = SmallModule(1, linear);
-    Put(m, 0, 0, 0, Cell{C4, 1, 0, 0x0, 0x47});
-    Start(m);
-    std::vector<int> offsets;
-    for (int i = 0; i < 6; ++i) {
-      Tick();
-      offsets.push_back(ch().frequencyOffset);
-    }
-    if (linear) {
-      EXPECT_EQ(offsets, (std::vector<int>{0, 256, 448, 0, 256, 448}));
-    } else {
-      const int up4 = AmigaPeriod(52, 0) - 1712;
-      const int up7 = AmigaPeriod(55, 0) - 1712;
-      EXPECT_EQ(offsets, (std::vector<int>{0, up4, up7, 0, up4, up7}));
-    }
-  }
-}
-
-TEST_F(ReplayTest, KeyOffWithoutEnvelopeSilencesAtOnce) {
-  xmgen::Module m = SmallModule(1);
-  Put(m, 0, 0, 0, Cell{C4, 1});
-  Put(m, 0, 1, 0, Cell{97});
-  Start(m);
-  for (int i = 0; i < 6; ++i) Tick();
-  EXPECT_EQ(voice().volume, 127);
-  Tick();
-  EXPECT_EQ(ch().keyOff, 1);
-  EXPECT_EQ(voice().volume, 0);
-}
-
-TEST_F(ReplayTest, KeyOffReleasesTheSustainAndRunsTheFadeout) {
-  xmgen::Module m = SmallModule(1);
-  xmgen::Instrument& ins = m.instruments[0];
-  ins.volume.points = {{0, 64}, {4, 32}, {8, 0}};
-  ins.volume.type = 1 | 2;
-  ins.volume.sustain = 1;
-  ins.fadeout = 1000;
-  Put(m, 0, 0, 0, Cell{C4, 1});
-  Put(m, 0, 2, 0, Cell{0, 0, 0, 20, 0});  // K00
-  Start(m);
-  for (int i = 0; i < 12; ++i) Tick();
-  EXPECT_EQ(ch().volumeEnvelope.current, 32);  // held at the sustain point
-  EXPECT_EQ(ch().fadeoutVolume, 65536);
-  Tick();  // row 2: key off
-  EXPECT_EQ(ch().keyOff, 1);
-  EXPECT_EQ(ch().fadeoutVolume, 65536 - 2000);
-  EXPECT_EQ(ch().volumeEnvelope.current, 32);
-  Tick();
-  EXPECT_EQ(ch().volumeEnvelope.current, 24);
-  EXPECT_EQ(ch().fadeoutVolume, 65536 - 4000);
-  for (int i = 0; i < 4; ++i) Tick();
-  EXPECT_EQ(ch().volumeEnvelope.current, 0);
-  EXPECT_EQ(ch().volumeEnvelope.stopped, 1);
-}
-
-TEST_F(ReplayTest, VolumeEnvelopeLoops) {
-  xmgen::Module m = SmallModule(1);
-  xmgen::Instrument& ins = m.instruments[0];
-  ins.volume.points = {{0, 0}, {2, 64}, {4, 32}};
-  ins.volume.type = 1 | 4;
-  ins.volume.loopStart = 1;
-  ins.volume.loopEnd = 2;
-  Put(m, 0, 0, 0, Cell{C4, 1});
-  Start(m);
-  std::vector<int> values;
-  for (int i = 0; i < 9; ++i) {
-    Tick();
-    values.push_back(ch().volumeEnvelope.current);
-  }
-  EXPECT_EQ(values, (std::vector<int>{0, 32, 64, 48, 64, 48, 64, 48, 64}));
-}
-
 TEST_F(ReplayTest, SampleOffsetBeyondTheLoopRewindsWithoutTrigger) {
-  xmgen::Module m = SmallModule(1);
-  Put(m, 0, 0, 0, Cell{C4, 1, 0, 0x9, 0x02});
-  Put(m, 0, 1, 0, Cell{C4, 1, 0, 0x9, 0x04});  // 1024 >= 1000
-  Start(m);
+  Start(SmallModule(1), {{0, 0, {C4, 1, 0, 0x9, 0x02}}, {1, 0, {C4, 1, 0, 0x9, 0x04}}});  // 1024 >= 1000
   Tick();
   EXPECT_EQ(voice().position, 512u);
-  for (int i = 0; i < 5; ++i) Tick();
+  Tick(5);
   const MixVoice* before = &voice();
-  player.voices[static_cast<std::size_t>(ch().voice)].position = 300;
+  voice().position = 300;
   Tick();
   EXPECT_EQ(&voice(), before);
   EXPECT_EQ(voice().position, 0u);
 }
 
 TEST_F(ReplayTest, SetFinetuneWritesTheSampleRecord) {
-  xmgen::Module m = SmallModule(1);
-  Put(m, 0, 0, 0, Cell{C4, 1, 0, 0xE, 0x5F});
-  Put(m, 0, 1, 0, Cell{C4, 1});
-  Start(m);
+  Start(SmallModule(1), {{0, 0, {C4, 1, 0, 0xE, 0x5F}}, {1, 0, {C4, 1}}});
   Tick();
   EXPECT_EQ(song().instruments[0].samples[0]->finetune, 15);
-  for (int i = 0; i < 6; ++i) Tick();
+  Tick(6);
   EXPECT_EQ(ch().period, AmigaPeriod(48, 15));
 }
 
 TEST_F(ReplayTest, VolumeColumnSlideActsOnTickZero) {
-  xmgen::Module m = SmallModule(1);
-  Put(m, 0, 0, 0, Cell{C4, 1, 0x63});
-  Start(m);
+  Start(SmallModule(1), {{0, 0, {C4, 1, 0x63}}});
   Tick();
   EXPECT_EQ(ch().volume, 61);
-  for (int i = 0; i < 5; ++i) Tick();
+  Tick(5);
   EXPECT_EQ(ch().volume, 64 - 6 * 3);
 }
 
-TEST_F(ReplayTest, NoteDelayAndNoteCut) {
-  xmgen::Module m = SmallModule(2);
-  Put(m, 0, 0, 0, Cell{C4, 1, 0, 0xE, 0xD3});
-  Put(m, 0, 0, 1, Cell{C4, 1, 0, 0xE, 0xC2});
-  Start(m);
-  Tick();
-  EXPECT_EQ(voice(0).sample, nullptr);
-  Tick();
-  Tick();
-  EXPECT_EQ(voice(0).sample, nullptr);
-  EXPECT_EQ(voice(1).volume, 0);
-  Tick();
-  EXPECT_NE(voice(0).sample, nullptr);
-  EXPECT_EQ(voice(0).volume, 127);
-}
-
-TEST_F(ReplayTest, RetriggerAndMultiRetrigger) {
-  xmgen::Module m = SmallModule(2);
-  Put(m, 0, 0, 0, Cell{C4, 1, 0, 0xE, 0x92});
-  Put(m, 0, 0, 1, Cell{C4, 1, 0, 0x1B, 0x72});  // halve the volume every 2 ticks
-  Start(m);
-  Tick();
-  const int v0 = ch(0).voice;
-  Tick();
-  EXPECT_EQ(ch(0).voice, v0);
-  Tick();
-  EXPECT_NE(ch(0).voice, v0);  // tick 2: retriggered on the paired voice
-  EXPECT_EQ(ch(1).volume, 32);
-  Tick();
-  Tick();
-  EXPECT_EQ(ch(1).volume, 16);
-}
-
+// Every volume change of Rxy, one retrigger each from volume 32 (E9x and
+// Rxy timing are in the modules' golden hashes).
 TEST_F(ReplayTest, MultiRetriggerVolumeChanges) {
   xmgen::Module m = SmallModule(16);
-  for (int x = 0; x < 16; ++x) Put(m, 0, 0, x, Cell{C4, 1, 0x30, 0x1B, static_cast<std::uint8_t>(x << 4 | 1)});
+  for (int x = 0; x < 16; ++x) m.cell(0, 0, x) = {C4, 1, 0x30, 0x1B, static_cast<std::uint8_t>(x << 4 | 1)};
   Start(m);
-  Tick();
-  Tick();  // tick 1: one retrigger from volume 32
+  Tick(2);
   const int want[16] = {32, 31, 30, 28, 24, 16, 21, 16, 32, 33, 34, 36, 40, 48, 48, 64};
   for (int x = 0; x < 16; ++x) EXPECT_EQ(ch(x).volume, want[x]) << "R" << x << "1";
 }
 
 TEST_F(ReplayTest, TremoloVibratoAndTremor) {
-  xmgen::Module m = SmallModule(3);
-  Put(m, 0, 0, 0, Cell{C4, 1, 0x20, 0x7, 0x48});
-  Put(m, 0, 0, 1, Cell{C4, 1, 0, 0x4, 0x48});
-  Put(m, 0, 0, 2, Cell{C4, 1, 0, 0x1D, 0x11});  // tremor: on 2 ticks, off 2
-  Start(m);
-  std::vector<int> tremor;
+  Start(SmallModule(3), {{0, 0, {C4, 1, 0x20, 0x7, 0x48}},
+                         {0, 1, {C4, 1, 0, 0x4, 0x48}},
+                         {0, 2, {C4, 1, 0, 0x1D, 0x11}}});  // tremor: on 2 ticks, off 2
+  std::vector<int> tremor;  // channel 2's volume as its voice plays it
   auto tick = [&] {
     Tick();
-    tremor.push_back(ch(2).volumeOffset);
+    tremor.push_back(voice(2).volume);
   };
   tick();
   EXPECT_EQ(ch(1).frequencyOffset, 0);  // position 0: sine 0
@@ -370,21 +227,7 @@ TEST_F(ReplayTest, TremoloVibratoAndTremor) {
   EXPECT_EQ(ch(0).volumeOffset, (sine8 * 8) >> 6);
   EXPECT_EQ(ch(1).frequencyOffset, -(((sine8 * 8) >> 5) & ~3));  // the vibrato's sine is negated
   for (int i = 0; i < 3; ++i) tick();
-  EXPECT_EQ(tremor, (std::vector<int>{0, 0, -64, -64, 0, 0}));
-}
-
-TEST_F(ReplayTest, GlobalVolumeAndPanning) {
-  xmgen::Module m = SmallModule(2);
-  Put(m, 0, 0, 0, Cell{C4, 1, 0, 16, 0x20});
-  Put(m, 0, 0, 1, Cell{C4, 1, 0xC4, 0, 0});
-  Put(m, 0, 1, 1, Cell{0, 0, 0, 25, 0x20});
-  Start(m);
-  Tick();
-  EXPECT_EQ(song().globalVolume, 32);
-  EXPECT_EQ(voice(0).volume, 63);
-  EXPECT_EQ(ch(1).pan, 64);
-  for (int i = 0; i < 11; ++i) Tick();
-  EXPECT_EQ(ch(1).pan, 64 + 5 * 2);
+  EXPECT_EQ(tremor, (std::vector<int>{127, 127, 0, 0, 127, 127}));
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
-// Test doubles and module builders for the XM player's tests.
+// Test doubles and module helpers for the XM player's tests.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #include "platform/null_platform.hpp"
@@ -14,32 +16,30 @@
 
 namespace korveld::xm::testing {
 
+using xmgen::Cell;
+constexpr std::uint8_t C4 = 49;  // note 49 = C-4, real note 48
+
 // A looping device whose play position the test sets (or a clock advances).
 class FakeLoopingDevice : public platform::LoopingDevice {
  public:
   bool failOpen = false;
   std::atomic<std::uint64_t> position{0};
-  std::atomic<int> opens{0};
-  std::atomic<int> closes{0};
-  std::atomic<int> writes{0};
+  std::atomic<int> opens{0}, closes{0}, writes{0};
   std::vector<std::uint8_t> copy;  // the device's own loop
-  bool open_ = false;
-  bool started = false;
   // When set, every position query advances the play position by this many
   // bytes (a device playing in real time, for the thread tests).
   std::uint64_t autoAdvance = 0;
+  std::mutex mutex;
 
   bool open(const platform::PcmFormat& format) override {
     if (failOpen || format.channels != 2 || format.samplesPerSecond != 44100) return false;
-    open_ = true;
     opens++;
     return true;
   }
-  bool isOpen() const override { return open_; }
+  bool isOpen() const override { return opens > closes; }
   bool start(const std::uint8_t* data, std::size_t bytes) override {
     std::lock_guard<std::mutex> lock(mutex);
     copy.assign(data, data + bytes);
-    started = true;
     position = 0;
     return true;
   }
@@ -52,41 +52,13 @@ class FakeLoopingDevice : public platform::LoopingDevice {
     if (autoAdvance) return position.fetch_add(autoAdvance) + autoAdvance;
     return position.load();
   }
-  void reset() override { started = false; }
-  void close() override {
-    open_ = false;
-    closes++;
-  }
-  std::mutex mutex;
+  void reset() override {}
+  void close() override { closes++; }
 };
 
-// Real threads with real short sleeps.
-class RealThreads : public platform::ThreadService {
- public:
-  std::vector<std::thread> threads;
-  std::atomic<int> sleeps{0};
-  Handle start(std::function<void()> body, bool) override {
-    threads.emplace_back(std::move(body));
-    return static_cast<Handle>(threads.size());
-  }
-  void join(Handle h) override {
-    if (h > 0 && static_cast<std::size_t>(h) <= threads.size() && threads[static_cast<std::size_t>(h - 1)].joinable())
-      threads[static_cast<std::size_t>(h - 1)].join();
-  }
-  void sleepMs(int ms) override {
-    sleeps++;
-    std::this_thread::sleep_for(std::chrono::microseconds(ms * 100));
-  }
-  ~RealThreads() override {
-    for (auto& t : threads)
-      if (t.joinable()) t.join();
-  }
-};
-
-// A thread service that never runs a thread by itself: the body waits until
-// the test runs it (runBody), or until a sleep outside the body (StopSong's
-// wait) runs it so that it can see the stop request and finish. Sleeps inside
-// the body advance the device by the time slept and call onSleep.
+// Runs no thread by itself: the body runs when the test calls runBody, or on
+// a sleep outside it (StopSong's wait, so that it sees the stop request).
+// Sleeps inside the body advance the device by the time slept.
 class ManualThreads : public platform::ThreadService {
  public:
   std::function<void()> body;
@@ -120,67 +92,46 @@ class ManualThreads : public platform::ThreadService {
   }
 };
 
-
-// The null platform with a fake loop device and real threads.
+// The null platform with the fake loop device and the test's thread service.
 class FakePlatform : public platform::NullPlatform {
  public:
   FakeLoopingDevice device;
-  RealThreads threadService;
-  platform::ThreadService* threadsInUse = &threadService;
-  int mouseX() const override { return 1; }
-  int mouseY() const override { return 1; }
+  platform::ThreadService* threadService = &nullThreads;
   platform::LoopingDevice& loopingDevice() override { return device; }
-  platform::ThreadService& threads() override { return *threadsInUse; }
+  platform::ThreadService& threads() override { return *threadService; }
 };
 
-// ------------------------------------------------------------ module builders --
-
-// A sample of `length` values of a constant or a ramp.
-inline xmgen::Sample ConstantSample(std::uint32_t length, std::int16_t value = 0x4000) {
-  xmgen::Sample s;
-  s.values.assign(length, value);
-  s.sixteenBit = true;
-  return s;
-}
-
-// One instrument with one sample, keymap all 0.
-inline xmgen::Instrument OneSampleInstrument(xmgen::Sample sample) {
-  xmgen::Instrument ins;
-  ins.samples.push_back(std::move(sample));
-  return ins;
-}
-
-// A module of `channels` channels, one 64-row pattern, one instrument.
+// The module most tests start from: one 64-row pattern and one instrument
+// whose sample loops 1000 constant values.
 inline xmgen::Module SmallModule(int channels = 1, bool linear = false) {
-  xmgen::Module m;
-  m.name = "test";
-  m.channels = channels;
-  m.linear = linear;
-  m.orders = {0};
-  m.addPattern(64);
-  xmgen::Sample s = ConstantSample(1000);
+  xmgen::Sample s = xmgen::ConstantSample(1000);
   s.loop = xmgen::Loop::Forward;
-  s.loopStart = 0;
   s.loopLength = 1000;
-  m.instruments.push_back(OneSampleInstrument(s));
-  return m;
+  return xmgen::SimpleModule(channels, {s}, linear);
 }
 
-inline void Put(xmgen::Module& m, int pattern, int row, int channel, xmgen::Cell cell) {
-  m.patterns[static_cast<std::size_t>(pattern)].at(row, channel, m.channels) = cell;
+// Renders `blocks` more blocks (after BeginOfflineRender or PlaySong) and
+// returns their interleaved stereo PCM.
+inline std::vector<std::int16_t> RenderBlocks(XmPlayer& player, int blocks) {
+  std::vector<std::int16_t> pcm;
+  for (int b = 0; b < blocks; ++b) {
+    const int index = player.fillBlock;
+    FillBlock(player);
+    pcm.insert(pcm.end(), BlockPcm(player, index), BlockPcm(player, index) + 2 * kBlockFrames);
+  }
+  return pcm;
 }
 
-// Loads bytes that stay alive as long as the returned vector.
-struct LoadedSong {
-  std::vector<std::uint8_t> bytes;
-  bool ok = false;
+// A player with no platform (offline use) and the image it loaded last.
+struct PlayerTest : ::testing::Test {
+  std::unique_ptr<XmPlayer> owned = std::make_unique<XmPlayer>();
+  XmPlayer& player = *owned;
+  std::vector<std::uint8_t> image;
+  XmSong& song() { return *player.CurrentSong; }
+  bool Load(const xmgen::Module& m) {
+    image = xmgen::WriteXm(m);
+    return LoadSongFromMemory(player, image.data(), static_cast<std::int32_t>(image.size()));
+  }
 };
-
-inline LoadedSong Load(XmPlayer& player, const xmgen::Module& module) {
-  LoadedSong l;
-  l.bytes = xmgen::WriteXm(module);
-  l.ok = LoadSongFromMemory(player, l.bytes.data(), static_cast<std::int32_t>(l.bytes.size()));
-  return l;
-}
 
 }  // namespace korveld::xm::testing

@@ -169,6 +169,47 @@ std::vector<std::uint8_t> WriteXm(const Module& m) {
   return o.bytes;
 }
 
+Sample ConstantSample(std::uint32_t length, std::int16_t value) {
+  Sample s;
+  s.values.assign(length, value);
+  s.sixteenBit = true;
+  return s;
+}
+
+Instrument OneSampleInstrument(Sample sample) {
+  Instrument ins;
+  ins.samples.push_back(std::move(sample));
+  return ins;
+}
+
+Module SimpleModule(int channels, std::vector<Sample> samples, bool linear) {
+  Module m;
+  m.name = "simple";
+  m.channels = channels;
+  m.linear = linear;
+  m.orders = {0};
+  m.addPattern(64);
+  for (Sample& s : samples) m.instruments.push_back(OneSampleInstrument(std::move(s)));
+  return m;
+}
+
+Module TinyLoopModule() {
+  std::vector<Sample> samples;
+  for (const Loop loop : {Loop::Forward, Loop::PingPong}) {
+    Sample s = ConstantSample(2, 0x2000);
+    s.loop = loop;
+    s.loopLength = 1;
+    s.relativeNote = -1;
+    samples.push_back(s);
+  }
+  Module m = SimpleModule(32, samples, true);
+  m.name = "tiny loops";
+  for (int row = 0; row < 2; ++row) {
+    for (int c = 0; c < 32; ++c) m.cell(0, row, c) = {1, static_cast<std::uint8_t>(1 + c % 2), 0, 0, 0};
+  }
+  return m;
+}
+
 bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (f == nullptr) return false;

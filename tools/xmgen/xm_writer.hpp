@@ -1,5 +1,6 @@
 // Writes Extended Module images from plain records: the module-writing side
-// of the XM player, used by the module generator and by the player's tests.
+// of the XM player, used by the module generator, the player's tests and its
+// benchmark (which also share the small modules built here).
 #pragma once
 
 #include <array>
@@ -93,7 +94,24 @@ struct Module {
     patterns.push_back(std::move(p));
     return patterns.back();
   }
+  Cell& cell(int pattern, int row, int channel) {
+    return patterns[static_cast<std::size_t>(pattern)].at(row, channel, channels);
+  }
 };
+
+// A sample of `length` 16-bit values, all `value`, not looped.
+Sample ConstantSample(std::uint32_t length, std::int16_t value = 0x4000);
+// An instrument of one sample, keymap all 0.
+Instrument OneSampleInstrument(Sample sample);
+// A module of `channels` channels whose one order plays one empty 64-row
+// pattern, with a one-sample instrument for each sample.
+Module SimpleModule(int channels, std::vector<Sample> samples, bool linear = false);
+// The mixer's worst case: all 32 channels play a 1-value loop (forward and
+// ping-pong alternating) at real note 255, C-0 on a sample of relative note
+// -1 with the linear table: a step of about 29,560 values, so every frame of
+// every voice meets a loop boundary. Two rows of notes keep both voices of
+// every channel's pair running.
+Module TinyLoopModule();
 
 std::vector<std::uint8_t> WriteXm(const Module& module);
 bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
