@@ -13,8 +13,11 @@ TEST_PACKAGES  = libgtest-dev libgmock-dev googletest \
 BENCH_PACKAGES = libbenchmark-dev
 # clang's libFuzzer and sanitizer runtimes for `make fuzz`.
 FUZZ_PACKAGES  = clang-14 libclang-rt-14-dev
+# The WebAssembly build: emscripten, and Node to run the headless twin.
+WEB_PACKAGES   = emscripten nodejs
 
-.PHONY: all deps test-deps bench-deps fuzz-deps build run test bench asan tsan fuzz clean
+.PHONY: all deps test-deps bench-deps fuzz-deps web-deps build run test bench asan tsan fuzz clean \
+        web-headless web-headless-test
 
 all: build
 
@@ -43,6 +46,11 @@ bench-deps: deps
 
 fuzz-deps: deps
 	$(call install_missing,$(FUZZ_PACKAGES))
+
+# The WebAssembly build nests a native build of the content compilers, so it
+# needs the native build's packages too.
+web-deps: deps
+	$(call install_missing,$(WEB_PACKAGES))
 
 $(BUILD)/build.ninja:
 	cmake -S . -B $(BUILD) -G $(GENERATOR)
@@ -76,10 +84,27 @@ tsan: test-deps
 	cmake --build build-tsan -j $(JOBS)
 	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -L threaded --timeout 1800
 
+# The WebAssembly build lives in $(WEB_BUILD); emcc finds its JavaScript
+# helpers through NODE_PATH.
+WEB_BUILD ?= build-web
+WEB_ENV    = NODE_PATH=/usr/share/nodejs
+
+$(WEB_BUILD)/build.ninja:
+	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -G $(GENERATOR) -DKORVELD_BUILD_TESTS=OFF
+
+# korveld-render as a Node program: $(WEB_BUILD)/korveld-render.js.
+web-headless: web-deps $(WEB_BUILD)/build.ninja
+	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target korveld-render
+
+# The WebAssembly korveld-render gives the native one's frames and samples.
+web-headless-test: web-headless $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS) --target korveld-render
+	tests/web/headless_twin.sh $(BUILD)/korveld-render $(WEB_BUILD)/korveld-render.js
+
 # libFuzzer runs of every fuzz target, FUZZ_SECONDS each (default 60).
 FUZZ_SECONDS ?= 60
 fuzz: fuzz-deps
 	FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) fuzz/run.sh
 
 clean:
-	rm -rf $(BUILD) build-asan build-tsan build-fuzz
+	rm -rf $(BUILD) build-asan build-tsan build-fuzz $(WEB_BUILD)
