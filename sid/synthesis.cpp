@@ -1,7 +1,5 @@
 #include "sid/synthesis.hpp"
 
-#include <bit>
-
 namespace korveld::sid {
 namespace {
 
@@ -52,23 +50,27 @@ inline std::int16_t Saturate16(std::int32_t v) {
 inline void SetLowByte(std::int32_t& reg, std::uint8_t v) { reg = (reg & 0xFF00) | v; }
 inline void SetHighByte(std::int32_t& reg, std::uint8_t v) { reg = (reg & 0x00FF) | (v << 8); }
 
+// The envelope times below are given by their exact bit patterns. The builtin
+// rather than std::bit_cast: the WebAssembly toolchain's C++ library lacks it.
+constexpr float FloatBits(std::uint32_t bits) { return __builtin_bit_cast(float, bits); }
+
 }  // namespace
 
 const float kAttackTimes[16] = {
-    std::bit_cast<float>(0x3B13A4BBu), std::bit_cast<float>(0x3C033C33u), std::bit_cast<float>(0x3C812F42u),
-    std::bit_cast<float>(0x3CC2CD5Bu), std::bit_cast<float>(0x3D18C413u), std::bit_cast<float>(0x3D618F77u),
-    std::bit_cast<float>(0x3D88DFC9u), std::bit_cast<float>(0x3DA0749Au), std::bit_cast<float>(0x3DC8F42Du),
-    std::bit_cast<float>(0x3E7A6C5Fu), std::bit_cast<float>(0x3EFA6C5Fu), std::bit_cast<float>(0x3F485022u),
-    std::bit_cast<float>(0x3F7A4B8Fu), std::bit_cast<float>(0x403BC0DFu), std::bit_cast<float>(0x409C7354u),
-    std::bit_cast<float>(0x40FA53C3u)};
+    FloatBits(0x3B13A4BBu), FloatBits(0x3C033C33u), FloatBits(0x3C812F42u),
+    FloatBits(0x3CC2CD5Bu), FloatBits(0x3D18C413u), FloatBits(0x3D618F77u),
+    FloatBits(0x3D88DFC9u), FloatBits(0x3DA0749Au), FloatBits(0x3DC8F42Du),
+    FloatBits(0x3E7A6C5Fu), FloatBits(0x3EFA6C5Fu), FloatBits(0x3F485022u),
+    FloatBits(0x3F7A4B8Fu), FloatBits(0x403BC0DFu), FloatBits(0x409C7354u),
+    FloatBits(0x40FA53C3u)};
 
 const float kDecayReleaseTimes[16] = {
-    std::bit_cast<float>(0x3C121BDEu), std::bit_cast<float>(0x3CC97977u), std::bit_cast<float>(0x3D465292u),
-    std::bit_cast<float>(0x3D958724u), std::bit_cast<float>(0x3DEA8584u), std::bit_cast<float>(0x3E2D22E0u),
-    std::bit_cast<float>(0x3E521FCDu), std::bit_cast<float>(0x3E765342u), std::bit_cast<float>(0x3E9A3F8Eu),
-    std::bit_cast<float>(0x3F40383Fu), std::bit_cast<float>(0x3FC03837u), std::bit_cast<float>(0x4019C186u),
-    std::bit_cast<float>(0x40401F04u), std::bit_cast<float>(0x41101D8Cu), std::bit_cast<float>(0x41702D0Cu),
-    std::bit_cast<float>(0x41C0254Cu)};
+    FloatBits(0x3C121BDEu), FloatBits(0x3CC97977u), FloatBits(0x3D465292u),
+    FloatBits(0x3D958724u), FloatBits(0x3DEA8584u), FloatBits(0x3E2D22E0u),
+    FloatBits(0x3E521FCDu), FloatBits(0x3E765342u), FloatBits(0x3E9A3F8Eu),
+    FloatBits(0x3F40383Fu), FloatBits(0x3FC03837u), FloatBits(0x4019C186u),
+    FloatBits(0x40401F04u), FloatBits(0x41101D8Cu), FloatBits(0x41702D0Cu),
+    FloatBits(0x41C0254Cu)};
 
 void SidBuildTables(SidState& s, std::uint32_t mixingRate) {
   SidTables& t = s.tables;

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -30,6 +31,7 @@ void OptionError(std::string_view tool, std::string_view option, std::string_vie
 
 }  // namespace
 
+#if defined(__cpp_lib_to_chars)
 std::optional<double> ParseNumber(std::string_view text) {
   double value = 0;
   const char* end = text.data() + text.size();
@@ -38,6 +40,39 @@ std::optional<double> ParseNumber(std::string_view text) {
   if (text.empty() || ec != std::errc{} || ptr != end || !std::isfinite(value)) return std::nullopt;
   return value;
 }
+#else
+// The WebAssembly toolchain's C++ library reads no floating-point numbers with
+// from_chars. The same texts are accepted: an optional minus, digits with at
+// most one point, an optional exponent; strtod then reads them.
+std::optional<double> ParseNumber(std::string_view text) {
+  std::size_t i = 0;
+  if (i < text.size() && text[i] == '-') ++i;
+  int digits = 0;
+  bool point = false;
+  for (; i < text.size(); ++i) {
+    if (text[i] >= '0' && text[i] <= '9') {
+      ++digits;
+    } else if (text[i] == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (digits == 0) return std::nullopt;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    int exponentDigits = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) ++exponentDigits;
+    if (exponentDigits == 0) return std::nullopt;
+  }
+  if (i != text.size()) return std::nullopt;
+  const std::string copy(text);
+  const double value = std::strtod(copy.c_str(), nullptr);
+  if (!std::isfinite(value)) return std::nullopt;
+  return value;
+}
+#endif
 
 std::optional<std::uint64_t> ParseWholeNumber(std::string_view text) {
   std::uint64_t value = 0;
