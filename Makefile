@@ -13,8 +13,21 @@ TEST_PACKAGES  = libgtest-dev libgmock-dev googletest \
 BENCH_PACKAGES = libbenchmark-dev
 # clang's libFuzzer and sanitizer runtimes for `make fuzz`.
 FUZZ_PACKAGES  = clang-14 libclang-rt-14-dev
+# The WebAssembly build (`make web`) and the browser it is tested in. npm comes
+# with Node.js from some sources and as Debian's own package otherwise; the
+# browser test's driver (puppeteer-core) is installed into the build folder
+# and uses the system Chromium (it never downloads a browser).
+WEB_PACKAGES     = emscripten nodejs
+BROWSER_PACKAGES = chromium
+WEB_BUILD        ?= build-web
+WEB_PORT         ?= 8035
+PUPPETEER_CORE   = puppeteer-core@24.43.1
+NPM_PACKAGE     := $(if $(shell command -v npm),,npm)
+# emcc's JavaScript helper modules live here on Debian.
+export NODE_PATH = /usr/share/nodejs
 
-.PHONY: all deps test-deps bench-deps fuzz-deps build run test bench asan tsan fuzz clean
+.PHONY: all deps test-deps bench-deps fuzz-deps build run test bench asan tsan fuzz clean \
+        web-deps web web-serve web-browser-test
 
 all: build
 
@@ -43,6 +56,11 @@ bench-deps: deps
 
 fuzz-deps: deps
 	$(call install_missing,$(FUZZ_PACKAGES))
+
+web-deps:
+	$(call install_missing,$(WEB_PACKAGES) $(BROWSER_PACKAGES) $(NPM_PACKAGE))
+	@[ -d $(WEB_BUILD)/browser-test/node_modules/puppeteer-core ] || \
+	  PUPPETEER_SKIP_DOWNLOAD=1 npm install --prefix $(WEB_BUILD)/browser-test --no-audit --no-fund $(PUPPETEER_CORE)
 
 $(BUILD)/build.ninja:
 	cmake -S . -B $(BUILD) -G $(GENERATOR)
@@ -81,5 +99,23 @@ FUZZ_SECONDS ?= 60
 fuzz: fuzz-deps
 	FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) fuzz/run.sh
 
+# The magazine as a web page in $(WEB_BUILD)/: index.html, korveld.js,
+# korveld.wasm, korveld.worker.js and the audio worklet korveld-audio.js.
+web: web-deps
+	emcmake cmake -S . -B $(WEB_BUILD) -G $(GENERATOR) -DKORVELD_BUILD_TESTS=OFF
+	cmake --build $(WEB_BUILD) -j $(JOBS) --target korveld
+
+# Serves the page on http://127.0.0.1:$(WEB_PORT)/ with the cross-origin
+# isolation headers threads need. Run `make web` first.
+web-serve:
+	@[ -f $(WEB_BUILD)/korveld.wasm ] || { echo "no page in $(WEB_BUILD)/: run make web first"; exit 1; }
+	python3 platform/web/serve.py $(WEB_PORT) $(WEB_BUILD)
+
+# The page in headless Chromium, compared with the native headless program.
+web-browser-test: web $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS) --target korveld-render
+	KORVELD_WEB_DIR=$(WEB_BUILD) KORVELD_RENDER=$(BUILD)/korveld-render \
+	  KORVELD_NODE_MODULES=$(WEB_BUILD)/browser-test/node_modules node tests/web/browser_test.mjs
+
 clean:
-	rm -rf $(BUILD) build-asan build-tsan build-fuzz
+	rm -rf $(BUILD) build-asan build-tsan build-fuzz $(WEB_BUILD)

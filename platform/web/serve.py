@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Serves the built page on 127.0.0.1 with the two headers that make it
 cross-origin isolated; browsers give a page threads (SharedArrayBuffer) only
-then. Usage: serve.py [PORT] [FOLDER] (defaults 8035 and the current folder)."""
+then. Usage: serve.py [PORT] [FOLDER] (defaults 8035 and the current folder;
+port 0 takes a free one, named on the first line printed)."""
 import functools
 import http.server
 import sys
@@ -26,7 +27,7 @@ def main():
     root = sys.argv[2] if len(sys.argv) > 2 else '.'
     handler = functools.partial(IsolatedHandler, directory=root)
     with http.server.ThreadingHTTPServer(('127.0.0.1', port), handler) as server:
-        print(f'serving {root} on http://127.0.0.1:{port}/', flush=True)
+        print(f'serving {root} on http://127.0.0.1:{server.server_address[1]}/', flush=True)
         server.serve_forever()
 
 
