@@ -27,7 +27,7 @@ NPM_PACKAGE     := $(if $(shell command -v npm),,npm)
 export NODE_PATH = /usr/share/nodejs
 
 .PHONY: all deps test-deps bench-deps fuzz-deps build run test bench asan tsan fuzz clean \
-        web-deps web web-serve web-browser-test
+        web-build-deps web-deps web web-serve web-browser-test
 
 all: build
 
@@ -57,8 +57,11 @@ bench-deps: deps
 fuzz-deps: deps
 	$(call install_missing,$(FUZZ_PACKAGES))
 
-web-deps:
-	$(call install_missing,$(WEB_PACKAGES) $(BROWSER_PACKAGES) $(NPM_PACKAGE))
+web-build-deps:
+	$(call install_missing,$(WEB_PACKAGES))
+
+web-deps: web-build-deps
+	$(call install_missing,$(BROWSER_PACKAGES) $(NPM_PACKAGE))
 	@[ -d $(WEB_BUILD)/browser-test/node_modules/puppeteer-core ] || \
 	  PUPPETEER_SKIP_DOWNLOAD=1 npm install --prefix $(WEB_BUILD)/browser-test --no-audit --no-fund $(PUPPETEER_CORE)
 
@@ -101,7 +104,7 @@ fuzz: fuzz-deps
 
 # The magazine as a web page in $(WEB_BUILD)/: index.html, korveld.js,
 # korveld.wasm, korveld.worker.js and the audio worklet korveld-audio.js.
-web: web-deps
+web: web-build-deps
 	emcmake cmake -S . -B $(WEB_BUILD) -G $(GENERATOR) -DKORVELD_BUILD_TESTS=OFF
 	cmake --build $(WEB_BUILD) -j $(JOBS) --target korveld
 
@@ -112,7 +115,7 @@ web-serve:
 	python3 platform/web/serve.py $(WEB_PORT) $(WEB_BUILD)
 
 # The page in headless Chromium, compared with the native headless program.
-web-browser-test: web $(BUILD)/build.ninja
+web-browser-test: web-deps web $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS) --target korveld-render
 	KORVELD_WEB_DIR=$(WEB_BUILD) KORVELD_RENDER=$(BUILD)/korveld-render \
 	  KORVELD_NODE_MODULES=$(WEB_BUILD)/browser-test/node_modules node tests/web/browser_test.mjs
