@@ -313,8 +313,9 @@ bool WebPlatform::waitIfHidden() {
 void WebPlatform::close() {
   Impl& s = *impl_;
   if (!s.opened) return;
-  // The callbacks hold this backend: they go before it does.
-  emscripten_html5_remove_all_event_listeners();
+  // The callbacks hold this backend: they go before it does. The listeners
+  // live on the browser's thread, so they are removed there.
+  MAIN_THREAD_EM_ASM({ JSEvents.removeAllEventListeners(); });
   s.opened = false;
 }
 

@@ -143,6 +143,8 @@ try {
   await page.waitForFunction(() => korveld.state === 'ended', { timeout: 5000 }).catch(() => {});
   check('QUIT ends the program and the page says so',
     await page.evaluate(() => korveld.state === 'ended' && korveld.status === 0) && await lightIn(280, 320) > 300);
+  // The program's event callbacks point into its memory: none may outlive it.
+  check('no event callbacks after the end', await page.evaluate(() => JSEvents.eventHandlers.length) === 0);
   await shot('ended');
 } finally {
   await browser.close();
