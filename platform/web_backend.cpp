@@ -2,8 +2,9 @@
 // proxied to a pthread); the browser's own thread runs only the event
 // callbacks below, which queue what happened, and the page's script, which
 // copies each presented frame onto the canvas on its next animation frame.
-// Presenting waits for that copy, so the loops run at the display's rate and
-// the page's thread never waits for the program.
+// Presenting waits until the page has taken the previous frame, so the loops
+// run at the display's rate, and the page's thread never waits for the
+// program.
 #include "platform/web_backend.hpp"
 
 #include <emscripten.h>
@@ -296,8 +297,9 @@ int WebPlatform::update(const std::uint32_t* frame) {
     const std::uint32_t c = frame[i];
     out[i] = 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
   }
+  // The page takes it on its next animation frame; meanwhile the program
+  // composes the next one, and waits above until this one is taken.
   s.exchange.published.store(++s.frameNumber);
-  s.WaitCopied(*this, s.frameNumber);
   return 1;
 }
 
