@@ -1,6 +1,8 @@
 #include "platform/image_io.hpp"
 
+#ifndef KORVELD_NO_PNG
 #include <png.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -18,6 +20,12 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 
 }  // namespace
 
+#ifdef KORVELD_NO_PNG
+bool WritePng(const std::string& path, const std::uint32_t*, int, int, std::string* error) {
+  if (error) *error = path + ": this build writes no PNG files";
+  return false;
+}
+#else
 bool WritePng(const std::string& path, const std::uint32_t* pixels, int width, int height, std::string* error) {
   File file(std::fopen(path.c_str(), "wb"));
   if (!file) {
@@ -56,6 +64,7 @@ bool WritePng(const std::string& path, const std::uint32_t* pixels, int width, i
   png_destroy_write_struct(&png, &info);
   return true;
 }
+#endif
 
 std::uint64_t FrameHash(const std::uint32_t* pixels, int count) {
   // One multiply per pixel keeps hashing every frame of a long headless run cheap.
