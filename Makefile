@@ -27,7 +27,7 @@ NPM_PACKAGE     := $(if $(shell command -v npm),,npm)
 export NODE_PATH = /usr/share/nodejs
 
 .PHONY: all deps test-deps bench-deps fuzz-deps build run test bench asan tsan fuzz clean \
-        web-build-deps web-deps web web-serve web-browser-test
+        web-build-deps web-deps web web-serve web-browser-test web-bench
 
 all: build
 
@@ -119,6 +119,11 @@ web-browser-test: web-deps web $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS) --target korveld-render
 	KORVELD_WEB_DIR=$(WEB_BUILD) KORVELD_RENDER=$(BUILD)/korveld-render \
 	  KORVELD_NODE_MODULES=$(WEB_BUILD)/browser-test/node_modules node tests/web/browser_test.mjs
+
+# The page's size, first frame, frame rate, page-thread load and hidden-tab
+# pause, measured in headless Chromium.
+web-bench: web-deps web
+	KORVELD_WEB_DIR=$(WEB_BUILD) KORVELD_NODE_MODULES=$(WEB_BUILD)/browser-test/node_modules node bench/web_measure.mjs
 
 clean:
 	rm -rf $(BUILD) build-asan build-tsan build-fuzz $(WEB_BUILD)
