@@ -27,7 +27,8 @@ function check(name, ok, detail = '') {
 
 // The native session: the same steps the browser takes below.
 const script = ['wait 2', 'key f1', 'wait 1', 'key escape', 'wait 4', 'move 1 1', 'wait 0.5',
-  `shot ${work}/grunge.png`, 'move 80 75', 'click', 'wait 0.5', 'move 1 1', 'wait 0.5',
+  `shot ${work}/grunge.png`, 'wheel -1', 'wait 0.5', `shot ${work}/wheel.png`, 'key end', 'wait 0.5',
+  `shot ${work}/end.png`, 'key home', 'wait 0.5', 'move 80 75', 'click', 'wait 0.5', 'move 1 1', 'wait 0.5',
   `shot ${work}/charts.png`, 'key f2', 'wait 0.5', `shot ${work}/carbon.png`, 'key escape'].join('\n');
 fs.writeFileSync(`${work}/session.txt`, script + '\n');
 execFileSync(renderTool, ['--script', `${work}/session.txt`, '--audio', `${work}/session.wav`], { stdio: 'ignore' });
@@ -125,6 +126,18 @@ try {
   const text = await sameAs('grunge', [20, 190, 740, 400]);
   check('viewer: Grunge skin with page text', text > 0.99, `${(100 * text).toFixed(2)}% of the text area as native`);
   await shot('grunge');
+
+  // One notch towards the reader, then End, scroll as natively (Home goes back).
+  await page.mouse.wheel({ deltaY: 100 });
+  await sleep(500);
+  const wheel = await sameAs('wheel', [20, 190, 740, 400]);
+  await press('End');
+  await sleep(500);
+  const end = await sameAs('end', [20, 190, 740, 400]);
+  check('wheel and End scroll the page', wheel > 0.99 && end > 0.99,
+    `${(100 * wheel).toFixed(2)}% and ${(100 * end).toFixed(2)}% of the text area as native`);
+  await press('Home');
+  await sleep(500);
 
   await click(80, 75);
   await sleep(500);
