@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -45,9 +46,10 @@ int VirtualKeyFor(const char* key) {
       {"ArrowDown", kVkDown}};
   for (const Name& n : kNames)
     if (std::strcmp(key, n.key) == 0) return n.vk;
-  if (key[0] == 'F' && key[1] >= '1' && key[1] <= '9') {
-    const int n = key[2] == '\0' ? key[1] - '0' : (key[3] == '\0' && key[2] >= '0' && key[2] <= '9' ? (key[1] - '0') * 10 + key[2] - '0' : 0);
-    if (n >= 1 && n <= 12) return kVkF1 + n - 1;
+  for (int n = 1; n <= 12; ++n) {
+    char name[4];
+    std::snprintf(name, sizeof name, "F%d", n);
+    if (std::strcmp(key, name) == 0) return kVkF1 + n - 1;
   }
   return 0;
 }
@@ -132,19 +134,28 @@ struct WebPlatform::Impl {
   std::array<bool, 256> pressed{};
   std::int32_t frameNumber = 0;
   std::int32_t boxes = 0;
-  double wheelPixels = 0.0;  // the browser's thread only
+  // The browser's thread only: wheel motion short of a notch, and the
+  // virtual key each held key (by its DOM code) went down as.
+  double wheelPixels = 0.0;
+  std::map<std::string, int> heldAs;
   std::chrono::steady_clock::time_point epoch = std::chrono::steady_clock::now();
   std::atomic<double> pausedSeconds{0.0};  // time spent hidden, left out of timer()
   RandomGenerator random;
 
   static EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* e, void* user) {
-    const int vk = VirtualKeyFor(e->key);
+    auto* self = static_cast<Impl*>(user);
+    const bool isDown = type == EMSCRIPTEN_EVENT_KEYDOWN;
+    int vk = VirtualKeyFor(e->key);
+    // NumLock may change while a keypad key is held: its release lets go of
+    // the key it went down as.
+    auto held = self->heldAs.find(e->code);
+    if (!isDown && held != self->heldAs.end()) {
+      if (vk != held->second) self->input.Push({EventKind::kKeyUp, held->second, 0, 0, false});
+      self->heldAs.erase(held);
+    }
     if (vk == 0) return EM_FALSE;  // the browser's own shortcuts keep working
-    InputEvent ev;
-    ev.kind = type == EMSCRIPTEN_EVENT_KEYDOWN ? EventKind::kKeyDown : EventKind::kKeyUp;
-    ev.code = vk;
-    ev.repeat = e->repeat != 0;
-    static_cast<Impl*>(user)->input.Push(ev);
+    if (isDown) self->heldAs[e->code] = vk;
+    self->input.Push({isDown ? EventKind::kKeyDown : EventKind::kKeyUp, vk, 0, 0, e->repeat != 0});
     return EM_TRUE;  // F5 must not reload, F11 not leave the page, arrows not scroll it
   }
 
@@ -180,7 +191,9 @@ struct WebPlatform::Impl {
   // Keys and buttons released while another window had the keyboard are
   // never reported: leaving the page lets go of everything.
   static EM_BOOL OnBlur(int, const EmscriptenFocusEvent*, void* user) {
-    static_cast<Impl*>(user)->input.Push({EventKind::kBlur, 0, 0, 0, false});
+    auto* self = static_cast<Impl*>(user);
+    self->heldAs.clear();
+    self->input.Push({EventKind::kBlur, 0, 0, 0, false});
     return EM_FALSE;
   }
 
