@@ -13,21 +13,19 @@ TEST_PACKAGES  = libgtest-dev libgmock-dev googletest \
 BENCH_PACKAGES = libbenchmark-dev
 # clang's libFuzzer and sanitizer runtimes for `make fuzz`.
 FUZZ_PACKAGES  = clang-14 libclang-rt-14-dev
-# The WebAssembly build (`make web`) and the browser it is tested in. npm comes
-# with Node.js from some sources and as Debian's own package otherwise; the
-# browser test's driver (puppeteer-core) is installed into the build folder
-# and uses the system Chromium (it never downloads a browser).
-WEB_PACKAGES     = emscripten nodejs
+# The WebAssembly build: emscripten, and Node to run the headless twin.
+WEB_PACKAGES   = emscripten nodejs
+# The browser the page is tested in. npm comes with Node.js from some sources
+# and as Debian's own package otherwise; the browser test's driver
+# (puppeteer-core) is installed into the build folder and drives the system
+# Chromium (it never downloads a browser).
 BROWSER_PACKAGES = chromium
-WEB_BUILD        ?= build-web
-WEB_PORT         ?= 8035
-PUPPETEER_CORE   = puppeteer-core@24.43.1
 NPM_PACKAGE     := $(if $(shell command -v npm),,npm)
-# emcc's JavaScript helper modules live here on Debian.
-export NODE_PATH = /usr/share/nodejs
+PUPPETEER_CORE   = puppeteer-core@24.43.1
+WEB_PORT        ?= 8035
 
-.PHONY: all deps test-deps bench-deps fuzz-deps build run test bench asan tsan fuzz clean \
-        web-build-deps web-deps web web-serve web-browser-test web-bench
+.PHONY: all deps test-deps bench-deps fuzz-deps web-deps build run test bench asan tsan fuzz clean \
+        web-headless web-headless-test web web-serve web-browser-test web-bench
 
 all: build
 
@@ -57,11 +55,10 @@ bench-deps: deps
 fuzz-deps: deps
 	$(call install_missing,$(FUZZ_PACKAGES))
 
-web-build-deps:
-	$(call install_missing,$(WEB_PACKAGES))
-
-web-deps: web-build-deps
-	$(call install_missing,$(BROWSER_PACKAGES) $(NPM_PACKAGE))
+# The WebAssembly build nests a native build of the content compilers, so it
+# needs the native build's packages too.
+web-deps: deps
+	$(call install_missing,$(WEB_PACKAGES) $(BROWSER_PACKAGES) $(NPM_PACKAGE))
 	@[ -d $(WEB_BUILD)/browser-test/node_modules/puppeteer-core ] || \
 	  PUPPETEER_SKIP_DOWNLOAD=1 npm install --prefix $(WEB_BUILD)/browser-test --no-audit --no-fund $(PUPPETEER_CORE)
 
@@ -97,16 +94,27 @@ tsan: test-deps
 	cmake --build build-tsan -j $(JOBS)
 	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -L threaded --timeout 1800
 
-# libFuzzer runs of every fuzz target, FUZZ_SECONDS each (default 60).
-FUZZ_SECONDS ?= 60
-fuzz: fuzz-deps
-	FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) fuzz/run.sh
+# The WebAssembly build lives in $(WEB_BUILD); emcc finds its JavaScript
+# helpers through NODE_PATH.
+WEB_BUILD ?= build-web
+WEB_ENV    = NODE_PATH=/usr/share/nodejs
+
+$(WEB_BUILD)/build.ninja:
+	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -G $(GENERATOR) -DKORVELD_BUILD_TESTS=OFF
+
+# korveld-render as a Node program: $(WEB_BUILD)/korveld-render.js.
+web-headless: web-deps $(WEB_BUILD)/build.ninja
+	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target korveld-render
+
+# The WebAssembly korveld-render gives the native one's frames and samples.
+web-headless-test: web-headless $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS) --target korveld-render
+	tests/web/headless_twin.sh $(BUILD)/korveld-render $(WEB_BUILD)/korveld-render.js
 
 # The magazine as a web page in $(WEB_BUILD)/: index.html, korveld.js,
 # korveld.wasm, korveld.worker.js and the audio worklet korveld-audio.js.
-web: web-build-deps
-	emcmake cmake -S . -B $(WEB_BUILD) -G $(GENERATOR) -DKORVELD_BUILD_TESTS=OFF
-	cmake --build $(WEB_BUILD) -j $(JOBS) --target korveld
+web: web-deps $(WEB_BUILD)/build.ninja
+	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target korveld
 
 # Serves the page on http://127.0.0.1:$(WEB_PORT)/ with the cross-origin
 # isolation headers threads need. Run `make web` first.
@@ -115,15 +123,20 @@ web-serve:
 	python3 platform/web/serve.py $(WEB_PORT) $(WEB_BUILD)
 
 # The page in headless Chromium, compared with the native headless program.
-web-browser-test: web-deps web $(BUILD)/build.ninja
+web-browser-test: web $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS) --target korveld-render
 	KORVELD_WEB_DIR=$(WEB_BUILD) KORVELD_RENDER=$(BUILD)/korveld-render \
 	  KORVELD_NODE_MODULES=$(WEB_BUILD)/browser-test/node_modules node tests/web/browser_test.mjs
 
 # The page's size, first frame, frame rate, page-thread load and hidden-tab
 # pause, measured in headless Chromium.
-web-bench: web-deps web
+web-bench: web
 	KORVELD_WEB_DIR=$(WEB_BUILD) KORVELD_NODE_MODULES=$(WEB_BUILD)/browser-test/node_modules node bench/web_measure.mjs
+
+# libFuzzer runs of every fuzz target, FUZZ_SECONDS each (default 60).
+FUZZ_SECONDS ?= 60
+fuzz: fuzz-deps
+	FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) fuzz/run.sh
 
 clean:
 	rm -rf $(BUILD) build-asan build-tsan build-fuzz $(WEB_BUILD)
