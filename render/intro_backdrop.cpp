@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "render/intro.hpp"
+#include "render/sine.hpp"
 
 namespace korveld::render {
 namespace {
@@ -15,7 +16,7 @@ constexpr int kBarPairs = 7;
 
 std::uint32_t RoundedChannel(double unit) { return static_cast<std::uint32_t>(std::nearbyint(unit * 255.0)); }
 
-double BarSine(int k, double introClock) { return std::sin((4 * k + introClock) * 3.14 / 90); }
+double BarSine(int k, double introClock) { return Sine((4 * k + introClock) * 3.14 / 90); }
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "render/intro.hpp"
+#include "render/sine.hpp"
 
 namespace korveld::render {
 namespace {
@@ -19,10 +20,10 @@ std::uint32_t Pack(int r, int g, int b) {
   return static_cast<std::uint32_t>(r) << 16 | static_cast<std::uint32_t>(g) << 8 | static_cast<std::uint32_t>(b);
 }
 
-int TitleChannel(int i, double p) { return RoundToInt(std::sin((i + p) * kColourK * 0.25) * 90 + 125); }
-int ScrollerChannel(int i) { return RoundToInt(std::sin(i * kColourK * 0.25) * 100 + 150); }
+int TitleChannel(int i, double p) { return RoundToInt(Sine((i + p) * kColourK * 0.25) * 90 + 125); }
+int ScrollerChannel(int i) { return RoundToInt(Sine(i * kColourK * 0.25) * 100 + 150); }
 int ReflectionChannel(int i, double f) {
-  return static_cast<int>(std::floor((std::sin(i * kColourK * 0.25) * 50 + 100) * f));
+  return static_cast<int>(std::floor((Sine(i * kColourK * 0.25) * 50 + 100) * f));
 }
 
 }  // namespace
@@ -32,8 +33,8 @@ void WaveTables(IntroState& intro, double introClock) {
   const double p = introClock;
   // Columns 2c - 1 and 2c share c = (j + 1) div 2.
   for (int c = 0; 2 * c - 1 < kWaveColumns; ++c) {
-    const double a = std::sin((c - 2.5 * p) * kWaveK * 1.5);
-    const double b = std::sin((c - 4.0 * p) * kWaveK);
+    const double a = Sine((c - 2.5 * p) * kWaveK * 1.5);
+    const double b = Sine((c - 4.0 * p) * kWaveK);
     const int scroller = RoundToInt(100 * a + 73 * b + 310);
     const int reflection = RoundToInt(592 - (30 * a + 48 * b));
     for (int j = 2 * c - 1; j <= 2 * c && j < kWaveColumns; ++j) {

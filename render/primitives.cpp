@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/sine.hpp"
+
 namespace korveld::render {
 namespace {
 
@@ -97,9 +99,9 @@ void DrawGlowLine(ScreenBuffer& frame, int row, int x, int length, int style, do
 void RainbowColours(double glowPhase, int count, std::uint32_t* centre, std::uint32_t* outer) {
   for (int i = 0; i < count; ++i) {
     const double t = glowPhase + i;
-    const double sr = std::sin(t * 0.01);
-    const double sg = std::sin(t * 0.012 + 0.96);
-    const double sb = std::sin(t * 0.013 + 2.47);
+    const double sr = Sine(t * 0.01);
+    const double sg = Sine(t * 0.012 + 0.96);
+    const double sb = Sine(t * 0.013 + 2.47);
     centre[i] = static_cast<std::uint32_t>((RainbowChannel(sr, 124.0, 125.0) << 16) |
                                            (RainbowChannel(sg, 124.0, 125.0) << 8) | RainbowChannel(sb, 124.0, 125.0));
     outer[i] = static_cast<std::uint32_t>((RainbowChannel(sr, 64.0, 65.0) << 16) |
