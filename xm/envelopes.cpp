@@ -17,6 +17,9 @@ constexpr std::int64_t kEnvelopeValueMax = std::int64_t{kEnvelopeMaxY} << 16;
 // there keeps a stalled envelope from counting forever.
 constexpr std::int32_t kEnvelopeTickMax = 1 << 20;
 
+// The two sines below take few arguments (position -128..127, the
+// auto-vibrato's 0..255); the native and the WebAssembly C libraries give
+// the same integers for all of them, checked with both builds.
 int SineValue(int position) {
   return static_cast<int>(std::fabs(std::sin(static_cast<double>(2 * position) * static_cast<double>(0.049087375f))) *
                           256.0);
