@@ -52,13 +52,15 @@ struct ScrollState {
   double pauseUntil = 0.0;  // timer seconds
 };
 
-// Recomputed every frame from IntroClock.
+// Recomputed every frame from IntroClock, except the two gradients that do
+// not move, which are built on the first frame.
 struct WaveTableSet {
   std::array<int, kWaveColumns> scrollerRow{};
   std::array<int, kWaveColumns> reflectionRow{};
   std::array<std::uint32_t, kGradientRows> titleFace{};
   std::array<std::uint32_t, kGradientRows> scrollerFace{};
   std::array<std::uint32_t, kGradientRows> reflection{};
+  bool fixedGradientsBuilt = false;  // scrollerFace and reflection
 };
 
 struct IntroState {

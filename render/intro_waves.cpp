@@ -1,6 +1,7 @@
 // The per-frame tables that turn glyph drawing into lookups: the scroller's
 // and the reflection's row for every screen column (a travelling wave of two
 // sines, constant over column pairs) and the three colour gradients by row.
+#include <array>
 #include <cmath>
 
 #include "render/intro.hpp"
@@ -20,7 +21,10 @@ std::uint32_t Pack(int r, int g, int b) {
   return static_cast<std::uint32_t>(r) << 16 | static_cast<std::uint32_t>(g) << 8 | static_cast<std::uint32_t>(b);
 }
 
-int TitleChannel(int i, double p) { return RoundToInt(Sine((i + p) * kColourK * 0.25) * 90 + 125); }
+// The title's three channels of row i take the sine at rows i, i + 20 and
+// i + 40: each sine is computed once per frame, for rows 0..kTitleSines - 1.
+constexpr int kTitleSines = kGradientRows + 40;
+int TitleChannel(double sine) { return RoundToInt(sine * 90 + 125); }
 int ScrollerChannel(int i) { return RoundToInt(Sine(i * kColourK * 0.25) * 100 + 150); }
 int ReflectionChannel(int i, double f) {
   return static_cast<int>(std::floor((Sine(i * kColourK * 0.25) * 50 + 100) * f));
@@ -44,9 +48,15 @@ void WaveTables(IntroState& intro, double introClock) {
     }
   }
 
+  std::array<double, kTitleSines> title;
+  for (int i = 0; i < kTitleSines; ++i) title[i] = Sine((i + p) * kColourK * 0.25);
+  for (int i = 0; i < kGradientRows; ++i) {
+    w.titleFace[i] = Pack(TitleChannel(title[i]), TitleChannel(title[i + 20]), TitleChannel(title[i + 40]));
+  }
+
+  if (w.fixedGradientsBuilt) return;
   double f = 1.0;
   for (int i = 0; i < kGradientRows; ++i) {
-    w.titleFace[i] = Pack(TitleChannel(i, p), TitleChannel(i + 20, p), TitleChannel(i + 40, p));
     w.scrollerFace[i] = Pack(ScrollerChannel(i), ScrollerChannel(i + 50), ScrollerChannel(i + 100));
     w.reflection[i] = Pack(ReflectionChannel(-10 - i, f), ReflectionChannel(-90 - i, f), ReflectionChannel(-170 - i, f));
     if (i > kFadeFromRow) {
@@ -54,6 +64,7 @@ void WaveTables(IntroState& intro, double introClock) {
       if (f < 0.0) f = 0.0;
     }
   }
+  w.fixedGradientsBuilt = true;
 }
 
 }  // namespace korveld::render
