@@ -15,9 +15,17 @@ BENCH_PACKAGES = libbenchmark-dev
 FUZZ_PACKAGES  = clang-14 libclang-rt-14-dev
 # The WebAssembly build: emscripten, and Node to run the headless twin.
 WEB_PACKAGES   = emscripten nodejs
+# The browser the page is tested in. npm comes with Node.js from some sources
+# and as Debian's own package otherwise; the browser test's driver
+# (puppeteer-core) is installed into the build folder and drives the system
+# Chromium (it never downloads a browser).
+BROWSER_PACKAGES = chromium
+NPM_PACKAGE     := $(if $(shell command -v npm),,npm)
+PUPPETEER_CORE   = puppeteer-core@24.43.1
+WEB_PORT        ?= 8035
 
 .PHONY: all deps test-deps bench-deps fuzz-deps web-deps build run test bench asan tsan fuzz clean \
-        web-headless web-headless-test
+        web-headless web-headless-test web web-serve web-browser-test web-bench
 
 all: build
 
@@ -50,7 +58,9 @@ fuzz-deps: deps
 # The WebAssembly build nests a native build of the content compilers, so it
 # needs the native build's packages too.
 web-deps: deps
-	$(call install_missing,$(WEB_PACKAGES))
+	$(call install_missing,$(WEB_PACKAGES) $(BROWSER_PACKAGES) $(NPM_PACKAGE))
+	@[ -d $(WEB_BUILD)/browser-test/node_modules/puppeteer-core ] || \
+	  PUPPETEER_SKIP_DOWNLOAD=1 npm install --prefix $(WEB_BUILD)/browser-test --no-audit --no-fund $(PUPPETEER_CORE)
 
 $(BUILD)/build.ninja:
 	cmake -S . -B $(BUILD) -G $(GENERATOR)
@@ -100,6 +110,28 @@ web-headless: web-deps $(WEB_BUILD)/build.ninja
 web-headless-test: web-headless $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS) --target korveld-render
 	tests/web/headless_twin.sh $(BUILD)/korveld-render $(WEB_BUILD)/korveld-render.js
+
+# The magazine as a web page in $(WEB_BUILD)/: index.html, korveld.js,
+# korveld.wasm, korveld.worker.js and the audio worklet korveld-audio.js.
+web: web-deps $(WEB_BUILD)/build.ninja
+	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target korveld
+
+# Serves the page on http://127.0.0.1:$(WEB_PORT)/ with the cross-origin
+# isolation headers threads need. Run `make web` first.
+web-serve:
+	@[ -f $(WEB_BUILD)/korveld.wasm ] || { echo "no page in $(WEB_BUILD)/: run make web first"; exit 1; }
+	python3 platform/web/serve.py $(WEB_PORT) $(WEB_BUILD)
+
+# The page in headless Chromium, compared with the native headless program.
+web-browser-test: web $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS) --target korveld-render
+	KORVELD_WEB_DIR=$(WEB_BUILD) KORVELD_RENDER=$(BUILD)/korveld-render \
+	  KORVELD_NODE_MODULES=$(WEB_BUILD)/browser-test/node_modules node tests/web/browser_test.mjs
+
+# The page's size, first frame, frame rate, page-thread load and hidden-tab
+# pause, measured in headless Chromium.
+web-bench: web
+	KORVELD_WEB_DIR=$(WEB_BUILD) KORVELD_NODE_MODULES=$(WEB_BUILD)/browser-test/node_modules node bench/web_measure.mjs
 
 # libFuzzer runs of every fuzz target, FUZZ_SECONDS each (default 60).
 FUZZ_SECONDS ?= 60

@@ -1,0 +1,71 @@
+// Measures the page in the system Chromium (headless): the size of its
+// files, the time from the opening click to the first frame, frames per
+// second and the page thread's share of a core in the intro and the viewer
+// (Chrome's own task timings), and whether a hidden tab stops frames and
+// sound. Environment as for tests/web/browser_test.mjs.
+import { spawn } from 'node:child_process';
+import { createRequire } from 'node:module';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+
+const here = path.dirname(new URL(import.meta.url).pathname);
+const webDir = process.env.KORVELD_WEB_DIR;
+const puppeteer = createRequire(path.resolve(process.env.KORVELD_NODE_MODULES, 'x.js'))('puppeteer-core');
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+const files = ['index.html', 'korveld.js', 'korveld.wasm', 'korveld.worker.js', 'korveld-audio.js'];
+const result = { pageBytes: files.reduce((n, f) => n + fs.statSync(path.join(webDir, f)).size, 0) };
+
+const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'korveld-measure-'));
+const server = spawn('python3', [path.join(here, '../platform/web/serve.py'), '0', webDir],
+  { stdio: ['ignore', 'pipe', 'inherit'] });
+const url = await new Promise((resolve) => server.stdout.once('data', (d) => resolve(/http\S+/.exec(String(d))[0])));
+const browser = await puppeteer.launch({
+  executablePath: process.env.CHROMIUM || '/usr/bin/chromium', headless: true, userDataDir: profile,
+  args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+    '--disable-component-update', '--disable-sync'],
+  defaultViewport: { width: 960, height: 680 },
+});
+try {
+  const page = await browser.newPage();
+  await page.goto(url, { waitUntil: 'load' });
+  await page.mouse.click(480, 340);
+  await page.waitForFunction(() => korveld.framesShown > 0, { timeout: 10000 });
+  result.firstFrameMs = Math.round(await page.evaluate(() => korveld.firstFrameAt - korveld.gestureAt));
+  await sleep(2000);
+  const cdp = await page.createCDPSession();
+  await cdp.send('Performance.enable');
+  const metrics = async () => Object.fromEntries((await cdp.send('Performance.getMetrics')).metrics
+    .map((m) => [m.name, m.value]));
+  const rate = async (seconds) => {
+    const m0 = await metrics(), f0 = await page.evaluate(() => korveld.framesShown);
+    await sleep(seconds * 1000);
+    const m1 = await metrics(), f1 = await page.evaluate(() => korveld.framesShown);
+    const t = m1.Timestamp - m0.Timestamp;
+    return { fps: +((f1 - f0) / t).toFixed(1), pageThreadShare: +((m1.TaskDuration - m0.TaskDuration) / t).toFixed(3) };
+  };
+  result.intro = await rate(5);
+  await page.keyboard.down('Escape');
+  await sleep(150);
+  await page.keyboard.up('Escape');
+  await sleep(4000);
+  result.viewer = await rate(5);
+
+  const progress = () => page.evaluate(() => [korveld.framesShown, korveld.soundingFrames()]);
+  const other = await browser.newPage();
+  await other.bringToFront();
+  await sleep(500);
+  const h0 = await progress();
+  await sleep(2000);
+  const h1 = await progress();
+  await page.bringToFront();
+  await other.close();
+  await sleep(1000);
+  const h2 = await progress();
+  result.hiddenTab = { stopped: h1[0] === h0[0] && h1[1] === h0[1], resumed: h2[0] > h1[0] && h2[1] > h1[1] };
+} finally {
+  await browser.close();
+  server.kill();
+  fs.rmSync(profile, { recursive: true, force: true });
+}
+console.log(JSON.stringify(result, null, 1));

@@ -1,0 +1,391 @@
+// The web backend. The program's loops run on a worker thread (main() is
+// proxied to a pthread); the browser's own thread runs only the event
+// callbacks below, which queue what happened, and the page's script, which
+// copies each presented frame onto the canvas on its next animation frame.
+// Presenting waits until the page has taken the previous frame, so the loops
+// run at the display's rate, and the page's thread never waits for the
+// program.
+#include "platform/web_backend.hpp"
+
+#include <emscripten.h>
+#include <emscripten/html5.h>
+#include <emscripten/threading.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/web_audio.hpp"
+#include "platform/web_exchange.hpp"
+
+namespace korveld::platform {
+namespace {
+
+using web::kFrameHeight;
+using web::kFrameWidth;
+
+// A page key, by the DOM's `key` value (which already follows NumLock, so the
+// keypad's navigation keys arrive as the main block's), as our virtual key.
+int VirtualKeyFor(const char* key) {
+  struct Name {
+    const char* key;
+    int vk;
+  };
+  static constexpr Name kNames[] = {
+      {"Escape", kVkEscape}, {"PageUp", kVkPageUp}, {"PageDown", kVkPageDown}, {"End", kVkEnd},
+      {"Home", kVkHome},     {"ArrowLeft", kVkLeft}, {"ArrowUp", kVkUp},      {"ArrowRight", kVkRight},
+      {"ArrowDown", kVkDown}};
+  for (const Name& n : kNames)
+    if (std::strcmp(key, n.key) == 0) return n.vk;
+  for (int n = 1; n <= 12; ++n) {
+    char name[4];
+    std::snprintf(name, sizeof name, "F%d", n);
+    if (std::strcmp(key, name) == 0) return kVkF1 + n - 1;
+  }
+  return 0;
+}
+
+enum class EventKind : std::int32_t { kKeyDown, kKeyUp, kMove, kButtonDown, kButtonUp, kWheel, kBlur };
+
+struct InputEvent {
+  EventKind kind = EventKind::kMove;
+  std::int32_t code = 0;  // virtual key, button (0 left, 2 right) or wheel notches
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  bool repeat = false;
+};
+
+// One producer (the browser's thread, where the callbacks run) and one
+// consumer (the program's thread, in update). A full queue drops the event:
+// the browser's thread must never wait.
+struct InputQueue {
+  std::atomic<std::uint32_t> head{0};
+  std::atomic<std::uint32_t> tail{0};
+  std::array<InputEvent, 512> events{};
+
+  void Push(const InputEvent& e) {
+    const std::uint32_t t = tail.load(std::memory_order_relaxed);
+    if (t - head.load(std::memory_order_acquire) >= events.size()) return;
+    events[t % events.size()] = e;
+    tail.store(t + 1, std::memory_order_release);
+  }
+  bool Pop(InputEvent& e) {
+    const std::uint32_t h = head.load(std::memory_order_relaxed);
+    if (h == tail.load(std::memory_order_acquire)) return false;
+    e = events[h % events.size()];
+    head.store(h + 1, std::memory_order_release);
+    return true;
+  }
+};
+
+// The canvas's box in CSS pixels. Called only on the browser's thread.
+EM_JS(void, CanvasBox, (double* box), {
+  const r = Module['canvas'].getBoundingClientRect();
+  HEAPF64[box >> 3] = r.left;
+  HEAPF64[(box >> 3) + 1] = r.top;
+  HEAPF64[(box >> 3) + 2] = r.width;
+  HEAPF64[(box >> 3) + 3] = r.height;
+});
+
+// Window coordinates to frame coordinates, clamped onto the frame: the
+// letterbox around the canvas reports positions outside it.
+void FramePosition(const EmscriptenMouseEvent* e, std::int32_t& x, std::int32_t& y) {
+  double box[4] = {0, 0, kFrameWidth, kFrameHeight};
+  CanvasBox(box);
+  const int fx = static_cast<int>((e->clientX - box[0]) * kFrameWidth / std::max(box[2], 1.0));
+  const int fy = static_cast<int>((e->clientY - box[1]) * kFrameHeight / std::max(box[3], 1.0));
+  x = std::clamp(fx, 0, kFrameWidth - 1);
+  y = std::clamp(fy, 0, kFrameHeight - 1);
+}
+
+// A wheel notch is 100 CSS pixels of scrolling (three lines, or a page). A
+// mouse wheel sends one event of 50 pixels or more per notch; smooth devices
+// send small steps, which add up to notches here.
+constexpr double kNotchPixels = 100.0;
+
+double DeltaPixels(const EmscriptenWheelEvent* e) {
+  switch (e->deltaMode) {
+    case DOM_DELTA_LINE: return e->deltaY * kNotchPixels / 3.0;
+    case DOM_DELTA_PAGE: return e->deltaY * kNotchPixels;
+    default: return e->deltaY;
+  }
+}
+
+}  // namespace
+
+struct WebPlatform::Impl {
+  web::Exchange exchange;
+  WebAudio audio{exchange.soundReady};
+  InputQueue input;
+  std::vector<std::uint32_t> pixels;
+  bool opened = false;
+  int escapeCloses = 1;
+  int mouseX = 0, mouseY = 0, left = 0, right = 0, wheel = 0;
+  std::array<bool, 256> down{};
+  std::array<bool, 256> pressed{};
+  std::int32_t frameNumber = 0;
+  std::int32_t boxes = 0;
+  // The browser's thread only: wheel motion short of a notch, and the
+  // virtual key each held key (by its DOM code) went down as.
+  double wheelPixels = 0.0;
+  std::map<std::string, int> heldAs;
+  std::chrono::steady_clock::time_point epoch = std::chrono::steady_clock::now();
+  std::atomic<double> pausedSeconds{0.0};  // time spent hidden, left out of timer()
+  RandomGenerator random;
+
+  static EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* e, void* user) {
+    auto* self = static_cast<Impl*>(user);
+    const bool isDown = type == EMSCRIPTEN_EVENT_KEYDOWN;
+    int vk = VirtualKeyFor(e->key);
+    // NumLock may change while a keypad key is held: its release lets go of
+    // the key it went down as.
+    auto held = self->heldAs.find(e->code);
+    if (!isDown && held != self->heldAs.end()) {
+      if (vk != held->second) self->input.Push({EventKind::kKeyUp, held->second, 0, 0, false});
+      self->heldAs.erase(held);
+    }
+    if (vk == 0) return EM_FALSE;  // the browser's own shortcuts keep working
+    if (isDown) self->heldAs[e->code] = vk;
+    self->input.Push({isDown ? EventKind::kKeyDown : EventKind::kKeyUp, vk, 0, 0, e->repeat != 0});
+    return EM_TRUE;  // F5 must not reload, F11 not leave the page, arrows not scroll it
+  }
+
+  static EM_BOOL OnMouse(int type, const EmscriptenMouseEvent* e, void* user) {
+    InputEvent ev;
+    ev.kind = type == EMSCRIPTEN_EVENT_MOUSEDOWN ? EventKind::kButtonDown
+              : type == EMSCRIPTEN_EVENT_MOUSEUP ? EventKind::kButtonUp
+                                                 : EventKind::kMove;
+    ev.code = e->button;
+    FramePosition(e, ev.x, ev.y);
+    static_cast<Impl*>(user)->input.Push(ev);
+    return type == EMSCRIPTEN_EVENT_MOUSEDOWN ? EM_TRUE : EM_FALSE;
+  }
+
+  static EM_BOOL OnWheel(int, const EmscriptenWheelEvent* e, void* user) {
+    auto* self = static_cast<Impl*>(user);
+    const double px = DeltaPixels(e);
+    int notches = 0;
+    if (std::fabs(px) >= kNotchPixels / 2) {
+      notches = std::max(1, static_cast<int>(std::lround(std::fabs(px) / kNotchPixels)));
+      if (px < 0) notches = -notches;
+      self->wheelPixels = 0.0;
+    } else {
+      self->wheelPixels += px;
+      notches = static_cast<int>(self->wheelPixels / kNotchPixels);
+      self->wheelPixels -= notches * kNotchPixels;
+    }
+    // Positive deltaY scrolls down, towards the user: the counter goes down.
+    if (notches != 0) self->input.Push({EventKind::kWheel, -notches, 0, 0, false});
+    return EM_TRUE;
+  }
+
+  // Keys and buttons released while another window had the keyboard are
+  // never reported: leaving the page lets go of everything.
+  static EM_BOOL OnBlur(int, const EmscriptenFocusEvent*, void* user) {
+    auto* self = static_cast<Impl*>(user);
+    self->heldAs.clear();
+    self->input.Push({EventKind::kBlur, 0, 0, 0, false});
+    return EM_FALSE;
+  }
+
+  void Register() {
+    const pthread_t page = EM_CALLBACK_THREAD_CONTEXT_MAIN_BROWSER_THREAD;
+    const char* window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
+    emscripten_set_keydown_callback_on_thread(window, this, EM_TRUE, OnKey, page);
+    emscripten_set_keyup_callback_on_thread(window, this, EM_TRUE, OnKey, page);
+    emscripten_set_mousedown_callback_on_thread("#stage", this, EM_FALSE, OnMouse, page);
+    emscripten_set_mousemove_callback_on_thread("#stage", this, EM_FALSE, OnMouse, page);
+    // A release outside the stage (or the browser window) still ends the press.
+    emscripten_set_mouseup_callback_on_thread(window, this, EM_FALSE, OnMouse, page);
+    emscripten_set_wheel_callback_on_thread("#stage", this, EM_FALSE, OnWheel, page);
+    emscripten_set_blur_callback_on_thread(window, this, EM_FALSE, OnBlur, page);
+  }
+
+  void Pump(WebPlatform& self) {
+    InputEvent e;
+    while (input.Pop(e)) {
+      switch (e.kind) {
+        case EventKind::kKeyDown:
+          if (!e.repeat && !down[e.code]) pressed[e.code] = true;
+          down[e.code] = true;
+          if (e.code == kVkEscape && escapeCloses) {
+            self.close();
+            ReportProgramEnd(0);
+            std::exit(0);
+          }
+          break;
+        case EventKind::kKeyUp: down[e.code] = false; break;
+        case EventKind::kMove:
+          mouseX = e.x;
+          mouseY = e.y;
+          break;
+        case EventKind::kButtonDown:
+        case EventKind::kButtonUp: {
+          mouseX = e.x;
+          mouseY = e.y;
+          const int state = e.kind == EventKind::kButtonDown ? 1 : 0;
+          if (e.code == 0) left = state;
+          if (e.code == 2) right = state;
+          break;
+        }
+        case EventKind::kWheel: wheel += e.code; break;
+        case EventKind::kBlur:
+          down.fill(false);
+          left = 0;
+          right = 0;
+          break;
+      }
+    }
+  }
+
+  // Blocks while the tab is hidden; the time it stays hidden is left out of
+  // the timer, so animations continue where they stopped.
+  void PauseWhileHidden(WebPlatform& self) {
+    if (exchange.hidden.load() == 0) return;
+    const auto start = std::chrono::steady_clock::now();
+    while (exchange.hidden.load() != 0)
+      emscripten_futex_wait(&exchange.hidden, 1, 250.0);
+    const double hidden = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    pausedSeconds.store(pausedSeconds.load() + hidden);
+    Pump(self);
+  }
+
+  // Waits until the page has copied frame `number` out of `pixels`.
+  void WaitCopied(WebPlatform& self, std::int32_t number) {
+    for (;;) {
+      const std::int32_t shown = exchange.shown.load();
+      if (shown >= number) return;
+      if (exchange.hidden.load() != 0) {
+        PauseWhileHidden(self);
+        continue;
+      }
+      emscripten_futex_wait(&exchange.shown, static_cast<std::uint32_t>(shown), 100.0);
+    }
+  }
+};
+
+WebPlatform::WebPlatform() : impl_(std::make_unique<Impl>()) {
+  impl_->random.seed(static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+}
+
+WebPlatform::~WebPlatform() {
+  impl_->audio.CloseAll();
+  close();
+}
+
+void WebPlatform::configure(int, std::string_view, int, int) {}
+void WebPlatform::setEscapeCloses(int flag) { impl_->escapeCloses = flag; }
+
+int WebPlatform::open(std::string_view, int width, int height) {
+  Impl& s = *impl_;
+  if (s.opened || width != kFrameWidth || height != kFrameHeight) return 0;
+  s.pixels.assign(static_cast<std::size_t>(width) * height, 0xFF000000u);
+  s.exchange.pixels = static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(s.pixels.data()));
+  s.exchange.sound = static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(&s.audio.sound()));
+  s.Register();
+  // The page starts its presenter and its audio worklet on this record.
+  const int ok = MAIN_THREAD_EM_ASM_INT({ return Module['korveldAttach']($0) ? 1 : 0; }, &s.exchange);
+  s.opened = ok != 0;
+  return ok;
+}
+
+int WebPlatform::update(const std::uint32_t* frame) {
+  Impl& s = *impl_;
+  if (!s.opened) return 0;
+  s.Pump(*this);
+  s.PauseWhileHidden(*this);
+  s.WaitCopied(*this, s.frameNumber);
+  // 0x00RRGGBB to the bytes R, G, B, A that the page's ImageData holds.
+  std::uint32_t* out = s.pixels.data();
+  for (std::size_t i = 0; i < s.pixels.size(); ++i) {
+    const std::uint32_t c = frame[i];
+    out[i] = 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
+  }
+  // The page takes it on its next animation frame; meanwhile the program
+  // composes the next one, and waits above until this one is taken.
+  s.exchange.published.store(++s.frameNumber);
+  return 1;
+}
+
+bool WebPlatform::waitIfHidden() {
+  Impl& s = *impl_;
+  if (!s.opened) return false;
+  s.Pump(*this);
+  if (s.exchange.hidden.load() == 0) return false;
+  s.PauseWhileHidden(*this);
+  return true;
+}
+
+void WebPlatform::close() {
+  Impl& s = *impl_;
+  if (!s.opened) return;
+  // The callbacks hold this backend: they go before it does. The listeners
+  // live on the browser's thread, so they are removed there.
+  MAIN_THREAD_EM_ASM({ JSEvents.removeAllEventListeners(); });
+  s.opened = false;
+}
+
+void WebPlatform::hideCursor() {
+  MAIN_THREAD_ASYNC_EM_ASM({ Module['canvas'].style.cursor = 'none'; });
+}
+
+int WebPlatform::mouseX() const { return impl_->mouseX; }
+int WebPlatform::mouseY() const { return impl_->mouseY; }
+int WebPlatform::leftButton() const { return impl_->left; }
+int WebPlatform::rightButton() const { return impl_->right; }
+int WebPlatform::wheel() const { return impl_->wheel; }
+
+std::uint16_t WebPlatform::keyState(int vk) {
+  if (vk < 0 || vk > 255) return 0;
+  std::uint16_t state = impl_->down[vk] ? kKeyDown : 0;
+  if (impl_->pressed[vk]) state |= kKeyPressed;
+  impl_->pressed[vk] = false;
+  return state;
+}
+
+double WebPlatform::timer() {
+  const double now = std::chrono::duration<double>(std::chrono::steady_clock::now() - impl_->epoch).count();
+  return now - impl_->pausedSeconds.load();
+}
+
+void WebPlatform::sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(std::max(ms, 0))); }
+double WebPlatform::random() { return impl_->random.next(); }
+
+void WebPlatform::seedRandomFromTimer() {
+  impl_->random.seed(static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+}
+
+BufferQueueDevice& WebPlatform::queueDevice() { return impl_->audio.queue(); }
+LoopingDevice& WebPlatform::loopingDevice() { return impl_->audio.looping(); }
+ThreadService& WebPlatform::threads() { return impl_->audio.threads(); }
+
+// The page shows the box over the canvas and keeps running; this thread waits
+// until the reader closes it.
+void WebPlatform::messageBox(std::string_view caption, std::string_view text) {
+  Impl& s = *impl_;
+  const std::string c(caption), t(text);
+  std::fprintf(stderr, "korveld: %s: %s\n", c.c_str(), t.c_str());
+  const std::int32_t number = ++s.boxes;
+  MAIN_THREAD_EM_ASM({ Module['korveldShowBox']($0, UTF8ToString($1), UTF8ToString($2)); }, number, c.c_str(),
+                     t.c_str());
+  for (;;) {
+    const std::int32_t closed = s.exchange.boxClosed.load();
+    if (closed >= number) break;
+    emscripten_futex_wait(&s.exchange.boxClosed, static_cast<std::uint32_t>(closed), 250.0);
+  }
+}
+
+void ReportProgramEnd(int status) {
+  MAIN_THREAD_ASYNC_EM_ASM({ Module['korveldEnded']($0); }, status);
+}
+
+}  // namespace korveld::platform
