@@ -25,7 +25,7 @@ PUPPETEER_CORE   = puppeteer-core@24.43.1
 WEB_PORT        ?= 8035
 
 .PHONY: all deps test-deps bench-deps fuzz-deps web-deps build run test bench asan tsan fuzz clean \
-        web-headless web-headless-test web web-serve web-browser-test web-bench
+        web-test-deps web-headless web-headless-test web web-serve web-test web-browser-test web-bench
 
 all: build
 
@@ -58,7 +58,10 @@ fuzz-deps: deps
 # The WebAssembly build nests a native build of the content compilers, so it
 # needs the native build's packages too.
 web-deps: deps
-	$(call install_missing,$(WEB_PACKAGES) $(BROWSER_PACKAGES) $(NPM_PACKAGE))
+	$(call install_missing,$(WEB_PACKAGES))
+
+web-test-deps: web-deps
+	$(call install_missing,$(BROWSER_PACKAGES) $(NPM_PACKAGE))
 	@[ -d $(WEB_BUILD)/browser-test/node_modules/puppeteer-core ] || \
 	  PUPPETEER_SKIP_DOWNLOAD=1 npm install --prefix $(WEB_BUILD)/browser-test --no-audit --no-fund $(PUPPETEER_CORE)
 
@@ -122,15 +125,19 @@ web-serve:
 	@[ -f $(WEB_BUILD)/korveld.wasm ] || { echo "no page in $(WEB_BUILD)/: run make web first"; exit 1; }
 	python3 platform/web/serve.py $(WEB_PORT) $(WEB_BUILD)
 
+# Both checks of the WebAssembly build: the Node twin against the native
+# frames and samples, and the page in a real browser.
+web-test: web-headless-test web-browser-test
+
 # The page in headless Chromium, compared with the native headless program.
-web-browser-test: web $(BUILD)/build.ninja
+web-browser-test: web web-test-deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS) --target korveld-render
 	KORVELD_WEB_DIR=$(WEB_BUILD) KORVELD_RENDER=$(BUILD)/korveld-render \
 	  KORVELD_NODE_MODULES=$(WEB_BUILD)/browser-test/node_modules node tests/web/browser_test.mjs
 
 # The page's size, first frame, frame rate, page-thread load and hidden-tab
 # pause, measured in headless Chromium.
-web-bench: web
+web-bench: web web-test-deps
 	KORVELD_WEB_DIR=$(WEB_BUILD) KORVELD_NODE_MODULES=$(WEB_BUILD)/browser-test/node_modules node bench/web_measure.mjs
 
 # libFuzzer runs of every fuzz target, FUZZ_SECONDS each (default 60).
