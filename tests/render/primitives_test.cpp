@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
 #include <memory>
 
 #include "content/startup/startup_data.hpp"
@@ -79,33 +81,6 @@ TEST(Pointer, OddCodesOpenRangeAndEdges) {
     for (int c = 0; c < 9; ++c) want += images.normal[static_cast<std::size_t>(r * 11 + c)] != 0;
   EXPECT_EQ(CountNot(*g, 0), want);
   EXPECT_EQ(g->at(799, 591), 0x111133u);  // column 8 of row 0
-}
-
-// Sine is the correctly rounded sine. The native library's sin() is that for
-// all but about one argument in 700 (and then one unit off), so the two agree
-// almost everywhere; an error of a few hundredths of a unit in Sine's sums
-// doubles the disagreements, a wrong term multiplies them.
-TEST(Sine, CorrectlyRoundedWhereTheLibraryIsAndNeverFurtherThanOneUnit) {
-  std::uint64_t s = 88172645463325252ull;
-  int differ = 0;
-  const int n = 200000;
-  for (int i = 0; i < n; ++i) {
-    s ^= s << 13;
-    s ^= s >> 7;
-    s ^= s << 17;
-    const double spread = i % 2 ? 4.0 : 2e5;  // one period, and an hour of the intro's clock
-    const double x = spread * (2.0 * static_cast<double>(s >> 11) * 0x1p-53 - 1.0);
-    const double a = Sine(x);
-    const double b = std::sin(x);
-    if (a != b) {
-      ++differ;
-      ASSERT_EQ(std::nextafter(b, a), a) << "x = " << x;
-    }
-  }
-  EXPECT_LT(differ, n / 400);  // 333 here
-  // Where the library is a unit off: sin(x) = 0.14932528530017892559...
-  EXPECT_EQ(Sine(-0x1.a54f2b1805e92p+1), 0x1.31d17486a41f7p-3);
-  EXPECT_TRUE(std::isnan(Sine(INFINITY)));
 }
 
 // Sine is the correctly rounded sine. The native library's sin() is that for
