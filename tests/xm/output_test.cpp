@@ -134,6 +134,10 @@ TEST_F(OutputTest, AudibleNoteReportsTheRawCell) {
 TEST_F(OutputTest, PlayRestartsFromTheBeginning) {
   xmgen::Module m = SmallModule(1);
   m.orders = {0, 0, 0};
+  // Loud from row 0, quiet from row 4: a restart that kept the position or
+  // the channel would start quiet.
+  m.cell(0, 0, 0) = {49, 1, 0x50, 0, 0};
+  m.cell(0, 4, 0) = {49, 1, 0x20, 0, 0};
   ASSERT_TRUE(Load(m));
   ASSERT_TRUE(PlaySong(player));
   const std::vector<std::int16_t> first = player.deviceBuffer;
