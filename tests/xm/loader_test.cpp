@@ -69,6 +69,13 @@ TEST_F(LoaderTest, HeaderFieldsAndEmptySlotsUpToTheUsedPatternCount) {
   m.restart = 2;
   ASSERT_TRUE(Load(m));
   EXPECT_EQ(song().restartPosition, 0);
+  // A song length past the order table's 256 entries plays the 256.
+  m.orders.assign(256, 0);
+  image = xmgen::WriteXm(m);
+  image[64] = 300 & 0xFF;
+  image[65] = 300 >> 8;
+  ASSERT_TRUE(LoadSongFromMemory(player, image.data(), static_cast<std::int32_t>(image.size())));
+  EXPECT_EQ(song().songLength, 256);
 }
 
 TEST_F(LoaderTest, PatternCellsPackedUnpackedEmptyAndWithoutRows) {
