@@ -71,6 +71,22 @@ class BufferQueueDevice {
   virtual std::string errorText(int code) const = 0;
 };
 
+// prepare() and unprepare() as every queue device does them: a buffer with
+// data is marked prepared; a queued one cannot be unprepared.
+inline int PrepareWaveHeader(bool open, WaveHeader* header) {
+  if (!open) return kWaveInvalidHandle;
+  if (!header || !header->data) return kWaveInvalidParam;
+  header->flags |= kHeaderPrepared;
+  return kWaveOk;
+}
+inline int UnprepareWaveHeader(bool open, WaveHeader* header) {
+  if (!open) return kWaveInvalidHandle;
+  if (!header) return kWaveInvalidParam;
+  if (header->flags & kHeaderQueued) return kWaveStillPlaying;
+  header->flags &= ~kHeaderPrepared;
+  return kWaveOk;
+}
+
 // A PCM output that plays one buffer over and over and reports how many bytes
 // it has played since start(). The device keeps its own copy of the loop:
 // start() takes the initial contents, write() replaces a region of it. This

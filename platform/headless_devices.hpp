@@ -120,20 +120,8 @@ class HeadlessQueueDevice final : public BufferQueueDevice {
     return kWaveOk;
   }
 
-  int prepare(WaveHeader* header) override {
-    if (!open_) return kWaveInvalidHandle;
-    if (!header || !header->data) return kWaveInvalidParam;
-    header->flags |= kHeaderPrepared;
-    return kWaveOk;
-  }
-
-  int unprepare(WaveHeader* header) override {
-    if (!open_) return kWaveInvalidHandle;
-    if (!header) return kWaveInvalidParam;
-    if (header->flags & kHeaderQueued) return kWaveStillPlaying;
-    header->flags &= ~kHeaderPrepared;
-    return kWaveOk;
-  }
+  int prepare(WaveHeader* header) override { return PrepareWaveHeader(open_, header); }
+  int unprepare(WaveHeader* header) override { return UnprepareWaveHeader(open_, header); }
 
   int write(WaveHeader* header) override {
     if (!open_) return kWaveInvalidHandle;

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/system_threads.hpp"
 #include "platform/wave_errors.hpp"
 
 namespace korveld::platform {
@@ -117,20 +118,8 @@ class SdlQueueDevice final : public BufferQueueDevice {
     return kWaveOk;
   }
 
-  int prepare(WaveHeader* header) override {
-    if (!dev_) return kWaveInvalidHandle;
-    if (!header || !header->data) return kWaveInvalidParam;
-    header->flags |= kHeaderPrepared;
-    return kWaveOk;
-  }
-
-  int unprepare(WaveHeader* header) override {
-    if (!dev_) return kWaveInvalidHandle;
-    if (!header) return kWaveInvalidParam;
-    if (header->flags & kHeaderQueued) return kWaveStillPlaying;
-    header->flags &= ~kHeaderPrepared;
-    return kWaveOk;
-  }
+  int prepare(WaveHeader* header) override { return PrepareWaveHeader(dev_ != 0, header); }
+  int unprepare(WaveHeader* header) override { return UnprepareWaveHeader(dev_ != 0, header); }
 
   int write(WaveHeader* header) override {
     if (!dev_) return kWaveInvalidHandle;
@@ -278,49 +267,15 @@ class SdlLoopingDevice final : public LoopingDevice {
   std::atomic<std::uint64_t> played_{0};
 };
 
-// ---------------------------------------------------------------------------
-class SdlThreads final : public ThreadService {
- public:
-  ~SdlThreads() override {
-    for (auto& [id, t] : threads_)
-      if (t.joinable()) t.join();
-  }
-  Handle start(std::function<void()> body, bool highPriority) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    const Handle id = next_++;
-    threads_[id] = std::thread([body = std::move(body), highPriority] {
-      // Raising the priority needs rights we may not have; without them the
-      // thread runs at normal priority and the two-second buffer absorbs it.
-      if (highPriority) SDL_SetThreadPriority(SDL_THREAD_PRIORITY_TIME_CRITICAL);
-      body();
-    });
-    return id;
-  }
-  void join(Handle thread) override {
-    std::thread t;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      auto it = threads_.find(thread);
-      if (it == threads_.end()) return;
-      t = std::move(it->second);
-      threads_.erase(it);
-    }
-    if (t.joinable()) t.join();
-  }
-  void sleepMs(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(std::max(ms, 0))); }
-
- private:
-  std::mutex mutex_;
-  std::map<Handle, std::thread> threads_;
-  Handle next_ = 1;
-};
 
 }  // namespace
 
 struct SdlAudio::Impl {
   SdlQueueDevice queue;
   SdlLoopingDevice looping;
-  SdlThreads threads;
+  // Raising the priority needs rights we may not have; without them the
+  // thread runs at normal priority and the two-second buffer absorbs it.
+  SystemThreads threads{[] { SDL_SetThreadPriority(SDL_THREAD_PRIORITY_TIME_CRITICAL); }};
   std::atomic<SDL_Window*> window{nullptr};
 };
 

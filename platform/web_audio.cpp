@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/system_threads.hpp"
 #include "platform/wave_errors.hpp"
 
 namespace korveld::platform {
@@ -102,20 +103,8 @@ class WebQueueDevice final : public BufferQueueDevice {
     return kWaveOk;
   }
 
-  int prepare(WaveHeader* header) override {
-    if (!open_) return kWaveInvalidHandle;
-    if (!header || !header->data) return kWaveInvalidParam;
-    header->flags |= kHeaderPrepared;
-    return kWaveOk;
-  }
-
-  int unprepare(WaveHeader* header) override {
-    if (!open_) return kWaveInvalidHandle;
-    if (!header) return kWaveInvalidParam;
-    if (header->flags & kHeaderQueued) return kWaveStillPlaying;
-    header->flags &= ~kHeaderPrepared;
-    return kWaveOk;
-  }
+  int prepare(WaveHeader* header) override { return PrepareWaveHeader(open_, header); }
+  int unprepare(WaveHeader* header) override { return UnprepareWaveHeader(open_, header); }
 
   int write(WaveHeader* header) override {
     if (!open_) return kWaveInvalidHandle;
@@ -276,39 +265,6 @@ class WebLoopingDevice final : public LoopingDevice {
   std::uint32_t wraps_ = 0;
 };
 
-// ---------------------------------------------------------------------------
-// Browsers give a page no thread priorities; the two-second loop and the
-// two queued buffers absorb the difference.
-class WebThreads final : public ThreadService {
- public:
-  ~WebThreads() override {
-    for (auto& [id, t] : threads_)
-      if (t.joinable()) t.join();
-  }
-  Handle start(std::function<void()> body, bool) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    const Handle id = next_++;
-    threads_[id] = std::thread(std::move(body));
-    return id;
-  }
-  void join(Handle thread) override {
-    std::thread t;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      auto it = threads_.find(thread);
-      if (it == threads_.end()) return;
-      t = std::move(it->second);
-      threads_.erase(it);
-    }
-    if (t.joinable()) t.join();
-  }
-  void sleepMs(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(std::max(ms, 0))); }
-
- private:
-  std::mutex mutex_;
-  std::map<Handle, std::thread> threads_;
-  Handle next_ = 1;
-};
 
 }  // namespace
 
@@ -317,7 +273,9 @@ struct WebAudio::Impl {
   web::Sound sound;
   WebQueueDevice queue;
   WebLoopingDevice looping;
-  WebThreads threads;
+  // Browsers give a page no thread priorities; the two-second loop and the
+  // two queued buffers absorb the difference.
+  SystemThreads threads;
 };
 
 WebAudio::WebAudio(const std::atomic<std::int32_t>& ready) : impl_(std::make_unique<Impl>(ready)) {}

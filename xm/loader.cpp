@@ -12,8 +12,6 @@ namespace {
 
 constexpr char kMagic[] = "Extended Module: ";
 constexpr int kMagicLength = 17;
-constexpr int kPatternHeaderBytes = 9;
-constexpr int kSampleHeaderBytes = 40;
 constexpr int kMaxSamples = 16;
 // Limits of the format that protect the loader from absurd headers.
 constexpr int kMaxPatterns = 256;
