@@ -206,7 +206,7 @@ TEST(SampleChannel, RepeatsFromTheRepeatAddress) {
   auto s = QuietState();
   s->memory.bytes[0x3000] = 0x12;
   s->memory.bytes[0x3001] = 0x34;
-  StartSample(*s, 8, 1);
+  StartSample(*s, 1, 1);  // the shortest period steps like any other
   std::array<std::int16_t, 8> out{};
   SidRender(*s, out.data(), 8);
   auto level = [](int nibble) { return static_cast<std::int16_t>((nibble - 7) * 1024); };
