@@ -72,7 +72,9 @@ struct Fixture {
   }
 
   void DrawRows() {
-    viewer::DrawLineGlows(frame, viewer.page, viewer.view, viewer.view.TopLine, glowPhase);
+    render::Rainbow rainbow;
+    render::FillRainbow(rainbow, glowPhase);
+    viewer::DrawLineGlows(frame, viewer.page, viewer.view, viewer.view.TopLine, rainbow);
     viewer::DrawPageText(frame, viewer.font, viewer.page, viewer.view, viewer.view.TopLine);
   }
 };

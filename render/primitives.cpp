@@ -96,6 +96,26 @@ void DrawGlowLine(ScreenBuffer& frame, int row, int x, int length, int style, do
   }
 }
 
+void FillRainbow(Rainbow& rainbow, double glowPhase) {
+  RainbowColours(glowPhase, static_cast<int>(rainbow.centre.size()), rainbow.centre.data(), rainbow.outer.data());
+}
+
+void DrawRainbowLine(ScreenBuffer& frame, int row, int x, int length, const Rainbow& rainbow) {
+  const bool above = row - 1 >= 0 && row - 1 < kScreenHeight;
+  const bool centre = row >= 0 && row < kScreenHeight;
+  const bool below = row + 1 >= 0 && row + 1 < kScreenHeight;
+  // The run covers pixels 0..kScreenWidth of a line, all of it for a line
+  // that starts inside the frame.
+  const int last = std::min(length, kScreenWidth);
+  for (int i = std::max(0, -x); i <= last && x + i < kScreenWidth; ++i) {
+    const int px = x + i;
+    const auto k = static_cast<std::size_t>(i);
+    if (centre) frame.at(px, row) = rainbow.centre[k];
+    if (above) frame.at(px, row - 1) = rainbow.outer[k];
+    if (below) frame.at(px, row + 1) = rainbow.outer[k];
+  }
+}
+
 void RainbowColours(double glowPhase, int count, std::uint32_t* centre, std::uint32_t* outer) {
   for (int i = 0; i < count; ++i) {
     const double t = glowPhase + i;

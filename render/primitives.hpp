@@ -24,6 +24,17 @@ void DrawGlowLine(ScreenBuffer& frame, int row, int x, int length, int style, do
 // these; a caller drawing several rainbow lines in one frame computes them once.
 void RainbowColours(double glowPhase, int count, std::uint32_t* centre, std::uint32_t* outer);
 
+// One frame's rainbow, as wide as the frame: every rainbow line of a frame
+// starts its colours at its own left end, so one run serves them all.
+struct Rainbow {
+  std::array<std::uint32_t, kScreenWidth + 1> centre{};
+  std::array<std::uint32_t, kScreenWidth + 1> outer{};
+};
+void FillRainbow(Rainbow& rainbow, double glowPhase);
+
+// DrawGlowLine style 8 with the frame's rainbow already worked out.
+void DrawRainbowLine(ScreenBuffer& frame, int row, int x, int length, const Rainbow& rainbow);
+
 inline constexpr int kPointerSize = 11;
 inline constexpr int kPointerCodeCount = kPointerSize * kPointerSize;
 

@@ -9,8 +9,12 @@ void ComposeViewerFrame(render::ScreenBuffer& frame, Viewer& viewer, const xm::X
   const ViewState& v = viewer.view;
   CopySkinBackground(frame, viewer.skins, v.CurrentSkin);
   DrawButtons(frame, viewer);
-  DrawMenus(frame, viewer, glowPhase);
-  DrawLineGlows(frame, viewer.page, v, v.TopLine, glowPhase);
+  // The menu frame's lines and the page's rainbow lines share one run of
+  // colours a frame.
+  render::Rainbow rainbow;
+  render::FillRainbow(rainbow, glowPhase);
+  DrawMenus(frame, viewer, rainbow);
+  DrawLineGlows(frame, viewer.page, v, v.TopLine, rainbow);
   DrawPageText(frame, viewer.font, viewer.page, v, v.TopLine);
   if (viewer.buttons.latch[kButtonMute] == 0) DrawSpectrum(frame, viewer.spectrum, viewer.music, xm, v.CurrentSkin);
   DrawTicker(frame, viewer.ticker, viewer.font, v.CurrentSkin);

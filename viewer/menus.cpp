@@ -254,7 +254,7 @@ void DrawButtons(render::ScreenBuffer& frame, Viewer& viewer) {
   }
 }
 
-void DrawMenus(render::ScreenBuffer& frame, Viewer& viewer, double glowPhase) {
+void DrawMenus(render::ScreenBuffer& frame, Viewer& viewer, const render::Rainbow& rainbow) {
   const auto& menus = viewer.menus;
   const auto& font = viewer.font;
   const auto& m = viewer.mouse;
@@ -290,7 +290,7 @@ void DrawMenus(render::ScreenBuffer& frame, Viewer& viewer, double glowPhase) {
     }
   }
   for (int row : kFrameLineRows)
-    render::DrawGlowLine(frame, row, kFrameLineLeft, kFrameLineLength, kRainbowStyle, glowPhase);
+    render::DrawRainbowLine(frame, row, kFrameLineLeft, kFrameLineLength, rainbow);
 }
 
 }  // namespace korveld::viewer

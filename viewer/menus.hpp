@@ -5,6 +5,7 @@
 #include <span>
 #include <string_view>
 
+#include "render/primitives.hpp"
 #include "render/screen.hpp"
 
 namespace korveld::platform {
@@ -89,6 +90,6 @@ void LightMenuButton(ButtonState& buttons, const ViewState& view);
 // Menu entries and the menu switch.
 ClickRequest HandleMenuClicks(Viewer& viewer);
 void DrawButtons(render::ScreenBuffer& frame, Viewer& viewer);
-void DrawMenus(render::ScreenBuffer& frame, Viewer& viewer, double glowPhase);
+void DrawMenus(render::ScreenBuffer& frame, Viewer& viewer, const render::Rainbow& rainbow);
 
 }  // namespace korveld::viewer

@@ -107,12 +107,8 @@ void PageKeys(ViewState& v, platform::Platform& platform) {
   PageKeys(v, pageUp, pageDown, end, home);
 }
 
-void DrawLineGlows(render::ScreenBuffer& frame, const PageView& view, const ViewState& v, int top, double glowPhase) {
-  // Every rainbow row of a frame shows the same colours: they are worked out
-  // once, on the first rainbow row.
-  std::array<std::uint32_t, kGlowLength + 1> rainbowCentre;
-  std::array<std::uint32_t, kGlowLength + 1> rainbowOuter;
-  bool rainbowReady = false;
+void DrawLineGlows(render::ScreenBuffer& frame, const PageView& view, const ViewState& v, int top,
+                   const render::Rainbow& rainbow) {
   for (int r = 0; r < kVisibleRows; ++r) {
     const int centre = RowTop(v, r) + kRowHeight / 2;
     if (centre <= kGlowMinCentre || centre >= kGlowMaxCentre) continue;
@@ -122,16 +118,10 @@ void DrawLineGlows(render::ScreenBuffer& frame, const PageView& view, const View
     if (line < 0 || line >= v.LineCount || line > kMaxLine) continue;
     const int style = view.glow[static_cast<std::size_t>(line)].style;
     if (style == kRainbowStyle) {
-      if (!rainbowReady) {
-        render::RainbowColours(glowPhase, kGlowLength + 1, rainbowCentre.data(), rainbowOuter.data());
-        rainbowReady = true;
-      }
-      // The centre row lies in 193..568, so all three rows are in the frame.
-      std::copy(rainbowOuter.begin(), rainbowOuter.end(), frame.row(centre - 1) + kGlowLeft);
-      std::copy(rainbowCentre.begin(), rainbowCentre.end(), frame.row(centre) + kGlowLeft);
-      std::copy(rainbowOuter.begin(), rainbowOuter.end(), frame.row(centre + 1) + kGlowLeft);
+      render::DrawRainbowLine(frame, centre, kGlowLeft, kGlowLength, rainbow);
     } else if (style != 0) {
-      render::DrawGlowLine(frame, centre, kGlowLeft, kGlowLength, style, glowPhase);
+      // The fixed styles do not move with the phase.
+      render::DrawGlowLine(frame, centre, kGlowLeft, kGlowLength, style, 0.0);
     }
   }
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "render/font.hpp"
+#include "render/primitives.hpp"
 #include "render/screen.hpp"
 
 namespace korveld::platform {
@@ -48,7 +49,8 @@ void PageKeys(ViewState& v, platform::Platform& platform);
 // The glow line behind each of the 33 rows whose centre lies inside the text
 // area. Rows at and past the page's end show none: the view's end line may
 // still hold the glow of an earlier page.
-void DrawLineGlows(render::ScreenBuffer& frame, const PageView& view, const ViewState& v, int top, double glowPhase);
+void DrawLineGlows(render::ScreenBuffer& frame, const PageView& view, const ViewState& v, int top,
+                   const render::Rainbow& rainbow);
 // The text of the visible rows of the page: opaque cells for plain rows
 // 1..30, clipped cells for glowing rows and the partly visible rows.
 void DrawPageText(render::ScreenBuffer& frame, const render::FontTables& font, const PageView& view,

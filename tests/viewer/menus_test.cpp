@@ -190,7 +190,7 @@ TEST_F(Navigation, HoverBarEdges) {
     p().viewer.PointerState = 1;
     SetPointer(p(), x, y, left);
     p().viewer.mouse.ClickLatch = left;
-    DrawMenus(p().frame, p().viewer, p().spine.GlowPhase);
+    DrawMenus(p().frame, p().viewer, render::Rainbow{});
     EXPECT_EQ(p().viewer.PointerState, hot ? 2 : 1) << x << "," << y << " held " << left;
   }
 }

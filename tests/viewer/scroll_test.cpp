@@ -215,14 +215,15 @@ TEST_F(PagePasses, GlowsOnlyInsideTheAreaAndOnlyForPageLines) {
   for (int i = 0; i < 40; ++i) page.Text("x", "3");
   page.End();
   Load(4);
+  const render::Rainbow rainbow{};  // no rainbow lines here
   // Offset 0: row 0's centre 181 is outside; rows 1..32 (centres 193..565) glow.
-  DrawLineGlows(*frame, *view, state, 0, 0.0);
+  DrawLineGlows(*frame, *view, state, 0, rainbow);
   EXPECT_EQ(frame->at(20, 181), kBackground);
   for (int r = 1; r <= 32; ++r) ASSERT_EQ(frame->at(20, 181 + 12 * r), 0x00FF00u) << r;
   // Offset 12: row 0 (centre 193) glows, row 32 (centre 577) does not.
   frame->clear(kBackground);
   state.ScrollOffset = 12;
-  DrawLineGlows(*frame, *view, state, 0, 0.0);
+  DrawLineGlows(*frame, *view, state, 0, rainbow);
   EXPECT_EQ(frame->at(20, 193), 0x00FF00u);
   EXPECT_EQ(frame->at(20, 577), kBackground);
   for (int i = 0; i < 7; ++i) page.Text("short", i == 3 ? "2" : "0");
@@ -231,7 +232,7 @@ TEST_F(PagePasses, GlowsOnlyInsideTheAreaAndOnlyForPageLines) {
   ASSERT_EQ(view->glow[7].style, 3);
   frame->clear(kBackground);
   state.ScrollOffset = 5;
-  DrawLineGlows(*frame, *view, state, 0, 0.0);
+  DrawLineGlows(*frame, *view, state, 0, rainbow);
   // Line 3 glows (centre 5 + 175 + 36 + 6 = 222); nothing from line 7 on.
   EXPECT_EQ(frame->at(20, 222), 0xFF0000u);
   EXPECT_EQ(support::CountNot(*frame, kBackground), 3 * 750);
