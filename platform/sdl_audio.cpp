@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/finished_buffers.hpp"
 #include "platform/system_threads.hpp"
 #include "platform/wave_errors.hpp"
 
@@ -59,8 +60,8 @@ class SdlQueueDevice final : public BufferQueueDevice {
     if (dev_) return kWaveError;
     if (format.bitsPerSample != 16) return kWaveBadFormat;
     format_ = format;
-    callback_ = callback;
-    instance_ = instance;
+    finished_.callback = callback;
+    finished_.instance = instance;
     quit_ = false;
     dev_ = OpenDevice(format, &SdlQueueDevice::Fill, this);
     if (!dev_) return kWaveBadDevice;
@@ -88,16 +89,14 @@ class SdlQueueDevice final : public BufferQueueDevice {
     SDL_LockAudioDevice(dev_);
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      for (WaveHeader* h : queue_) done_.push_back(h);
+      for (WaveHeader* h : queue_) finished_.queue.push_back(h);
     }
     queue_.clear();
     headOffset_ = 0;
     SDL_UnlockAudioDevice(dev_);
-    cv_.notify_all();
-    // Every returned buffer has been handed back and no callback runs when
-    // we return.
+    finished_.changed.notify_all();
     std::unique_lock<std::mutex> lock(mutex_);
-    cv_.wait(lock, [&] { return done_.empty() && !inCallback_; });
+    finished_.WaitUntilHandedBack(lock);
     return kWaveOk;
   }
 
@@ -112,7 +111,7 @@ class SdlQueueDevice final : public BufferQueueDevice {
       std::lock_guard<std::mutex> lock(mutex_);
       quit_ = true;
     }
-    cv_.notify_all();
+    finished_.changed.notify_all();
     if (notifier_.joinable()) notifier_.join();
     dev_ = 0;
     return kWaveOk;
@@ -156,9 +155,9 @@ class SdlQueueDevice final : public BufferQueueDevice {
         self->headOffset_ = 0;
         {
           std::lock_guard<std::mutex> lock(self->mutex_);
-          self->done_.push_back(h);
+          self->finished_.queue.push_back(h);
         }
-        self->cv_.notify_all();
+        self->finished_.changed.notify_all();
       }
     }
   }
@@ -166,30 +165,17 @@ class SdlQueueDevice final : public BufferQueueDevice {
   void NotifierLoop() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-      cv_.wait(lock, [&] { return quit_ || !done_.empty(); });
-      if (done_.empty() && quit_) return;
-      WaveHeader* h = done_.front();
-      done_.pop_front();
-      inCallback_ = true;
-      lock.unlock();
-      h->flags = (h->flags & ~kHeaderQueued) | kHeaderDone;
-      callback_(instance_, h);
-      lock.lock();
-      inCallback_ = false;
-      cv_.notify_all();
+      finished_.changed.wait(lock, [&] { return quit_ || !finished_.queue.empty(); });
+      if (!finished_.HandBackOne(lock)) return;  // quit with nothing left
     }
   }
 
   SDL_AudioDeviceID dev_ = 0;
   PcmFormat format_;
-  WaveDoneCallback callback_ = nullptr;
-  void* instance_ = nullptr;
   std::deque<WaveHeader*> queue_;  // guarded by the SDL device lock
   std::size_t headOffset_ = 0;
   std::mutex mutex_;
-  std::condition_variable cv_;
-  std::deque<WaveHeader*> done_;
-  bool inCallback_ = false;
+  FinishedBuffers finished_;  // guarded by mutex_
   bool quit_ = false;
   std::thread notifier_;
 };

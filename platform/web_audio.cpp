@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/finished_buffers.hpp"
 #include "platform/system_threads.hpp"
 #include "platform/wave_errors.hpp"
 
@@ -49,8 +50,8 @@ class WebQueueDevice final : public BufferQueueDevice {
     if (open_) return kWaveError;
     if (format.bitsPerSample != 16 || format.channels != 1 || format.samplesPerSecond != kRate) return kWaveBadFormat;
     if (!Ready(ready_)) return kWaveBadDevice;
-    callback_ = callback;
-    instance_ = instance;
+    finished_.callback = callback;
+    finished_.instance = instance;
     quit_ = false;
     // The worklet keeps the first samples of every open for the page.
     sound_.queueStart.store(sound_.queueWritten.load());
@@ -78,14 +79,13 @@ class WebQueueDevice final : public BufferQueueDevice {
   int reset() override {
     if (!open_) return kWaveInvalidHandle;
     std::unique_lock<std::mutex> lock(mutex_);
-    for (WaveHeader* h : pending_) done_.push_back(h);
-    for (const Inflight& f : inflight_) done_.push_back(f.header);
+    for (WaveHeader* h : pending_) finished_.queue.push_back(h);
+    for (const Inflight& f : inflight_) finished_.queue.push_back(f.header);
     pending_.clear();
     inflight_.clear();
     DropRing();
-    cv_.notify_all();
-    // Every buffer has been handed back and no callback runs when we return.
-    cv_.wait(lock, [&] { return done_.empty() && !inCallback_; });
+    finished_.changed.notify_all();
+    finished_.WaitUntilHandedBack(lock);
     return kWaveOk;
   }
 
@@ -96,7 +96,7 @@ class WebQueueDevice final : public BufferQueueDevice {
       if (!pending_.empty() || !inflight_.empty()) return kWaveStillPlaying;
       quit_ = true;
     }
-    cv_.notify_all();
+    finished_.changed.notify_all();
     if (notifier_.joinable()) notifier_.join();
     sound_.queuePaused.store(1);
     open_ = false;
@@ -115,7 +115,7 @@ class WebQueueDevice final : public BufferQueueDevice {
       std::lock_guard<std::mutex> lock(mutex_);
       pending_.push_back(header);
     }
-    cv_.notify_all();
+    finished_.changed.notify_all();
     return kWaveOk;
   }
 
@@ -156,26 +156,15 @@ class WebQueueDevice final : public BufferQueueDevice {
   void NotifierLoop() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-      if (!done_.empty()) {
-        WaveHeader* h = done_.front();
-        done_.pop_front();
-        inCallback_ = true;
-        lock.unlock();
-        h->flags = (h->flags & ~kHeaderQueued) | kHeaderDone;
-        callback_(instance_, h);
-        lock.lock();
-        inCallback_ = false;
-        cv_.notify_all();
-        continue;
-      }
+      if (finished_.HandBackOne(lock)) continue;
       if (quit_) return;
       const std::uint32_t played = sound_.queuePlayed.load();
       while (!inflight_.empty() && static_cast<std::int32_t>(played - inflight_.front().end) >= 0) {
-        done_.push_back(inflight_.front().header);
+        finished_.queue.push_back(inflight_.front().header);
         inflight_.pop_front();
       }
       FillRing(played);
-      if (done_.empty()) cv_.wait_for(lock, kNotifierPoll);
+      if (finished_.queue.empty()) finished_.changed.wait_for(lock, kNotifierPoll);
     }
   }
 
@@ -183,14 +172,10 @@ class WebQueueDevice final : public BufferQueueDevice {
   const std::atomic<std::int32_t>& ready_;
   std::vector<std::int16_t> ring_;
   bool open_ = false;
-  WaveDoneCallback callback_ = nullptr;
-  void* instance_ = nullptr;
   std::mutex mutex_;
-  std::condition_variable cv_;
-  std::deque<WaveHeader*> pending_;
+  std::deque<WaveHeader*> pending_;  // pending_, inflight_ and finished_ are guarded by mutex_
   std::deque<Inflight> inflight_;
-  std::deque<WaveHeader*> done_;
-  bool inCallback_ = false;
+  FinishedBuffers finished_;
   bool quit_ = false;
   std::thread notifier_;
 };
