@@ -33,8 +33,10 @@ void BM_ViewerFrame(benchmark::State& state) {
   app::Program& p = *program;
   viewer::Viewer& v = p.viewer;
   bench::TimeAgainstFloor(state, [&] {
+    viewer::UpdateHover(v, true);
     viewer::ComposeViewerFrame(p.frame, v, p.xm, p.spine.GlowPhase);
     viewer::DrawScrollBarAndPointer(p.frame, v);
+    viewer::UpdateScrollBar(v);
     p.spine.GlowPhase += 4.0;
     for (int i = 0; i < 40; i += 3) v.spectrum.heights[i] = 136.0;
     benchmark::DoNotOptimize(p.frame.pixels.data());
