@@ -325,6 +325,34 @@ TEST_F(ReplayTest, RetriggerNoteCutAndNoteDelay) {
   EXPECT_EQ(triggers[3], "x........x..");
 }
 
+// E41 and E72 choose the ramp for vibrato and the square for tremolo (both
+// speed 4, depth 8, on the row after).
+TEST_F(ReplayTest, WaveformControlChoosesRampAndSquare) {
+  Start(SmallModule(2), {{0, 0, {C4, 1, 0, 0xE, 0x41}},
+                         {1, 0, {0, 0, 0, 0x4, 0x48}},
+                         {0, 1, {C4, 1, 0x20, 0xE, 0x72}},
+                         {1, 1, {0, 0, 0, 0x7, 0x48}}});
+  Tick(6);
+  std::vector<int> tremolo;
+  EXPECT_EQ(Trace(6, [&] { return tremolo.push_back(ch(1).volumeOffset), ch(0).frequencyOffset; }),
+            (std::vector<int>{0, 0, -8, -16, -24, -32}));
+  EXPECT_EQ(tremolo, (std::vector<int>{0, 31, 31, 31, 31, 31}));
+}
+
+// Lxx moves the volume envelope (64, 32, 0 at ticks 0, 4, 8) to tick xx:
+// L06 takes up the slope between its points, L20 lies past the last point
+// and holds its level with the envelope stopped.
+TEST_F(ReplayTest, SetEnvelopePosition) {
+  xmgen::Module m = SmallModule(2);
+  m.instruments[0].volume = {{{0, 64}, {4, 32}, {8, 0}}, 0, 0, 0, kEnvelopeOn};
+  m.instruments[0].volume.points[2][1] = 10;
+  Start(m, {{0, 0, {C4, 1, 0, 0x15, 0x06}}, {0, 1, {C4, 1, 0, 0x15, 0x20}}});
+  std::vector<int> past;
+  EXPECT_EQ(Trace(4, [&] { return past.push_back(ch(1).volumeEnvelope.current), ch(0).volumeEnvelope.current; }),
+            (std::vector<int>{21, 15, 10, 10}));
+  EXPECT_EQ(past, (std::vector<int>{10, 10, 10, 10}));
+}
+
 // The instrument's square auto-vibrato (depth 8, rate 64) reaches full depth
 // over its sweep of two ticks.
 TEST_F(ReplayTest, AutoVibratoSweepsIn) {
