@@ -104,7 +104,9 @@ void BM_ViewerFramePage4MidScroll(benchmark::State& state) {
   for (auto _ : state) {
     std::memcpy(f.frame.pixels.data(), f.background->pixels.data(), sizeof(f.frame.pixels));
     f.DrawRows();
+    viewer::UpdateHover(f.viewer, true);
     viewer::DrawScrollBarAndPointer(f.frame, f.viewer);
+    viewer::UpdateScrollBar(f.viewer);
     f.glowPhase += 4.0;
     benchmark::DoNotOptimize(f.frame.pixels.data());
     benchmark::ClobberMemory();
@@ -136,8 +138,10 @@ void BM_FullViewerFramePage4MidScroll(benchmark::State& state) {
   viewer::BuildAllBackgrounds(f.viewer.skins);
   f.ShowPage4MidScroll();
   for (auto _ : state) {
+    viewer::UpdateHover(f.viewer, true);
     viewer::ComposeViewerFrame(f.frame, f.viewer, f.program->xm, f.glowPhase);
     viewer::DrawScrollBarAndPointer(f.frame, f.viewer);
+    viewer::UpdateScrollBar(f.viewer);
     f.glowPhase += 4.0;
     benchmark::DoNotOptimize(f.frame.pixels.data());
     benchmark::ClobberMemory();
