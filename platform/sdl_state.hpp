@@ -24,6 +24,8 @@ struct SdlState {
   std::vector<std::uint8_t> converted;  // used only when the texture is not 0x00RRGGBB
   int width = 800, height = 600;
   bool videoUp = false;
+  bool vsync = false;       // presenting waits for the display
+  Uint32 nextPresent = 0;   // without vsync: the earliest next present, SDL ticks
   bool fullscreen = true;
   bool managed = true;  // a window manager places and sizes the window
   int active = 0;
