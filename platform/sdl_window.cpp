@@ -175,8 +175,8 @@ void MapMouse(SdlState& s, int wx, int wy) {
   const double py = static_cast<double>(wy) * oh / std::max(wh, 1);
   const int fx = static_cast<int>((px - s.target.x) * s.width / std::max(s.target.w, 1));
   const int fy = static_cast<int>((py - s.target.y) * s.height / std::max(s.target.h, 1));
-  s.mouseX = std::clamp(fx, 0, s.width - 1);
-  s.mouseY = std::clamp(fy, 0, s.height - 1);
+  s.input.mouseX = std::clamp(fx, 0, s.width - 1);
+  s.input.mouseY = std::clamp(fy, 0, s.height - 1);
 }
 
 // Mouse events queued before a move, resize or mode change carry positions
