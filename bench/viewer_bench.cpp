@@ -131,7 +131,7 @@ void BM_ViewerFrameAllRainbowRows(benchmark::State& state) {
 }
 BENCHMARK(BM_ViewerFrameAllRainbowRows)->Unit(benchmark::kMicrosecond);
 
-// The whole viewer frame, steps 7 to 14: skin background, buttons, menus,
+// The whole drawing of a viewer frame: skin background, buttons, menus,
 // glows, text, spectrum, ticker, thumb and bar, pointer.
 void BM_FullViewerFramePage4MidScroll(benchmark::State& state) {
   Fixture f;
