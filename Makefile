@@ -10,7 +10,7 @@ BUILD_PACKAGES = build-essential cmake ninja-build pkg-config libsdl2-dev libx11
                  libfreetype-dev fonts-dejavu-core 64tass
 TEST_PACKAGES  = libgtest-dev libgmock-dev googletest \
                  xvfb xauth xdotool x11-apps x11-utils xfonts-base openbox python3
-BENCH_PACKAGES = libbenchmark-dev
+BENCH_PACKAGES = libbenchmark-dev python3
 # clang's libFuzzer and sanitizer runtimes for `make fuzz`.
 FUZZ_PACKAGES  = clang-14 libclang-rt-14-dev
 # The WebAssembly build: emscripten, and Node to run the headless twin.
@@ -84,6 +84,7 @@ bench: bench-deps build
 	cmake --build $(BUILD) -j $(JOBS)
 	@for b in $(BUILD)/korveld_bench_*; do [ -x "$$b" ] || continue; echo "== $$(basename $$b)"; \
 	  $$b --benchmark_format=console --benchmark_counters_tabular=true || exit 1; done
+	python3 bench/tools_bench.py $(BUILD)
 
 asan: test-deps
 	cmake -S . -B build-asan -G $(GENERATOR) -DKORVELD_SANITIZE=address -DCMAKE_BUILD_TYPE=Debug -DKORVELD_BUILD_TESTS=ON

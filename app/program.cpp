@@ -17,8 +17,7 @@ constexpr double kIntroClockPerSecond = 50.0;
 bool EscapePressed(Program& p) { return PressTest(p.platform.keyState(platform::kVkEscape)); }
 
 bool OpenDisplay(Program& p) {
-  p.platform.configure(0, "KORVELD PREVIEW\rFULL SCREEN?", 0, 1);
-  p.platform.setEscapeCloses(0);
+  p.platform.configure(0);
   if (p.platform.open(kWindowTitle, render::kScreenWidth, render::kScreenHeight) == 0) return false;
   p.platform.hideCursor();
   render::InitIntro(p.intro);

@@ -59,8 +59,9 @@ void Present(Program& p);
 void NoiseFlash(platform::Platform& platform, render::ScreenBuffer& frame, int bandRows);
 // One viewer frame, input to the glow clock.
 void ViewerFrame(Program& p);
-// Steps 5 and 6 of a viewer frame: the buttons, then the menu, each followed
-// by what its click asked for (a page change runs its wipes here).
+// The clicks of a viewer frame, after its scrolling and before its drawing:
+// the buttons, then the menu, each followed by what its click asked for (a
+// page change runs its wipes here).
 void HandleClicks(Program& p);
 // The two wipes around LoadPage, 75 presented frames each.
 void WipeClose(Program& p);

@@ -1,6 +1,6 @@
 // The viewer loop's frames: the ordinary frame and the wipe steps of a page
-// change. Both draw through viewer::ComposeViewerFrame and keep the glow
-// clock the same way.
+// change. Both update the hover state, then draw through
+// viewer::ComposeViewerFrame, and keep the glow clock the same way.
 #include "app/program.hpp"
 #include "viewer/frame.hpp"
 #include "viewer/wipes.hpp"
@@ -18,6 +18,7 @@ void AdvanceGlowPhase(Program& p) {
 
 void WipeStep(Program& p, int reach) {
   StartFrameClock(p);
+  viewer::UpdateHover(p.viewer, false);
   viewer::ComposeViewerFrame(p.frame, p.viewer, p.xm, p.spine.GlowPhase);
   viewer::BlankWipeColumns(p.frame, p.viewer.view.CurrentSkin, reach);
   Present(p);
@@ -67,9 +68,11 @@ void ViewerFrame(Program& p) {
   s.WheelNow = p.platform.wheel();
   viewer::ScrollByWheel(v.view, s.WheelNow, s.WheelBefore);
   HandleClicks(p);
+  viewer::UpdateHover(v, true);
   viewer::ComposeViewerFrame(p.frame, v, p.xm, s.GlowPhase);
   viewer::DrawScrollBarAndPointer(p.frame, v);
   Present(p);
+  viewer::UpdateScrollBar(v);
   viewer::PollInput(v.mouse, v.view, p.platform);
   p.platform.sleepMs(1);
   AdvanceGlowPhase(p);

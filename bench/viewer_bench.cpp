@@ -104,7 +104,9 @@ void BM_ViewerFramePage4MidScroll(benchmark::State& state) {
   for (auto _ : state) {
     std::memcpy(f.frame.pixels.data(), f.background->pixels.data(), sizeof(f.frame.pixels));
     f.DrawRows();
+    viewer::UpdateHover(f.viewer, true);
     viewer::DrawScrollBarAndPointer(f.frame, f.viewer);
+    viewer::UpdateScrollBar(f.viewer);
     f.glowPhase += 4.0;
     benchmark::DoNotOptimize(f.frame.pixels.data());
     benchmark::ClobberMemory();
@@ -129,15 +131,17 @@ void BM_ViewerFrameAllRainbowRows(benchmark::State& state) {
 }
 BENCHMARK(BM_ViewerFrameAllRainbowRows)->Unit(benchmark::kMicrosecond);
 
-// The whole viewer frame, steps 7 to 14: skin background, buttons, menus,
+// The whole drawing of a viewer frame: skin background, buttons, menus,
 // glows, text, spectrum, ticker, thumb and bar, pointer.
 void BM_FullViewerFramePage4MidScroll(benchmark::State& state) {
   Fixture f;
   viewer::BuildAllBackgrounds(f.viewer.skins);
   f.ShowPage4MidScroll();
   for (auto _ : state) {
+    viewer::UpdateHover(f.viewer, true);
     viewer::ComposeViewerFrame(f.frame, f.viewer, f.program->xm, f.glowPhase);
     viewer::DrawScrollBarAndPointer(f.frame, f.viewer);
+    viewer::UpdateScrollBar(f.viewer);
     f.glowPhase += 4.0;
     benchmark::DoNotOptimize(f.frame.pixels.data());
     benchmark::ClobberMemory();

@@ -3,36 +3,6 @@
 #include <cstring>
 
 namespace korveld::platform {
-namespace {
-
-struct FormatRow {
-  int bits;
-  std::uint32_t red, green, blue;
-  PixelFormat format;
-};
-
-constexpr FormatRow kFormats[] = {
-    {32, 0xFF0000, 0x00FF00, 0x0000FF, PixelFormat::kXrgb32},
-    {32, 0x0000FF, 0x00FF00, 0xFF0000, PixelFormat::kXbgr32},
-    {24, 0xFF0000, 0x00FF00, 0x0000FF, PixelFormat::kBgr24},
-    {24, 0x0000FF, 0x00FF00, 0xFF0000, PixelFormat::kRgb24},
-    {16, 0xF800, 0x07E0, 0x001F, PixelFormat::kRgb565},
-    {16, 0x001F, 0x07E0, 0xF800, PixelFormat::kBgr565},
-    {16, 0x7C00, 0x03E0, 0x001F, PixelFormat::kXrgb1555},
-    {16, 0x001F, 0x03E0, 0x7C00, PixelFormat::kXbgr1555},
-};
-
-}  // namespace
-
-bool FormatForMasks(int bits, std::uint32_t red, std::uint32_t green, std::uint32_t blue, PixelFormat* out) {
-  for (const FormatRow& row : kFormats) {
-    if (row.bits == bits && row.red == red && row.green == green && row.blue == blue) {
-      *out = row.format;
-      return true;
-    }
-  }
-  return false;
-}
 
 int BytesPerPixel(PixelFormat format) {
   switch (format) {

@@ -17,9 +17,6 @@ enum class PixelFormat {
   kXbgr1555,  // 16 bits, 5-5-5 blue high, top bit 0
 };
 
-// The format for a bit count and channel masks, or false when none matches.
-bool FormatForMasks(int bits, std::uint32_t red, std::uint32_t green, std::uint32_t blue, PixelFormat* out);
-
 int BytesPerPixel(PixelFormat format);
 
 // One destination pixel (as the low bytes of the result, little-endian).

@@ -37,7 +37,7 @@ struct HeadlessPlatform::Impl {
   RandomGenerator random;
 
   bool opened = false;
-  int mouseX = 0, mouseY = 0, left = 0, right = 0, wheel = 0;
+  int mouseX = 0, mouseY = 0, left = 0, wheel = 0;
   std::array<bool, 256> down{};
   std::array<bool, 256> pressed{};
 
@@ -118,8 +118,7 @@ HeadlessPlatform::HeadlessPlatform(HeadlessOptions options, std::vector<ScriptCo
 
 HeadlessPlatform::~HeadlessPlatform() = default;
 
-void HeadlessPlatform::configure(int, std::string_view, int, int) {}
-void HeadlessPlatform::setEscapeCloses(int) {}
+void HeadlessPlatform::configure(int) {}
 
 int HeadlessPlatform::open(std::string_view, int width, int height) {
   if (impl_->options.displayFails || width != kWidth || height != kHeight) return 0;
@@ -160,7 +159,6 @@ void HeadlessPlatform::hideCursor() {}
 int HeadlessPlatform::mouseX() const { return impl_->mouseX; }
 int HeadlessPlatform::mouseY() const { return impl_->mouseY; }
 int HeadlessPlatform::leftButton() const { return impl_->left; }
-int HeadlessPlatform::rightButton() const { return impl_->right; }
 int HeadlessPlatform::wheel() const { return impl_->wheel; }
 
 std::uint16_t HeadlessPlatform::keyState(int vk) {

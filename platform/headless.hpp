@@ -40,8 +40,7 @@ class HeadlessPlatform : public Platform {
   HeadlessPlatform(HeadlessOptions options, std::vector<ScriptCommand> script);
   ~HeadlessPlatform() override;
 
-  void configure(int ask, std::string_view question, int windowed, int borderless) override;
-  void setEscapeCloses(int flag) override;
+  void configure(int windowed) override;
   int open(std::string_view title, int width, int height) override;
   int update(const std::uint32_t* frame) override;
   void close() override;
@@ -49,7 +48,6 @@ class HeadlessPlatform : public Platform {
   int mouseX() const override;
   int mouseY() const override;
   int leftButton() const override;
-  int rightButton() const override;
   int wheel() const override;
   std::uint16_t keyState(int vk) override;
   double timer() override;

@@ -44,8 +44,7 @@ class NullThreads : public ThreadService {
 
 class NullPlatform : public Platform {
  public:
-  void configure(int, std::string_view, int, int) override {}
-  void setEscapeCloses(int) override {}
+  void configure(int) override {}
   int open(std::string_view, int, int) override { return 1; }
   int update(const std::uint32_t*) override { return 1; }
   void close() override {}
@@ -53,7 +52,6 @@ class NullPlatform : public Platform {
   int mouseX() const override { return 0; }
   int mouseY() const override { return 0; }
   int leftButton() const override { return 0; }
-  int rightButton() const override { return 0; }
   int wheel() const override { return 0; }
   std::uint16_t keyState(int) override { return 0; }
   double timer() override { return 0.0; }

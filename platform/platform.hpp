@@ -1,7 +1,8 @@
-// The platform layer: a pixel window, the keyboard, one clock, one random
-// generator, the sound devices and an error box. Two backends implement it:
-// SDL2 for the real program (platform/sdl_backend.hpp) and a deterministic
-// headless twin for tests and tools (platform/headless.hpp).
+// The platform layer: a pixel window, the keyboard and mouse, one clock, one
+// random generator, the sound devices and an error box. Three backends
+// implement it: SDL2 for the real program (platform/sdl_backend.hpp), the
+// browser (platform/web_backend.hpp) and a deterministic headless twin for
+// tests and tools (platform/headless.hpp).
 #pragma once
 
 #include <cstdint>
@@ -38,10 +39,8 @@ class Platform {
   virtual ~Platform() = default;
 
   // --- pixel window ---------------------------------------------------
-  // ask: show a full-screen question (never used: no question is shown);
-  // windowed and borderless are stored for the windowed development mode.
-  virtual void configure(int ask, std::string_view question, int windowed, int borderless) = 0;
-  virtual void setEscapeCloses(int flag) = 0;
+  // windowed: open in a window instead of full screen.
+  virtual void configure(int windowed) = 0;
   // Returns 1 on success, 0 when no display can be opened.
   virtual int open(std::string_view title, int width, int height) = 0;
   // Pumps events, then presents 800 x 600 pixels of 0x00RRGGBB unless the
@@ -56,7 +55,6 @@ class Platform {
   virtual int mouseX() const = 0;
   virtual int mouseY() const = 0;
   virtual int leftButton() const = 0;
-  virtual int rightButton() const = 0;
   virtual int wheel() const = 0;
 
   // --- keyboard --------------------------------------------------------

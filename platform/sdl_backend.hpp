@@ -7,12 +7,13 @@
 
 namespace korveld::platform {
 
+struct SdlState;
+
 class SdlPlatform : public Platform {
  public:
   SdlPlatform();
   ~SdlPlatform() override;
-  void configure(int ask, std::string_view question, int windowed, int borderless) override;
-  void setEscapeCloses(int flag) override;
+  void configure(int windowed) override;
   int open(std::string_view title, int width, int height) override;
   int update(const std::uint32_t* frame) override;
   bool waitIfHidden() override;
@@ -21,7 +22,6 @@ class SdlPlatform : public Platform {
   int mouseX() const override;
   int mouseY() const override;
   int leftButton() const override;
-  int rightButton() const override;
   int wheel() const override;
   std::uint16_t keyState(int vk) override;
   double timer() override;
@@ -33,10 +33,8 @@ class SdlPlatform : public Platform {
   ThreadService& threads() override;
   void messageBox(std::string_view caption, std::string_view text) override;
 
-  struct Impl;
-
  private:
-  std::unique_ptr<Impl> impl_;
+  std::unique_ptr<SdlState> state_;
 };
 
 }  // namespace korveld::platform

@@ -128,8 +128,7 @@ struct WebPlatform::Impl {
   InputQueue input;
   std::vector<std::uint32_t> pixels;
   bool opened = false;
-  int escapeCloses = 1;
-  int mouseX = 0, mouseY = 0, left = 0, right = 0, wheel = 0;
+  int mouseX = 0, mouseY = 0, left = 0, wheel = 0;
   std::array<bool, 256> down{};
   std::array<bool, 256> pressed{};
   std::int32_t frameNumber = 0;
@@ -210,18 +209,13 @@ struct WebPlatform::Impl {
     emscripten_set_blur_callback_on_thread(window, this, EM_FALSE, OnBlur, page);
   }
 
-  void Pump(WebPlatform& self) {
+  void Pump() {
     InputEvent e;
     while (input.Pop(e)) {
       switch (e.kind) {
         case EventKind::kKeyDown:
           if (!e.repeat && !down[e.code]) pressed[e.code] = true;
           down[e.code] = true;
-          if (e.code == kVkEscape && escapeCloses) {
-            self.close();
-            ReportProgramEnd(0);
-            std::exit(0);
-          }
           break;
         case EventKind::kKeyUp: down[e.code] = false; break;
         case EventKind::kMove:
@@ -234,14 +228,12 @@ struct WebPlatform::Impl {
           mouseY = e.y;
           const int state = e.kind == EventKind::kButtonDown ? 1 : 0;
           if (e.code == 0) left = state;
-          if (e.code == 2) right = state;
           break;
         }
         case EventKind::kWheel: wheel += e.code; break;
         case EventKind::kBlur:
           down.fill(false);
           left = 0;
-          right = 0;
           break;
       }
     }
@@ -249,23 +241,23 @@ struct WebPlatform::Impl {
 
   // Blocks while the tab is hidden; the time it stays hidden is left out of
   // the timer, so animations continue where they stopped.
-  void PauseWhileHidden(WebPlatform& self) {
+  void PauseWhileHidden() {
     if (exchange.hidden.load() == 0) return;
     const auto start = std::chrono::steady_clock::now();
     while (exchange.hidden.load() != 0)
       emscripten_futex_wait(&exchange.hidden, 1, 250.0);
     const double hidden = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     pausedSeconds.store(pausedSeconds.load() + hidden);
-    Pump(self);
+    Pump();
   }
 
   // Waits until the page has copied frame `number` out of `pixels`.
-  void WaitCopied(WebPlatform& self, std::int32_t number) {
+  void WaitCopied(std::int32_t number) {
     for (;;) {
       const std::int32_t shown = exchange.shown.load();
       if (shown >= number) return;
       if (exchange.hidden.load() != 0) {
-        PauseWhileHidden(self);
+        PauseWhileHidden();
         continue;
       }
       emscripten_futex_wait(&exchange.shown, static_cast<std::uint32_t>(shown), 100.0);
@@ -282,8 +274,7 @@ WebPlatform::~WebPlatform() {
   close();
 }
 
-void WebPlatform::configure(int, std::string_view, int, int) {}
-void WebPlatform::setEscapeCloses(int flag) { impl_->escapeCloses = flag; }
+void WebPlatform::configure(int) {}
 
 int WebPlatform::open(std::string_view, int width, int height) {
   Impl& s = *impl_;
@@ -301,9 +292,9 @@ int WebPlatform::open(std::string_view, int width, int height) {
 int WebPlatform::update(const std::uint32_t* frame) {
   Impl& s = *impl_;
   if (!s.opened) return 0;
-  s.Pump(*this);
-  s.PauseWhileHidden(*this);
-  s.WaitCopied(*this, s.frameNumber);
+  s.Pump();
+  s.PauseWhileHidden();
+  s.WaitCopied(s.frameNumber);
   // 0x00RRGGBB to the bytes R, G, B, A that the page's ImageData holds.
   std::uint32_t* out = s.pixels.data();
   for (std::size_t i = 0; i < s.pixels.size(); ++i) {
@@ -319,9 +310,9 @@ int WebPlatform::update(const std::uint32_t* frame) {
 bool WebPlatform::waitIfHidden() {
   Impl& s = *impl_;
   if (!s.opened) return false;
-  s.Pump(*this);
+  s.Pump();
   if (s.exchange.hidden.load() == 0) return false;
-  s.PauseWhileHidden(*this);
+  s.PauseWhileHidden();
   return true;
 }
 
@@ -341,7 +332,6 @@ void WebPlatform::hideCursor() {
 int WebPlatform::mouseX() const { return impl_->mouseX; }
 int WebPlatform::mouseY() const { return impl_->mouseY; }
 int WebPlatform::leftButton() const { return impl_->left; }
-int WebPlatform::rightButton() const { return impl_->right; }
 int WebPlatform::wheel() const { return impl_->wheel; }
 
 std::uint16_t WebPlatform::keyState(int vk) {

@@ -14,8 +14,7 @@ class WebPlatform : public Platform {
  public:
   WebPlatform();
   ~WebPlatform() override;
-  void configure(int ask, std::string_view question, int windowed, int borderless) override;
-  void setEscapeCloses(int flag) override;
+  void configure(int windowed) override;
   int open(std::string_view title, int width, int height) override;
   int update(const std::uint32_t* frame) override;
   bool waitIfHidden() override;
@@ -24,7 +23,6 @@ class WebPlatform : public Platform {
   int mouseX() const override;
   int mouseY() const override;
   int leftButton() const override;
-  int rightButton() const override;
   int wheel() const override;
   std::uint16_t keyState(int vk) override;
   double timer() override;

@@ -16,7 +16,15 @@ constexpr int kBarPairs = 7;
 
 std::uint32_t RoundedChannel(double unit) { return static_cast<std::uint32_t>(std::nearbyint(unit * 255.0)); }
 
-double BarSine(int k, double introClock) { return Sine((4 * k + introClock) * 3.14 / 90); }
+double BarArgument(int k, double introClock) { return (4 * k + introClock) * 3.14 / 90; }
+
+// round(sine x scale + offset) of the bar's sine.
+int BarRow(int k, double introClock, double scale, double offset) {
+  const double x = BarArgument(k, introClock);
+  const double v = FastSine(x) * scale + offset;
+  if (!MayRoundOtherwise(v, std::fabs(scale), kHalfwayEdge)) return static_cast<int>(std::nearbyint(v));
+  return static_cast<int>(std::nearbyint(Sine(x) * scale + offset));
+}
 
 }  // namespace
 
@@ -40,13 +48,9 @@ void IntroBackground(ScreenBuffer& frame, IntroState&) {
   std::fill(frame.row(kGradientLastRow + 1), frame.pixels.data() + frame.pixels.size(), 0u);
 }
 
-int UpperBarRow(int k, double introClock) {
-  return static_cast<int>(std::nearbyint(BarSine(k, introClock) * 100 + 375));
-}
+int UpperBarRow(int k, double introClock) { return BarRow(k, introClock, 100, 375); }
 
-int LowerBarRow(int k, double introClock) {
-  return static_cast<int>(std::nearbyint(BarSine(k, introClock) * (-80) + 595));
-}
+int LowerBarRow(int k, double introClock) { return BarRow(k, introClock, -80, 595); }
 
 void DrawRasterBar(ScreenBuffer& frame, int y, int step) {
   for (int r = 0; r < kBarRows; ++r) {

@@ -37,8 +37,15 @@ void WaveTables(IntroState& intro, double introClock) {
   const double p = introClock;
   // Columns 2c - 1 and 2c share c = (j + 1) div 2.
   for (int c = 0; 2 * c - 1 < kWaveColumns; ++c) {
-    const double a = Sine((c - 2.5 * p) * kWaveK * 1.5);
-    const double b = Sine((c - 4.0 * p) * kWaveK);
+    const double x = (c - 2.5 * p) * kWaveK * 1.5;
+    const double y = (c - 4.0 * p) * kWaveK;
+    double a = FastSine(x);
+    double b = FastSine(y);
+    if (MayRoundOtherwise(100 * a + 73 * b + 310, 173, kHalfwayEdge) ||
+        MayRoundOtherwise(592 - (30 * a + 48 * b), 78, kHalfwayEdge)) {
+      a = Sine(x);
+      b = Sine(y);
+    }
     const int scroller = RoundToInt(100 * a + 73 * b + 310);
     const int reflection = RoundToInt(592 - (30 * a + 48 * b));
     for (int j = 2 * c - 1; j <= 2 * c && j < kWaveColumns; ++j) {
@@ -49,7 +56,11 @@ void WaveTables(IntroState& intro, double introClock) {
   }
 
   std::array<double, kTitleSines> title;
-  for (int i = 0; i < kTitleSines; ++i) title[i] = Sine((i + p) * kColourK * 0.25);
+  for (int i = 0; i < kTitleSines; ++i) {
+    const double x = (i + p) * kColourK * 0.25;
+    title[i] = FastSine(x);
+    if (MayRoundOtherwise(title[i] * 90 + 125, 90, kHalfwayEdge)) title[i] = Sine(x);
+  }
   for (int i = 0; i < kGradientRows; ++i) {
     w.titleFace[i] = Pack(TitleChannel(title[i]), TitleChannel(title[i + 20]), TitleChannel(title[i + 40]));
   }

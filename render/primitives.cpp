@@ -44,7 +44,7 @@ void FillRow(ScreenBuffer& frame, int row, int x0, int x1, std::uint32_t colour)
 }
 
 int RainbowChannel(double s, double amplitude, double centre) {
-  return static_cast<int>(std::nearbyint(s * amplitude + centre));
+  return static_cast<int>(RoundHalfEven(s * amplitude + centre));
 }
 
 }  // namespace
@@ -117,15 +117,34 @@ void DrawRainbowLine(ScreenBuffer& frame, int row, int x, int length, const Rain
 }
 
 void RainbowColours(double glowPhase, int count, std::uint32_t* centre, std::uint32_t* outer) {
-  for (int i = 0; i < count; ++i) {
-    const double t = glowPhase + i;
-    const double sr = Sine(t * 0.01);
-    const double sg = Sine(t * 0.012 + 0.96);
-    const double sb = Sine(t * 0.013 + 2.47);
-    centre[i] = static_cast<std::uint32_t>((RainbowChannel(sr, 124.0, 125.0) << 16) |
-                                           (RainbowChannel(sg, 124.0, 125.0) << 8) | RainbowChannel(sb, 124.0, 125.0));
-    outer[i] = static_cast<std::uint32_t>((RainbowChannel(sr, 64.0, 65.0) << 16) |
-                                          (RainbowChannel(sg, 64.0, 65.0) << 8) | RainbowChannel(sb, 64.0, 65.0));
+  // In batches: first the fast sines, which do not wait on each other, then
+  // the rounding, which turns to the exact sine in the rare case it must.
+  constexpr int kBatch = 64;
+  for (int first = 0; first < count; first += kBatch) {
+    const int n = std::min(kBatch, count - first);
+    double arguments[3][kBatch];
+    double sines[3][kBatch];
+    for (int i = 0; i < n; ++i) {
+      const double t = glowPhase + (first + i);
+      arguments[0][i] = t * 0.01;
+      arguments[1][i] = t * 0.012 + 0.96;
+      arguments[2][i] = t * 0.013 + 2.47;
+    }
+    for (int c = 0; c < 3; ++c)
+      for (int i = 0; i < n; ++i) sines[c][i] = FastSine(arguments[c][i]);
+    for (int i = 0; i < n; ++i) {
+      std::uint32_t bright = 0, dim = 0;
+      for (int c = 0; c < 3; ++c) {
+        double s = sines[c][i];
+        if (MayRoundOtherwise(s * 124.0 + 125.0, 124.0, kHalfwayEdge) ||
+            MayRoundOtherwise(s * 64.0 + 65.0, 64.0, kHalfwayEdge))
+          s = Sine(arguments[c][i]);
+        bright = bright << 8 | static_cast<std::uint32_t>(RainbowChannel(s, 124.0, 125.0));
+        dim = dim << 8 | static_cast<std::uint32_t>(RainbowChannel(s, 64.0, 65.0));
+      }
+      centre[first + i] = bright;
+      outer[first + i] = dim;
+    }
   }
 }
 

@@ -54,6 +54,75 @@ inline void SetHighByte(std::int32_t& reg, std::uint8_t v) { reg = (reg & 0x00FF
 // rather than std::bit_cast: the WebAssembly toolchain's C++ library lacks it.
 constexpr float FloatBits(std::uint32_t bits) { return __builtin_bit_cast(float, bits); }
 
+// A voice's flag tests, made once per call (see SidRender).
+struct VoicePlan {
+  std::uint32_t triangle, sawtooth, pulse, noise;  // 0: this wave is on
+  std::int32_t unfiltered, filtered;               // -1: the voice adds into that sum
+  bool test, sync, ring;
+};
+
+// What a voice changes sample by sample, held apart from the state for the
+// length of a call so that it stays in registers.
+struct VoiceRun {
+  std::uint32_t accumulator, frequencyStep, pulseThreshold, noisePosition, noiseRegister, noiseOutput;
+  std::int32_t level;
+  int phase;
+  std::uint32_t attackStep, decayStep, releaseStep;
+  std::int32_t sustainLevel;
+};
+
+// One sample of a voice: oscillator (with test, sync against the voice
+// before it, ring), waveform, envelope; returns its signed contribution.
+[[gnu::always_inline]] inline std::int32_t StepVoice(VoiceRun& v, const VoicePlan& plan, std::uint32_t refAccumulator,
+                              std::uint32_t refStep) {
+  std::uint32_t a = (v.accumulator + v.frequencyStep) & kAccumulatorMask;
+  if (plan.test) {
+    a = 0;
+    v.noisePosition = 0;
+    v.noiseRegister = kNoiseSeed;
+  }
+  if (plan.sync && refAccumulator < refStep) a = (refAccumulator * v.frequencyStep) / refStep;
+  v.accumulator = a;
+  std::uint32_t tri = (a >> 19) & 0xFF;
+  if (a >= kAccumulatorHalf) tri ^= 0xFF;
+  const std::uint32_t saw = (a >> 20) & 0xFF;
+  const std::uint32_t pulse = a <= v.pulseThreshold ? 0xFF : 0x00;
+  if ((a >> 23) != v.noisePosition) {
+    v.noisePosition = a >> 23;
+    std::uint32_t r = v.noiseRegister;
+    r = (((r >> 22) ^ (r >> 17)) & 1) | (r << 1);
+    v.noiseRegister = r;
+    v.noiseOutput = NoiseOutputOf(r);
+  }
+  if (plan.ring && refAccumulator < kAccumulatorHalf) tri ^= 0xFF;
+  const std::uint32_t o = (tri | plan.triangle) & (saw | plan.sawtooth) & (pulse | plan.pulse) & (v.noiseOutput | plan.noise);
+
+  switch (v.phase) {
+    case kAttack:
+      v.level += static_cast<std::int32_t>(v.attackStep);
+      if (v.level >= kEnvelopeTop) {
+        v.level = kEnvelopeTop;
+        v.phase = kDecay;
+      }
+      break;
+    case kDecay:
+      v.level -= static_cast<std::int32_t>(v.decayStep);
+      if (v.level <= v.sustainLevel) {
+        v.level = v.sustainLevel;
+        v.phase = kSustain;
+      }
+      break;
+    case kSustain:
+      if (v.level != v.sustainLevel) v.phase = kDecay;
+      break;
+    default:
+      v.level -= static_cast<std::int32_t>(v.releaseStep);
+      if (v.level < kReleaseFloor) v.level = kReleaseFloor;
+      break;
+  }
+  return (static_cast<std::int32_t>(o) - 128) * v.level >> 22;
+}
+
 }  // namespace
 
 const float kAttackTimes[16] = {
@@ -210,84 +279,58 @@ void SidRender(SidState& s, std::int16_t* out, int count) {
   const std::int32_t resonanceSlope = static_cast<std::int32_t>(0.04f * 65536.0f);
   f.resonanceTerm = (resonanceBase - resonanceSlope * (reg[kResonanceRouting] >> 4)) >> 8;
 
-  for (int i = 0; i < count; ++i) {
-    std::int32_t unfiltered = 0;
-    std::int32_t filtered = 0;
-    for (int v = 0; v < 3; ++v) {
-      SidVoice& voice = s.voices[v];
-      const SidVoice& ref = s.voices[(v + 2) % 3];
-      std::uint32_t a = (voice.accumulator + voice.frequencyStep) & kAccumulatorMask;
-      if (voice.control & kTest) {
-        a = 0;
-        voice.noisePosition = 0;
-        voice.noiseRegister = kNoiseSeed;
-      }
-      if ((voice.control & kSync) && ref.accumulator < ref.frequencyStep) {
-        a = (ref.accumulator * voice.frequencyStep) / ref.frequencyStep;
-      }
-      voice.accumulator = a;
-      std::uint32_t tri = (a >> 19) & 0xFF;
-      if (a >= kAccumulatorHalf) tri ^= 0xFF;
-      const std::uint32_t saw = (a >> 20) & 0xFF;
-      const std::uint32_t pulse = a <= voice.pulseThreshold ? 0xFF : 0x00;
-      if ((a >> 23) != voice.noisePosition) {
-        voice.noisePosition = a >> 23;
-        std::uint32_t r = voice.noiseRegister;
-        r = (((r >> 22) ^ (r >> 17)) & 1) | (r << 1);
-        voice.noiseRegister = r;
-        voice.noiseOutput = NoiseOutputOf(r);
-      }
-      if ((voice.control & kRing) && ref.accumulator < kAccumulatorHalf) tri ^= 0xFF;
-      std::uint32_t o = 0xFF;
-      if (voice.control & kTriangle) o = tri;
-      if (voice.control & kSawtooth) o &= saw;
-      if (voice.control & kPulse) o &= pulse;
-      if (voice.control & kNoise) o &= voice.noiseOutput;
+  // The control registers do not change within a call: each voice's flag
+  // tests are made once here. A waveform bit becomes a mask that lets its
+  // wave through (0) or leaves the other waves alone (0xFF), so the output
+  // is the AND of the four; the routing becomes two masks, one for the
+  // unfiltered and one for the filtered sum (voice 3 switched off: neither).
+  VoicePlan plans[3];
+  VoiceRun runs[3];
+  for (int v = 0; v < 3; ++v) {
+    const SidVoice& voice = s.voices[v];
+    const std::uint8_t c = voice.control;
+    auto pass = [c](std::uint8_t bit) { return (c & bit) != 0 ? 0u : 0xFFu; };
+    const bool heard = v < 2 || f.voice3On != 0;
+    plans[v] = {pass(kTriangle), pass(kSawtooth), pass(kPulse), pass(kNoise),
+                heard && voice.filtered == 0 ? -1 : 0, heard && voice.filtered != 0 ? -1 : 0,
+                (c & kTest) != 0, (c & kSync) != 0, (c & kRing) != 0};
+    runs[v] = {voice.accumulator, voice.frequencyStep, voice.pulseThreshold, voice.noisePosition,
+               voice.noiseRegister, voice.noiseOutput, voice.envelopeLevel, voice.phase,
+               voice.attackStep, voice.decayStep, voice.releaseStep,
+               static_cast<std::int32_t>(voice.sustain << 16)};
+  }
+  const std::int32_t lowMask = f.lowPass != 0 ? -1 : 0;
+  const std::int32_t bandMask = f.bandPass != 0 ? -1 : 0;
+  const std::int32_t highMask = f.highPass != 0 ? -1 : 0;
+  const bool sampleChannel = s.sample.active != 0;
+  VoiceRun& v0 = runs[0];
+  VoiceRun& v1 = runs[1];
+  VoiceRun& v2 = runs[2];
 
-      std::int32_t& level = voice.envelopeLevel;
-      switch (voice.phase) {
-        case kAttack:
-          level += static_cast<std::int32_t>(voice.attackStep);
-          if (level >= kEnvelopeTop) {
-            level = kEnvelopeTop;
-            voice.phase = kDecay;
-          }
-          break;
-        case kDecay: {
-          const std::int32_t floor = static_cast<std::int32_t>(voice.sustain << 16);
-          level -= static_cast<std::int32_t>(voice.decayStep);
-          if (level <= floor) {
-            level = floor;
-            voice.phase = kSustain;
-          }
-          break;
-        }
-        case kSustain:
-          if (level != static_cast<std::int32_t>(voice.sustain << 16)) voice.phase = kDecay;
-          break;
-        default:
-          level -= static_cast<std::int32_t>(voice.releaseStep);
-          if (level < kReleaseFloor) level = kReleaseFloor;
-          break;
-      }
-      if (v < 2 || f.voice3On) {
-        const std::int32_t x = (static_cast<std::int32_t>(o) - 128) * level >> 22;
-        if (voice.filtered) {
-          filtered += x;
-        } else {
-          unfiltered += x;
-        }
-      }
-    }
+  for (int i = 0; i < count; ++i) {
+    // Each voice's sync and ring read the voice before it: voice 1 reads
+    // voice 3 as it was before this sample, voices 2 and 3 read theirs after.
+    const std::int32_t x0 = StepVoice(v0, plans[0], v2.accumulator, v2.frequencyStep);
+    const std::int32_t x1 = StepVoice(v1, plans[1], v0.accumulator, v0.frequencyStep);
+    const std::int32_t x2 = StepVoice(v2, plans[2], v1.accumulator, v1.frequencyStep);
+    const std::int32_t unfiltered = (x0 & plans[0].unfiltered) + (x1 & plans[1].unfiltered) + (x2 & plans[2].unfiltered);
+    const std::int32_t filtered = (x0 & plans[0].filtered) + (x1 & plans[1].filtered) + (x2 & plans[2].filtered);
     f.high = WrapSub(WrapSub(WrapShl16(filtered), WrapMul(f.band >> 8, f.resonanceTerm)), f.low);
     f.band = WrapAdd(FixedMul(f.cutoff, f.high), f.band);
     f.low = WrapAdd(FixedMul(f.cutoff, f.band), f.low);
-    std::int32_t filterOut = 0;
-    if (f.lowPass) filterOut += f.low >> 16;
-    if (f.bandPass) filterOut += f.band >> 16;
-    if (f.highPass) filterOut += f.high >> 16;
+    const std::int32_t filterOut = ((f.low >> 16) & lowMask) + ((f.band >> 16) & bandMask) + ((f.high >> 16) & highMask);
     const std::int32_t mixed = WrapMul(WrapAdd(unfiltered, filterOut), f.volume);
-    out[i] = Saturate16(SampleChannelMix(s, mixed));
+    out[i] = Saturate16(sampleChannel ? SampleChannelMix(s, mixed) : mixed);
+  }
+  for (int v = 0; v < 3; ++v) {
+    SidVoice& voice = s.voices[v];
+    const VoiceRun& run = runs[v];
+    voice.accumulator = run.accumulator;
+    voice.noisePosition = run.noisePosition;
+    voice.noiseRegister = run.noiseRegister;
+    voice.noiseOutput = static_cast<std::uint8_t>(run.noiseOutput);
+    voice.envelopeLevel = run.level;
+    voice.phase = static_cast<std::uint8_t>(run.phase);
   }
 }
 

@@ -5,30 +5,74 @@
 
 namespace korveld::viewer {
 
+void UpdateHover(Viewer& viewer, bool scrollBar) {
+  UpdateButtonsAndMenuHover(viewer);
+  if (scrollBar && viewer.view.LineCount > kVisibleRows - 1)
+    ScrollBarPointer(viewer.view, viewer.mouse, viewer.PointerState);
+}
+
+StillKey StillKeyOf(const Viewer& viewer) {
+  const ViewState& v = viewer.view;
+  StillKey key;
+  key.skin = v.CurrentSkin;
+  key.skinBuilds = viewer.skins.builds;
+  key.pageLoads = viewer.pageLoads;
+  key.top = v.TopLine;
+  key.offset = v.ScrollOffset;
+  key.lineCount = v.LineCount;
+  key.menu = v.CurrentMenu;
+  for (int column = 0; column < 2; ++column)
+    for (int k = 1; k <= 5; ++k)
+      if (MenuRowHovered(viewer.mouse, column, k)) key.hoveredRow[static_cast<std::size_t>(column)] = k;
+  key.latch = viewer.buttons.latch;
+  key.glow = viewer.buttons.shownGlow;
+  for (std::size_t page = 0; page < key.selected.size(); ++page) {
+    key.selected[page] = viewer.menus.entries[page].selected;
+    key.enabled[page] = viewer.menus.entries[page].enabled;
+  }
+  return key;
+}
+
+void DrawStillPicture(render::ScreenBuffer& target, const Viewer& viewer) {
+  const ViewState& v = viewer.view;
+  CopySkinBackground(target, viewer.skins, v.CurrentSkin);
+  DrawButtons(target, viewer);
+  DrawMenuPanel(target, viewer);
+  DrawStillRows(target, viewer.font, viewer.page, v, v.TopLine);
+}
+
 void ComposeViewerFrame(render::ScreenBuffer& frame, Viewer& viewer, const xm::XmPlayer& xm, double glowPhase) {
   const ViewState& v = viewer.view;
-  CopySkinBackground(frame, viewer.skins, v.CurrentSkin);
-  DrawButtons(frame, viewer);
+  FrameLayers& layers = viewer.layers;
+  const StillKey key = StillKeyOf(viewer);
+  if (!layers.still || !(layers.key == key)) {
+    if (!layers.still) layers.still = std::make_unique<render::ScreenBuffer>();
+    DrawStillPicture(*layers.still, viewer);
+    layers.key = key;
+  }
+  frame.pixels = layers.still->pixels;
   // The menu frame's lines and the page's rainbow lines share one run of
   // colours a frame.
   render::Rainbow rainbow;
   render::FillRainbow(rainbow, glowPhase);
-  DrawMenus(frame, viewer, rainbow);
-  DrawLineGlows(frame, viewer.page, v, v.TopLine, rainbow);
-  DrawPageText(frame, viewer.font, viewer.page, v, v.TopLine);
+  DrawMenuFrameLines(frame, rainbow);
+  DrawMovingRows(frame, viewer.font, viewer.page, v, v.TopLine, rainbow);
   if (viewer.buttons.latch[kButtonMute] == 0) DrawSpectrum(frame, viewer.spectrum, viewer.music, xm, v.CurrentSkin);
   DrawTicker(frame, viewer.ticker, viewer.font, v.CurrentSkin);
 }
 
-void DrawScrollBarAndPointer(render::ScreenBuffer& frame, Viewer& viewer) {
+void DrawScrollBarAndPointer(render::ScreenBuffer& frame, const Viewer& viewer) {
+  if (viewer.view.LineCount > kVisibleRows - 1) DrawScrollThumb(frame, viewer.view);
+  render::DrawPointer(frame, viewer.pointers, viewer.PointerState, viewer.mouse.x, viewer.mouse.y);
+}
+
+void UpdateScrollBar(Viewer& viewer) {
   ViewState& v = viewer.view;
   if (v.LineCount > kVisibleRows - 1) {
-    DrawScrollThumb(frame, v);
     HandleScrollBar(v, viewer.mouse, viewer.PointerState);
   } else {
     v.ScrollOffset = kShortPageOffset;
   }
-  render::DrawPointer(frame, viewer.pointers, viewer.PointerState, viewer.mouse.x, viewer.mouse.y);
 }
 
 }  // namespace korveld::viewer

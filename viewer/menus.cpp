@@ -228,36 +228,51 @@ ClickRequest HandleMenuClicks(Viewer& viewer) {
   return request;
 }
 
-void DrawButtons(render::ScreenBuffer& frame, Viewer& viewer) {
+bool MenuRowHovered(const MouseState& mouse, int column, int row) {
+  const int t = kRowBase + 1 + kRowPitch * row;
+  return t < mouse.y && mouse.y < t + kBarHeight && kHoverLeft[column] <= mouse.x && mouse.x < kHoverRight[column] &&
+         mouse.ClickLatch == 0;
+}
+
+void UpdateButtonsAndMenuHover(Viewer& viewer) {
   auto& bt = viewer.buttons;
   const auto& m = viewer.mouse;
-  const int s = SkinIndex(viewer.view);
   viewer.PointerState = 1;
   for (int b = 1; b <= kButtonCount; ++b) {
-    const int bx = bt.x[s][b], by = bt.y[s][b], bw = bt.w[s][b], bh = bt.h[s][b];
     if (bt.glow[b] > 0) {
       bt.glow[b] -= kGlowDecay;
       if (bt.glow[b] < 0) bt.glow[b] = 0;
     }
-    if (bt.latch[b] == 0) {
-      Blend(frame, bx, by, bw, bh, bt.glow[b], kIdleTint[s]);
-      if (InsideButton(bt, viewer.view.CurrentSkin, b, m.x, m.y)) {
-        viewer.PointerState = kPointerHover;
-        if (m.ClickLatch == 0) {
-          bt.glow[b] += kGlowRise;
-          if (bt.glow[b] > kGlowMax) bt.glow[b] = kGlowMax;
-        }
+    bt.shownGlow[b] = bt.glow[b];
+    if (bt.latch[b] == 0 && InsideButton(bt, viewer.view.CurrentSkin, b, m.x, m.y)) {
+      viewer.PointerState = kPointerHover;
+      if (m.ClickLatch == 0) {
+        bt.glow[b] += kGlowRise;
+        if (bt.glow[b] > kGlowMax) bt.glow[b] = kGlowMax;
       }
+    }
+  }
+  for (int column = 0; column < 2; ++column)
+    for (int k = 1; k <= 5; ++k)
+      if (MenuRowHovered(m, column, k)) viewer.PointerState = kPointerHover;
+}
+
+void DrawButtons(render::ScreenBuffer& frame, const Viewer& viewer) {
+  const auto& bt = viewer.buttons;
+  const int s = SkinIndex(viewer.view);
+  for (int b = 1; b <= kButtonCount; ++b) {
+    const int bx = bt.x[s][b], by = bt.y[s][b], bw = bt.w[s][b], bh = bt.h[s][b];
+    if (bt.latch[b] == 0) {
+      Blend(frame, bx, by, bw, bh, bt.shownGlow[b], kIdleTint[s]);
     } else {
       Blend(frame, bx, by, bw, bh, kLatchedAlpha[s], kLatchedTint[s]);
     }
   }
 }
 
-void DrawMenus(render::ScreenBuffer& frame, Viewer& viewer, const render::Rainbow& rainbow) {
+void DrawMenuPanel(render::ScreenBuffer& frame, const Viewer& viewer) {
   const auto& menus = viewer.menus;
   const auto& font = viewer.font;
-  const auto& m = viewer.mouse;
   const int menu = viewer.view.CurrentMenu == 1 ? 1 : 2;
   const double titleWidth = static_cast<double>(menus.title.size()) * render::kGlyphWidth;
   const int titleX = static_cast<int>(std::nearbyint(kTitleCentre - titleWidth / 2.0));
@@ -273,15 +288,9 @@ void DrawMenus(render::ScreenBuffer& frame, Viewer& viewer, const render::Rainbo
       }
     }
     for (int k = 1; k <= 5; ++k) {
-      const int t = kRowBase + 1 + kRowPitch * k;
-      int a = 0;
-      if (t < m.y && m.y < t + kBarHeight && kHoverLeft[column] <= m.x && m.x < kHoverRight[column] &&
-          m.ClickLatch == 0) {
-        viewer.PointerState = kPointerHover;
-        a = kHoverAlpha;
-      }
+      const int a = MenuRowHovered(viewer.mouse, column, k) ? kHoverAlpha : 0;
       const int blue = static_cast<int>(std::nearbyint(kBarGrey + a * 0.5));
-      Blend(frame, x, t, kBarWidth, kBarHeight, kBarAlpha + a, {kBarGrey, kBarGrey, blue});
+      Blend(frame, x, kRowBase + 1 + kRowPitch * k, kBarWidth, kBarHeight, kBarAlpha + a, {kBarGrey, kBarGrey, blue});
     }
     for (int k = 1; k <= 5; ++k) {
       const int page = MenuSlotPage(menu, column, k);
@@ -289,8 +298,16 @@ void DrawMenus(render::ScreenBuffer& frame, Viewer& viewer, const render::Rainbo
         Blend(frame, x, kRowBase + kRowPitch * k, kBarWidth, kBarHeight, kMarkAlpha, kMarkTint);
     }
   }
+}
+
+void DrawMenuFrameLines(render::ScreenBuffer& frame, const render::Rainbow& rainbow) {
   for (int row : kFrameLineRows)
     render::DrawRainbowLine(frame, row, kFrameLineLeft, kFrameLineLength, rainbow);
+}
+
+void DrawMenus(render::ScreenBuffer& frame, const Viewer& viewer, const render::Rainbow& rainbow) {
+  DrawMenuPanel(frame, viewer);
+  DrawMenuFrameLines(frame, rainbow);
 }
 
 }  // namespace korveld::viewer

@@ -16,6 +16,7 @@ namespace korveld::viewer {
 
 struct Viewer;
 struct ViewState;
+struct MouseState;
 
 inline constexpr int kButtonCount = 10;
 inline constexpr int kButtonItems = 100;  // 60 for skin 1, 40 for skin 2
@@ -36,11 +37,13 @@ enum Button : int {
 };
 
 // Buttons 1..10 (entry 0 unused): a rectangle per skin, the latch (1 = lit)
-// and the hover glow 0..125.
+// and the hover glow 0..125. A frame shows the glow after its decay and
+// before its rise under the pointer: shownGlow.
 struct ButtonState {
   std::array<std::array<int, 11>, 2> x{}, y{}, w{}, h{};  // [skin - 1][button]
   std::array<int, 11> latch{};
   std::array<int, 11> glow{};
+  std::array<int, 11> shownGlow{};
 };
 
 struct PageLabel {
@@ -89,7 +92,18 @@ ClickRequest HandleButtons(Viewer& viewer, platform::Platform& platform);
 void LightMenuButton(ButtonState& buttons, const ViewState& view);
 // Menu entries and the menu switch.
 ClickRequest HandleMenuClicks(Viewer& viewer);
-void DrawButtons(render::ScreenBuffer& frame, Viewer& viewer);
-void DrawMenus(render::ScreenBuffer& frame, Viewer& viewer, const render::Rainbow& rainbow);
+// The frame's hover step for the header, before it is drawn (also in every
+// wipe step): each button's glow falls by 3, is kept as the glow to show,
+// and rises by 10 under the pointer while no press is held; the pointer
+// looks "hover" over an unlatched button or a menu row.
+void UpdateButtonsAndMenuHover(Viewer& viewer);
+// A menu row's hover bar lights under the pointer while no press is held.
+bool MenuRowHovered(const MouseState& mouse, int column, int row);
+// Drawing only: the buttons' overlays, the title, labels, hover bars and
+// selection marks, and the two rainbow lines framing the menu.
+void DrawButtons(render::ScreenBuffer& frame, const Viewer& viewer);
+void DrawMenuPanel(render::ScreenBuffer& frame, const Viewer& viewer);
+void DrawMenuFrameLines(render::ScreenBuffer& frame, const render::Rainbow& rainbow);
+void DrawMenus(render::ScreenBuffer& frame, const Viewer& viewer, const render::Rainbow& rainbow);
 
 }  // namespace korveld::viewer

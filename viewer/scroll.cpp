@@ -123,21 +123,59 @@ void PageKeys(ViewState& v, platform::Platform& platform) {
   PageKeys(v, pageUp, pageDown, end, home);
 }
 
+namespace {
+
+// The glow style row r shows, 0 for none: only rows whose centre lies inside
+// the text area glow, and only the page's own lines (the view's end line may
+// still hold the glow of the page shown before).
+int RowGlowStyle(const PageView& view, const ViewState& v, int top, int r) {
+  const int centre = RowTop(v, r) + kRowHeight / 2;
+  if (centre <= kGlowMinCentre || centre >= kGlowMaxCentre) return 0;
+  const int line = top + r;
+  if (line < 0 || line >= v.LineCount || line > kMaxLine) return 0;
+  return view.glow[static_cast<std::size_t>(line)].style;
+}
+
+void DrawFixedGlow(render::ScreenBuffer& frame, const ViewState& v, int r, int style) {
+  // The fixed styles do not move with the phase.
+  render::DrawGlowLine(frame, RowTop(v, r) + kRowHeight / 2, kGlowLeft, kGlowLength, style, 0.0);
+}
+
+// Row r's text. Plain rows well inside the area are painted cell by cell,
+// background included; glowing rows keep their glow between the strokes, and
+// the partly visible rows 0, 31 and 32 are cut at the area's edges. The
+// clipped cells are also cut to rows ymin..ymax.
+void DrawRowText(render::ScreenBuffer& frame, const render::FontTables& font, const PageView& view,
+                 const ViewState& v, int top, int r, int ymin, int ymax) {
+  const int line = top + r;
+  if (line >= v.LineCount || line < 0 || line > kMaxLine) return;
+  const auto at = static_cast<std::size_t>(line);
+  const int y = RowTop(v, r);
+  const auto& chars = view.character[at];
+  const auto& tints = view.tint[at];
+  const auto& faces = view.face[at];
+  const bool opaque = view.glow[at].drawsOpaque != 0 && r >= 1 && r <= 30;
+  for (int c = 0; c < kPageColumns; ++c) {
+    const auto k = static_cast<std::size_t>(c);
+    const int x = kColumnLeft + render::kGlyphWidth * c;
+    if (opaque) {
+      render::DrawGlyphOpaque(frame, font, chars[k], x, y, faces[k], tints[k]);
+    } else {
+      render::DrawGlyphClipped(frame, font, chars[k], x, y, 0, render::kScreenWidth, ymin, ymax, faces[k], tints[k]);
+    }
+  }
+}
+
+}  // namespace
+
 void DrawLineGlows(render::ScreenBuffer& frame, const PageView& view, const ViewState& v, int top,
                    const render::Rainbow& rainbow) {
   for (int r = 0; r < kVisibleRows; ++r) {
-    const int centre = RowTop(v, r) + kRowHeight / 2;
-    if (centre <= kGlowMinCentre || centre >= kGlowMaxCentre) continue;
-    // Only the page's own lines glow: the view's end line may still hold the
-    // glow of the page shown before.
-    const int line = top + r;
-    if (line < 0 || line >= v.LineCount || line > kMaxLine) continue;
-    const int style = view.glow[static_cast<std::size_t>(line)].style;
+    const int style = RowGlowStyle(view, v, top, r);
     if (style == kRainbowStyle) {
-      render::DrawRainbowLine(frame, centre, kGlowLeft, kGlowLength, rainbow);
+      render::DrawRainbowLine(frame, RowTop(v, r) + kRowHeight / 2, kGlowLeft, kGlowLength, rainbow);
     } else if (style != 0) {
-      // The fixed styles do not move with the phase.
-      render::DrawGlowLine(frame, centre, kGlowLeft, kGlowLength, style, 0.0);
+      DrawFixedGlow(frame, v, r, style);
     }
   }
 }
@@ -145,28 +183,27 @@ void DrawLineGlows(render::ScreenBuffer& frame, const PageView& view, const View
 void DrawPageText(render::ScreenBuffer& frame, const render::FontTables& font, const PageView& view,
                   const ViewState& v, int top) {
   const int bottom = TextBottom(v.CurrentSkin);
+  for (int r = 0; r < kVisibleRows; ++r) DrawRowText(frame, font, view, v, top, r, kTextTop, bottom);
+}
+
+void DrawStillRows(render::ScreenBuffer& frame, const render::FontTables& font, const PageView& view,
+                   const ViewState& v, int top) {
   for (int r = 0; r < kVisibleRows; ++r) {
-    const int line = top + r;
-    if (line >= v.LineCount || line < 0 || line > kMaxLine) continue;
-    const auto at = static_cast<std::size_t>(line);
-    const int y = RowTop(v, r);
-    const auto& chars = view.character[at];
-    const auto& tints = view.tint[at];
-    const auto& faces = view.face[at];
-    // Plain rows well inside the area are painted cell by cell, background
-    // included; glowing rows keep their glow between the strokes, and the
-    // partly visible rows 0, 31 and 32 are cut at the area's edges.
-    const bool opaque = view.glow[at].drawsOpaque != 0 && r >= 1 && r <= 30;
-    for (int c = 0; c < kPageColumns; ++c) {
-      const auto k = static_cast<std::size_t>(c);
-      const int x = kColumnLeft + render::kGlyphWidth * c;
-      if (opaque) {
-        render::DrawGlyphOpaque(frame, font, chars[k], x, y, faces[k], tints[k]);
-      } else {
-        render::DrawGlyphClipped(frame, font, chars[k], x, y, 0, render::kScreenWidth, kTextTop, bottom, faces[k],
-                                 tints[k]);
-      }
-    }
+    const int style = RowGlowStyle(view, v, top, r);
+    if (style != 0 && style != kRainbowStyle) DrawFixedGlow(frame, v, r, style);
+  }
+  DrawPageText(frame, font, view, v, top);
+}
+
+void DrawMovingRows(render::ScreenBuffer& frame, const render::FontTables& font, const PageView& view,
+                    const ViewState& v, int top, const render::Rainbow& rainbow) {
+  const int bottom = TextBottom(v.CurrentSkin);
+  for (int r = 0; r < kVisibleRows; ++r) {
+    if (RowGlowStyle(view, v, top, r) != kRainbowStyle) continue;
+    const int centre = RowTop(v, r) + kRowHeight / 2;
+    render::DrawRainbowLine(frame, centre, kGlowLeft, kGlowLength, rainbow);
+    // The line covers three rows of the cells; only their strokes go back on.
+    DrawRowText(frame, font, view, v, top, r, std::max(kTextTop, centre - 1), std::min(bottom, centre + 1));
   }
 }
 
@@ -179,15 +216,26 @@ void DrawScrollThumb(render::ScreenBuffer& frame, const ViewState& v) {
   render::FillRectBlend(frame, t.x, thumbY, t.width, kThumbHeight, v.ScrollGlow, t.glowR, t.glowG, t.glowB);
 }
 
+namespace {
+
+bool OverScrollBar(const ViewState& v, const MouseState& mouse) {
+  const int xo = v.CurrentSkin == 2 ? kCarbonBarShift : 0;
+  return mouse.y > kBarTop && mouse.y < kBarBottom && mouse.x > kBarHotLeft + xo && mouse.x < kBarHotRight + xo;
+}
+
+}  // namespace
+
+void ScrollBarPointer(const ViewState& v, const MouseState& mouse, int& pointerState) {
+  // A drag goes on only while the button is down.
+  const bool dragging = v.ScrollDragging == 1 && mouse.left != 0;
+  if (OverScrollBar(v, mouse) || dragging) pointerState = mouse.left != 0 ? kPointerNormal : kPointerHover;
+}
+
 void HandleScrollBar(ViewState& v, const MouseState& mouse, int& pointerState) {
   const double ratio = (v.LineCount - (kVisibleRows - 1)) / kDragTravel;
-  const int xo = v.CurrentSkin == 2 ? kCarbonBarShift : 0;
+  ScrollBarPointer(v, mouse, pointerState);
   if (mouse.left == 0) v.ScrollDragging = 0;
-  const bool overBar =
-      mouse.y > kBarTop && mouse.y < kBarBottom && mouse.x > kBarHotLeft + xo && mouse.x < kBarHotRight + xo;
-  if (overBar || v.ScrollDragging == 1) {
-    pointerState = kPointerHover;
-    if (mouse.left != 0 || v.ScrollDragging == 1) pointerState = kPointerNormal;
+  if (OverScrollBar(v, mouse) || v.ScrollDragging == 1) {
     // The drag ignores the click latch: a press anywhere on the bar starts it.
     if (mouse.left != 0) {
       v.ScrollDragging = 1;

@@ -56,9 +56,21 @@ void DrawLineGlows(render::ScreenBuffer& frame, const PageView& view, const View
 void DrawPageText(render::ScreenBuffer& frame, const render::FontTables& font, const PageView& view,
                   const ViewState& v, int top);
 
+// The two passes split by what moves, for a picture drawn once and reused:
+// the still part (fixed glow styles, then the text of every row) and, over
+// it each frame, every rainbow line with its row's strokes put back on it.
+// Together they give the pixels of DrawLineGlows and DrawPageText.
+void DrawStillRows(render::ScreenBuffer& frame, const render::FontTables& font, const PageView& view,
+                   const ViewState& v, int top);
+void DrawMovingRows(render::ScreenBuffer& frame, const render::FontTables& font, const PageView& view,
+                    const ViewState& v, int top, const render::Rainbow& rainbow);
+
 // The scroll-bar thumb, on pages of more than 33 lines.
 void DrawScrollThumb(render::ScreenBuffer& frame, const ViewState& v);
 // Hover, drag and glow of the scroll bar; sets pointerState to 2 over it.
 void HandleScrollBar(ViewState& v, const MouseState& mouse, int& pointerState);
+// HandleScrollBar's effect on the pointer alone, from the state before it:
+// 2 over the bar, 1 while the button is down on it or drags.
+void ScrollBarPointer(const ViewState& v, const MouseState& mouse, int& pointerState);
 
 }  // namespace korveld::viewer

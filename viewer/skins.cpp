@@ -16,6 +16,7 @@ constexpr std::size_t kImageBytes = kPaletteBytes + kSkinPixels;
 void DecodeSkins(SkinState& skins, std::span<const std::uint8_t> images) {
   skins.width = kSkinWidth;
   skins.height = kSkinHeight;
+  ++skins.builds;
   for (int s = 0; s < 2; ++s) {
     skins.index[s].assign(kSkinPixels + 1, 0);
     skins.background[s].assign(kSkinPixels, 0);
@@ -39,6 +40,7 @@ void BuildBackgrounds(SkinState& skins, int sx, int sy, int w, int h, int dx, in
   if (skins.index[0].size() < static_cast<std::size_t>(kSkinPixels) ||
       skins.background[0].size() < static_cast<std::size_t>(kSkinPixels))
     return;
+  ++skins.builds;
   for (int y = sy; y <= sy + h; ++y) {
     const int ty = dy + (y - sy);
     if (y < 0 || y >= kSkinHeight || ty < 0 || ty >= kSkinHeight) continue;

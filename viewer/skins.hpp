@@ -23,6 +23,7 @@ struct SkinState {
   std::array<std::array<std::uint32_t, 256>, 2> palette32{};
   std::array<std::vector<std::int32_t>, 2> index;
   std::array<std::vector<std::uint32_t>, 2> background;
+  int builds = 0;  // DecodeSkins and BuildBackgrounds calls so far
 };
 
 // Dimensions the tables and decodes the two skin images lying back to back

@@ -20,6 +20,9 @@ void StartUpViewer(Viewer& viewer) {
   render::InitSpectrum(viewer.spectrum);
 }
 
-void LoadPage(Viewer& viewer, int page) { LoadPage(viewer.pages, viewer.page, viewer.view, page); }
+void LoadPage(Viewer& viewer, int page) {
+  LoadPage(viewer.pages, viewer.page, viewer.view, page);
+  ++viewer.pageLoads;
+}
 
 }  // namespace korveld::viewer

@@ -6,6 +6,7 @@
 #include "render/font.hpp"
 #include "render/primitives.hpp"
 #include "render/spectrum.hpp"
+#include "viewer/frame.hpp"
 #include "viewer/input.hpp"
 #include "viewer/menus.hpp"
 #include "viewer/music.hpp"
@@ -33,6 +34,8 @@ struct Viewer {
   TickerState ticker;
   render::SpectrumState spectrum;
   MusicState music;
+  int pageLoads = 0;  // LoadPage calls so far: the still picture follows them
+  FrameLayers layers;
 };
 
 // The viewer's share of start-up, in the program's order: the page store with

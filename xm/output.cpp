@@ -20,8 +20,8 @@ platform::PcmFormat StereoFormat() {
   return format;
 }
 
-// Steps 2 to 6 of starting a song: sizes, voices, song state, channels and
-// the position ring.
+// Everything a song start sets before the buffers: sizes, voices, song
+// state, channels and the position ring.
 void PrepareSong(XmPlayer& player, XmSong& song) {
   player.blockLength = kBlockFrames;
   player.ringLength = kRingFrames;

@@ -12,3 +12,10 @@ add_test(NAME korveld_render_script COMMAND ${PROJECT_SOURCE_DIR}/tests/app/rend
 add_test(NAME korveld_session_fuzz
   COMMAND python3 ${PROJECT_SOURCE_DIR}/tests/app/session_fuzz.py $<TARGET_FILE:korveld-render> --regression --wall 120)
 set_tests_properties(korveld_no_display korveld_render_script korveld_session_fuzz PROPERTIES LABELS app)
+# The sound tools read what an input file holds: the same render from a
+# module's file as from the program's copy at the file's cost in memory, the
+# 1 MB limit of a tune exact, a pipe read too.
+add_test(NAME tools_read_what_the_file_holds
+  COMMAND python3 ${PROJECT_SOURCE_DIR}/tests/app/tool_input_test.py $<TARGET_FILE:korveld-xm2wav>
+          $<TARGET_FILE:korveld-sid2wav> ${CMAKE_BINARY_DIR}/content/xm/tune1.xm ${CMAKE_BINARY_DIR}/content/sid/tune01.sid)
+set_tests_properties(tools_read_what_the_file_holds PROPERTIES LABELS app)

@@ -1,6 +1,7 @@
 // The 6510 interpreter: the worked examples and the deliberate quirks.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "sid/cpu.hpp"
@@ -78,6 +79,22 @@ TEST(CpuQuirks, ArithmeticAndShiftFlags) {
     CallRoutine(*s, 0x2000, 0);
     EXPECT_EQ(s->cpu.a, c.a) << c.what;
     EXPECT_EQ(s->cpu.p & (kFlagC | kFlagN | kFlagV | kFlagZ), c.flags) << c.what;
+  }
+}
+
+// CMP, CPX and CPY: carry when the register is at least the operand, equal
+// values included; zero when equal; negative from bit 7 of the difference.
+TEST(CpuFlags, CompareSetsCarryOnEqualValues) {
+  const std::uint8_t cases[][3] = {{0x40, 0x40, kFlagC | kFlagZ}, {0x10, 0x20, kFlagN}, {0x80, 0x01, kFlagC},
+                                   {0xFF, 0x00, kFlagC | kFlagN}};  // register, operand, flags
+  for (const auto& [name, load, compare] : {std::tuple{"CMP", 0xA9, 0xC9}, {"CPX", 0xA2, 0xE0}, {"CPY", 0xA0, 0xC0}}) {
+    for (const auto& c : cases) {
+      auto s = FreshState();
+      Poke(*s, 0x2000, {static_cast<std::uint8_t>(load), c[0], static_cast<std::uint8_t>(compare), c[1], 0x60});
+      CallRoutine(*s, 0x2000, 0);
+      EXPECT_EQ(s->cpu.p & (kFlagC | kFlagN | kFlagZ), c[2])
+          << name << " of " << int{c[0]} << " with " << int{c[1]} << " (flags C = 1, Z = 2, N = 128)";
+    }
   }
 }
 

@@ -159,13 +159,30 @@ TEST(SidFilter, CutoffSaturatesAndResonanceTerm) {
   EXPECT_EQ(s->filter.resonanceTerm, 153);
 }
 
-TEST(SidMix, Voice3OffSilencesEvenWhenFiltered) {
-  auto s = QuietState();
-  Write(*s, {{23, 0x04}, {24, 0x9F}, {22, 0xFF}});  // voice 3 filtered and off, low-pass
-  FreezeVoice(*s, 2, 0x1234567, 0x01);
-  std::array<std::int16_t, 50> out{};
-  SidRender(*s, out.data(), 50);
-  for (std::int16_t v : out) EXPECT_EQ(v, 0);
+// Voice 3's constant +507 through the filter at half cutoff, one mode bit at
+// a time. The first sample is the input through one step of each stage
+// (high 507, band half of it, low half again); from then on the low pass
+// lets the constant through (a step below it: each stage rounds down) and
+// the band and high pass settle to 0. Voice 3 off silences it, filtered or not.
+TEST(SidFilter, EachModeBitTakesItsOwnOutput) {
+  struct Case {
+    const char* what;
+    std::uint8_t mode;
+    int first, settled;
+  };
+  const Case cases[] = {{"no mode: filtered voices are silent", 0x00, 0, 0}, {"low pass", 0x10, 126, 507},
+                        {"band pass", 0x20, 253, 0}, {"high pass", 0x40, 507, 0}, {"all three add up", 0x70, 886, 507},
+                        {"voice 3 off", 0xF0, 0, 0}};
+  for (const Case& c : cases) {
+    auto s = QuietState();
+    // The slowest decay towards sustain $F keeps the input at +507.
+    Write(*s, {{19, 0x0F}, {20, 0xF0}, {22, 0x40}, {23, 0x04}, {24, static_cast<std::uint8_t>(c.mode | 0x01)}});
+    FreezeVoice(*s, 2, 0, 0x01);
+    EXPECT_EQ(RenderOne(*s), c.first) << c.what;
+    std::array<std::int16_t, 2000> out{};
+    SidRender(*s, out.data(), 2000);
+    EXPECT_NEAR(out.back(), c.settled, 1) << c.what;
+  }
 }
 
 TEST(SidMix, OverloadClipsInsteadOfWrapping) {

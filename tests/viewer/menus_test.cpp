@@ -163,21 +163,22 @@ TEST_F(Navigation, GlowRisesBySevenAFrameAndFallsByThree) {
   SetPointer(p(), 50, 50, 0);  // over QUIT
   std::vector<int> glow;
   for (int f = 0; f < 18; ++f) {
-    DrawButtons(p().frame, p().viewer);
+    UpdateButtonsAndMenuHover(p().viewer);
     glow.push_back(p().viewer.buttons.glow[kButtonQuit]);
   }
   EXPECT_EQ((std::vector<int>{glow[0], glow[1], glow[16], glow[17]}), (std::vector<int>{10, 17, 122, 125}));
+  EXPECT_EQ(p().viewer.buttons.shownGlow[kButtonQuit], 119);  // drawn after the decay, before the rise
   EXPECT_EQ(p().viewer.PointerState, 2);
   SetPointer(p(), 400, 300, 0);
-  DrawButtons(p().frame, p().viewer);
+  UpdateButtonsAndMenuHover(p().viewer);
   EXPECT_EQ(p().viewer.buttons.glow[kButtonQuit], 122);
   EXPECT_EQ(p().viewer.PointerState, 1);
-  for (int f = 0; f < 50; ++f) DrawButtons(p().frame, p().viewer);
+  for (int f = 0; f < 50; ++f) UpdateButtonsAndMenuHover(p().viewer);
   EXPECT_EQ(p().viewer.buttons.glow[kButtonQuit], 0);
   // While the button is held, nothing under the pointer glows.
   SetPointer(p(), 50, 50, 1);
   p().viewer.mouse.ClickLatch = 1;
-  DrawButtons(p().frame, p().viewer);
+  UpdateButtonsAndMenuHover(p().viewer);
   EXPECT_EQ(p().viewer.buttons.glow[kButtonQuit], 0);
 }
 
@@ -190,7 +191,7 @@ TEST_F(Navigation, HoverBarEdges) {
     p().viewer.PointerState = 1;
     SetPointer(p(), x, y, left);
     p().viewer.mouse.ClickLatch = left;
-    DrawMenus(p().frame, p().viewer, render::Rainbow{});
+    UpdateButtonsAndMenuHover(p().viewer);
     EXPECT_EQ(p().viewer.PointerState, hot ? 2 : 1) << x << "," << y << " held " << left;
   }
 }

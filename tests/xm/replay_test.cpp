@@ -1,8 +1,10 @@
 // The replay, stepped one tick at a time on small modules built here.
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
+#include <array>
 #include <initializer_list>
+#include <string>
 #include <utility>
 
 #include "tests/xm/xm_test_helpers.hpp"
@@ -30,6 +32,37 @@ struct ReplayTest : testing::PlayerTest {
   }
   void Tick(int n = 1) {
     for (int i = 0; i < n; ++i) UpdateTick(player, song());
+  }
+  // Runs ticks and returns what `read` gives after each.
+  template <class Read>
+  std::vector<int> Trace(int ticks, Read read) {
+    std::vector<int> seen;
+    for (int t = 0; t < ticks; ++t) {
+      Tick();
+      seen.push_back(read());
+    }
+    return seen;
+  }
+  // Plays row 0 with one cell per channel and checks `field` of each channel
+  // after each of the row's six ticks. Whatever the channel holds, its voice
+  // never plays phase-inverted nor panned out of range.
+  struct RowCase {
+    const char* what;
+    Cell cell;
+    std::array<int, 6> want;
+  };
+  void ExpectRow(xmgen::Module m, std::int32_t XmChannel::*field, const std::vector<RowCase>& cases) {
+    for (std::size_t c = 0; c < cases.size(); ++c) m.cell(0, 0, static_cast<int>(c)) = cases[c].cell;
+    Start(m);
+    for (int t = 0; t < 6; ++t) {
+      Tick();
+      for (int c = 0; c < static_cast<int>(cases.size()); ++c) {
+        const RowCase& k = cases[static_cast<std::size_t>(c)];
+        EXPECT_EQ(ch(c).*field, k.want[static_cast<std::size_t>(t)]) << k.what << " after tick " << t;
+        EXPECT_GE(voice(c).volume, 0) << k.what << ": a volume below 0 plays the note phase-inverted";
+        EXPECT_TRUE(voice(c).pan >= 0 && voice(c).pan <= 255) << k.what << ": voice pan " << voice(c).pan;
+      }
+    }
   }
   // Runs ticks and returns the (order, row) of every row processed.
   std::vector<std::pair<int, int>> Rows(int ticks) {
@@ -125,13 +158,6 @@ TEST_F(ReplayTest, PatternLoopPlaysRowsThreeTimesAndPatternDelayLengthensARow) {
   EXPECT_EQ(ticks, 18);
 }
 
-TEST_F(ReplayTest, SetVolumeAboveSixtyFourPlaysLouder) {
-  Start(SmallModule(1), {{0, 0, {C4, 1, 0, 0xC, 0x7F}}});
-  Tick();
-  EXPECT_EQ(ch().volume, 127);
-  EXPECT_EQ(voice().volume, 253);
-}
-
 // 3xx and 5xx take the note as the slide's target without a trigger.
 TEST_F(ReplayTest, TonePortamentoSlidesWithoutRetrigger) {
   for (std::uint8_t effect : {0x3, 0x5}) {
@@ -154,19 +180,16 @@ TEST_F(ReplayTest, TonePortamentoSlidesWithoutRetrigger) {
   }
 }
 
+// 1xx stops at period 56, 2xx has no upper limit; E1y, E2y move by four
+// units a step, X1y and X2y by one, on the row's first tick only.
 TEST_F(ReplayTest, PortamentoLimits) {
-  xmgen::Module m = SmallModule(3);
-  m.speed = 31;
-  Start(m, {{0, 0, {C4 + 36, 1, 0, 0x1, 0xFF}},
-            {0, 1, {C4, 1, 0, 0x2, 0xFF}},
-            {0, 2, {C4, 1, 0, 0xE, 0x1F}},
-            {1, 2, {0, 0, 0, 0x21, 0x1F}}});
-  Tick(31);
-  EXPECT_EQ(ch(0).period, 56);
-  EXPECT_EQ(ch(1).period, 1712 + 30 * 4 * 0xFF);
-  EXPECT_EQ(ch(2).period, 1712 - 60);
-  Tick();  // extra-fine portamento: no factor 4 and no limit
-  EXPECT_EQ(ch(2).period, 1712 - 60 - 15);
+  ExpectRow(SmallModule(6), &XmChannel::period,
+            {{"1FF from C-7", {C4 + 36, 1, 0, 0x1, 0xFF}, {214, 56, 56, 56, 56, 56}},
+             {"2FF", {C4, 1, 0, 0x2, 0xFF}, {1712, 2732, 3752, 4772, 5792, 6812}},
+             {"E1F", {C4, 1, 0, 0xE, 0x1F}, {1652, 1652, 1652, 1652, 1652, 1652}},
+             {"E2F", {C4, 1, 0, 0xE, 0x2F}, {1772, 1772, 1772, 1772, 1772, 1772}},
+             {"X1F", {C4, 1, 0, 0x21, 0x1F}, {1697, 1697, 1697, 1697, 1697, 1697}},
+             {"X2F", {C4, 1, 0, 0x21, 0x2F}, {1727, 1727, 1727, 1727, 1727, 1727}}});
 }
 
 TEST_F(ReplayTest, SampleOffsetBeyondTheLoopRewindsWithoutTrigger) {
@@ -189,12 +212,129 @@ TEST_F(ReplayTest, SetFinetuneWritesTheSampleRecord) {
   EXPECT_EQ(ch().period, AmigaPeriod(48, 15));
 }
 
-TEST_F(ReplayTest, VolumeColumnSlideActsOnTickZero) {
-  Start(SmallModule(1), {{0, 0, {C4, 1, 0x63}}});
+// Every volume slide stops at 0 and at 64 (past the floor a fading note would
+// come back phase-inverted and louder). The volume column's 6y and 7y slide on
+// the row's first tick too, its 8y and 9y and EAy/EBy only there. Only C sets
+// a volume above 64.
+TEST_F(ReplayTest, VolumeSlidesStopAtZeroAndSixtyFour) {
+  xmgen::Module m = SmallModule(11);
+  m.instruments[0].samples[0].volume = 10;
+  m.instruments.push_back(m.instruments[0]);
+  m.instruments[1].samples[0].volume = 60;
+  ExpectRow(m, &XmChannel::volume,
+            {{"A04", {C4, 1, 0, 0xA, 0x04}, {10, 6, 2, 0, 0, 0}},
+             {"AF0", {C4, 2, 0, 0xA, 0xF0}, {60, 64, 64, 64, 64, 64}},
+             {"504", {C4, 1, 0, 0x5, 0x04}, {10, 6, 2, 0, 0, 0}},
+             {"604", {C4, 1, 0, 0x6, 0x04}, {10, 6, 2, 0, 0, 0}},
+             {"EBF", {C4, 1, 0, 0xE, 0xBF}, {0, 0, 0, 0, 0, 0}},
+             {"EAF", {C4, 2, 0, 0xE, 0xAF}, {64, 64, 64, 64, 64, 64}},
+             {"volume column 64", {C4, 1, 0x64}, {6, 2, 0, 0, 0, 0}},
+             {"volume column 73", {C4, 2, 0x73}, {63, 64, 64, 64, 64, 64}},
+             {"volume column 8F", {C4, 1, 0x8F}, {0, 0, 0, 0, 0, 0}},
+             {"volume column 9F", {C4, 2, 0x9F}, {64, 64, 64, 64, 64, 64}},
+             {"C7F sets more than 64", {C4, 1, 0, 0xC, 0x7F}, {127, 127, 127, 127, 127, 127}}});
+  EXPECT_EQ(voice(10).volume, 253);  // and plays louder than 64 would (127)
+}
+
+// 8xx and E8y set the pan; Pxy slides stop at 0 and 255; the volume
+// column's slides have no limit of their own (the voice keeps its pan in range).
+TEST_F(ReplayTest, PanningEffects) {
+  ExpectRow(SmallModule(6), &XmChannel::pan,
+            {{"840", {C4, 1, 0, 0x8, 0x40}, {64, 64, 64, 64, 64, 64}},
+             {"E8F", {C4, 1, 0, 0xE, 0x8F}, {240, 240, 240, 240, 240, 240}},
+             {"PF0 from 240", {C4, 1, 0xCF, 0x19, 0xF0}, {240, 255, 255, 255, 255, 255}},
+             {"P0F from 16", {C4, 1, 0xC1, 0x19, 0x0F}, {16, 1, 0, 0, 0, 0}},
+             {"volume column DF", {C4, 1, 0xDF, 0x8, 0x10}, {16, 1, -14, -29, -44, -59}},
+             {"volume column EF", {C4, 1, 0xEF, 0x8, 0xF0}, {240, 255, 270, 285, 300, 315}}});
+}
+
+// G caps at 64 and scales every voice; H slides stop at 0 and at 64.
+TEST_F(ReplayTest, GlobalVolumeStaysWithinZeroAndSixtyFour) {
+  Start(SmallModule(2), {{0, 0, {C4, 1, 0, 0x10, 0x08}},
+                         {0, 1, {0, 0, 0, 0x11, 0x04}},
+                         {1, 1, {0, 0, 0, 0x11, 0xF0}},
+                         {2, 0, {0, 0, 0, 0x10, 0x7F}}});
   Tick();
-  EXPECT_EQ(ch().volume, 61);
-  Tick(5);
-  EXPECT_EQ(ch().volume, 64 - 6 * 3);
+  EXPECT_EQ(voice().volume, 15);  // 127.5 x 8 / 64
+  EXPECT_EQ(Trace(12, [&] { return song().globalVolume; }),
+            (std::vector<int>{4, 0, 0, 0, 0, 0, 15, 30, 45, 60, 64, 64}));
+}
+
+// A volume envelope 64 -> 32 -> 0 at ticks 0, 4 and 8 holds at its sustain
+// point (32) until the key-off note (channel 0) or K (channel 1) on row 2
+// releases it and starts the fadeout. Without an envelope (channel 2) key
+// off silences at once.
+TEST_F(ReplayTest, KeyOffLeavesTheSustainPointAndStartsTheFadeout) {
+  xmgen::Module m = SmallModule(3);
+  m.instruments.push_back(m.instruments[0]);
+  m.instruments[1].volume = {{{0, 64}, {4, 32}, {8, 0}}, 1, 0, 0, kEnvelopeOn | kEnvelopeSustain};
+  m.instruments[1].fadeout = 0x80;
+  Start(m, {{0, 0, {C4, 2}}, {2, 0, {97}}, {0, 1, {C4, 2}}, {2, 1, {0, 0, 0, 0x14, 0}}, {0, 2, {C4, 1}}, {2, 2, {97}}});
+  const std::vector<int> envelope = Trace(18, [&, t = 0]() mutable {
+    EXPECT_EQ(ch(1).volumeEnvelope.current, ch(0).volumeEnvelope.current) << "K releases as the key-off note does";
+    EXPECT_EQ(ch(0).fadeoutVolume, 65536 - 0x100 * std::max(0, t - 11)) << "tick " << t;
+    EXPECT_EQ(voice(2).volume, t++ < 12 ? 127 : 0) << "no envelope: key off silences at once";
+    return ch(0).volumeEnvelope.current;
+  });
+  EXPECT_EQ(envelope, (std::vector<int>{64, 56, 48, 40, 32, 32, 32, 32, 32, 32, 32, 32, 32, 24, 16, 8, 0, 0}))
+      << "key off must release the envelope from its sustain point";
+}
+
+// A volume envelope looping over its three points, and a panning envelope
+// that moves the voice's pan from the sample's 128 and stops at its end.
+TEST_F(ReplayTest, EnvelopeLoopAndPanningEnvelope) {
+  xmgen::Module m = SmallModule(1);
+  m.instruments[0].volume = {{{0, 64}, {2, 0}, {4, 64}}, 0, 0, 2, kEnvelopeOn | kEnvelopeLoop};
+  m.instruments[0].panning = {{{0, 32}, {2, 0}, {4, 64}}, 0, 0, 0, kEnvelopeOn};
+  Start(m, {{0, 0, {C4, 1}}});
+  EXPECT_EQ(Trace(8, [&] { return ch().volumeEnvelope.current * 1000 + voice().pan; }),
+            (std::vector<int>{64128, 32064, 0, 32128, 64255, 32255, 255, 32255}));  // envelope x 1000 + pan
+}
+
+// 047 plays the note, +4 and +7 semitones on ticks 0, 1, 2 and again on 3,
+// 4, 5, each exactly as the plain note sounds, in both tables.
+TEST_F(ReplayTest, ArpeggioSoundsLikeItsPlainNotes) {
+  for (bool linear : {false, true}) {
+    Start(SmallModule(4, linear), {{0, 0, {C4, 1, 0, 0x0, 0x47}}, {0, 1, {C4, 1}}, {0, 2, {C4 + 4, 1}}, {0, 3, {C4 + 7, 1}}});
+    for (int t = 0; t < 6; ++t) {
+      Tick();
+      EXPECT_EQ(voice(0).frequency, voice(1 + t % 3).frequency) << (linear ? "linear" : "Amiga") << " tick " << t;
+    }
+  }
+}
+
+// E93 and E92 retrigger every third and every second tick, EC2 cuts on tick
+// 2, and ED3 leaves the voice alone until tick 3 of its row, then starts its
+// note (C-5) with its instrument and volume column.
+TEST_F(ReplayTest, RetriggerNoteCutAndNoteDelay) {
+  Start(SmallModule(4), {{0, 0, {C4, 1, 0, 0xE, 0x93}},
+                         {0, 1, {C4, 1, 0, 0xE, 0x92}},
+                         {0, 2, {C4, 1, 0, 0xE, 0xC2}},
+                         {0, 3, {C4, 1, 0x20}},
+                         {1, 3, {C4 + 12, 1, 0x30, 0xE, 0xD3}}});
+  std::string triggers[4];
+  for (int t = 0; t < 12; ++t) {
+    for (int c = 0; c < 4; ++c) voice(c).position = 999;  // a trigger starts the sample again
+    Tick();
+    for (int c = 0; c < 4; ++c) triggers[c] += voice(c).position == 0 ? 'x' : '.';
+    EXPECT_EQ(ch(2).volume, t < 2 ? 64 : 0) << "EC2 after tick " << t;
+    EXPECT_EQ(voice(3).frequency * 100 + ch(3).volume, t < 9 ? 836216 : 1672532) << "ED3 after tick " << t;
+  }
+  EXPECT_EQ(triggers[0], "x..x........");
+  EXPECT_EQ(triggers[1], "x.x.x.......");
+  EXPECT_EQ(triggers[3], "x........x..");
+}
+
+// The instrument's square auto-vibrato (depth 8, rate 64) reaches full depth
+// over its sweep of two ticks.
+TEST_F(ReplayTest, AutoVibratoSweepsIn) {
+  xmgen::Module m = SmallModule(1);
+  m.instruments[0].vibratoType = 1;
+  m.instruments[0].vibratoDepth = 8;
+  m.instruments[0].vibratoRate = 64;
+  m.instruments[0].vibratoSweep = 2;
+  Start(m, {{0, 0, {C4, 1}}});
+  EXPECT_EQ(Trace(6, [&] { return ch().frequencyOffset; }), (std::vector<int>{0, 4, -8, -8, 8, 8}));
 }
 
 // Every volume change of Rxy, one retrigger each from volume 32 (E9x and
@@ -208,26 +348,14 @@ TEST_F(ReplayTest, MultiRetriggerVolumeChanges) {
   for (int x = 0; x < 16; ++x) EXPECT_EQ(ch(x).volume, want[x]) << "R" << x << "1";
 }
 
+// Tremolo and vibrato (speed 4, depth 8) on the sine from position 0 (the
+// vibrato's offset negated), and tremor on for two ticks, off for two.
 TEST_F(ReplayTest, TremoloVibratoAndTremor) {
-  Start(SmallModule(3), {{0, 0, {C4, 1, 0x20, 0x7, 0x48}},
-                         {0, 1, {C4, 1, 0, 0x4, 0x48}},
-                         {0, 2, {C4, 1, 0, 0x1D, 0x11}}});  // tremor: on 2 ticks, off 2
-  std::vector<int> tremor;  // channel 2's volume as its voice plays it
-  auto tick = [&] {
-    Tick();
-    tremor.push_back(voice(2).volume);
-  };
-  tick();
-  EXPECT_EQ(ch(1).frequencyOffset, 0);  // position 0: sine 0
-  tick();
-  // Tremolo at position 0 adds the sine of position 0 (0); vibrato runs at position 4.
-  EXPECT_EQ(ch(0).volumeOffset, 0);
-  tick();
-  const int sine8 = static_cast<int>(std::fabs(std::sin(8 * static_cast<double>(0.049087375f))) * 256);
-  EXPECT_EQ(ch(0).volumeOffset, (sine8 * 8) >> 6);
-  EXPECT_EQ(ch(1).frequencyOffset, -(((sine8 * 8) >> 5) & ~3));  // the vibrato's sine is negated
-  for (int i = 0; i < 3; ++i) tick();
-  EXPECT_EQ(tremor, (std::vector<int>{127, 127, 0, 0, 127, 127}));
+  ExpectRow(SmallModule(3), &XmChannel::volumeOffset,
+            {{"748 at volume 16", {C4, 1, 0x20, 0x7, 0x48}, {0, 0, 12, 22, 29, 31}},
+             {"748 at volume 64 adds nothing above 64", {C4, 1, 0, 0x7, 0x48}, {0, 0, 0, 0, 0, 0}},
+             {"T11", {C4, 1, 0, 0x1D, 0x11}, {0, 0, -64, -64, 0, 0}}});
+  ExpectRow(SmallModule(1), &XmChannel::frequencyOffset, {{"448", {C4, 1, 0, 0x4, 0x48}, {0, 0, -24, -44, -56, -60}}});
 }
 
 }  // namespace

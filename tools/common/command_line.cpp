@@ -1,5 +1,6 @@
 #include "tools/common/command_line.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -100,20 +101,40 @@ bool ReadInputFile(const std::string& path, std::size_t maxBytes, std::vector<st
     error = "cannot open " + path + ": " + std::strerror(errno);
     return false;
   }
-  // One byte more than allowed tells a file that is too large.
-  out.resize(maxBytes + 1);
-  const std::size_t n = std::fread(out.data(), 1, out.size(), f);
-  const bool bad = std::ferror(f) != 0;
+  // The size first, so the buffer holds what the file holds and no more.
+  // A file that is not seekable (a pipe) reports none and is read in pieces.
+  long size = -1;
+  if (std::fseek(f, 0, SEEK_END) == 0) size = std::ftell(f);
+  if (size >= 0 && std::fseek(f, 0, SEEK_SET) != 0) size = -1;
+  if (size > 0 && static_cast<std::uintmax_t>(size) > maxBytes) {
+    std::fclose(f);
+    error = path + ": larger than " + std::to_string(maxBytes) + " bytes";
+    return false;
+  }
+  out.clear();
+  // One byte more than allowed tells a file that grew, or a pipe, that is too large.
+  const std::size_t chunk = size > 0 ? static_cast<std::size_t>(size) + 1 : std::size_t{1} << 16;
+  bool bad = false;
+  while (out.size() <= maxBytes) {
+    const std::size_t have = out.size();
+    const std::size_t want = std::min(chunk, maxBytes + 1 - have);
+    out.resize(have + want);
+    const std::size_t n = std::fread(out.data() + have, 1, want, f);
+    out.resize(have + n);
+    if (n < want) {
+      bad = std::ferror(f) != 0;
+      break;
+    }
+  }
   std::fclose(f);
   if (bad) {
     error = "cannot read " + path;
     return false;
   }
-  if (n > maxBytes) {
+  if (out.size() > maxBytes) {
     error = path + ": larger than " + std::to_string(maxBytes) + " bytes";
     return false;
   }
-  out.resize(n);
   return true;
 }
 

@@ -1,0 +1,71 @@
+// The SDL backend's state and the steps its files share: the window and its
+// presentation (sdl_window.cpp), the event pump (sdl_events.cpp) and the
+// platform calls (sdl_backend.cpp). Included only inside the SDL backend.
+#pragma once
+
+#include <SDL.h>
+
+#include <array>
+#include <chrono>
+#include <string_view>
+#include <vector>
+
+#include "platform/converters.hpp"
+#include "platform/platform.hpp"
+#include "platform/sdl_audio.hpp"
+
+namespace korveld::platform {
+
+struct SdlState {
+  SDL_Window* window = nullptr;
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* texture = nullptr;
+  PixelFormat format = PixelFormat::kXrgb32;
+  std::vector<std::uint8_t> converted;  // used only when the texture is not 0x00RRGGBB
+  int width = 800, height = 600;
+  bool videoUp = false;
+  bool fullscreen = true;
+  bool managed = true;  // a window manager places and sizes the window
+  int active = 0;
+  int mouseX = 0, mouseY = 0, left = 0, wheel = 0;
+  // The left button was down before the window saw a press: its release goes
+  // to another window, so the desktop's button state is read until it is up.
+  bool leftFromDesktop = false;
+  std::array<bool, 256> keyFromDesktop{};  // held since before the window had the keyboard
+  std::array<bool, 256> down{};
+  std::array<bool, 256> pressed{};
+  SDL_Rect target{0, 0, 800, 600};  // where the frame lands in renderer pixels
+  RandomGenerator random;
+  std::chrono::steady_clock::time_point epoch = std::chrono::steady_clock::now();
+  SdlAudio audio;
+};
+
+// --- sdl_window.cpp ----------------------------------------------------------
+// Video, window, renderer and texture; false (with one line on stderr) when
+// no display can be had.
+bool OpenWindow(SdlState& s, std::string_view title);
+// Where the frame lands in the window for its current size.
+void ComputeTarget(SdlState& s);
+// Window coordinates to frame coordinates, clamped onto the frame.
+void MapMouse(SdlState& s, int wx, int wy);
+// The pointer where it really is now, mapped with the geometry of this moment.
+void SyncPointer(SdlState& s);
+// Full screen or windowed, as s.fullscreen says.
+void ApplyMode(SdlState& s);
+// Converts and shows one frame; false when it could not be handed over.
+bool PresentFrame(SdlState& s, const std::uint32_t* frame);
+// Milliseconds of one frame of the window's display.
+int DisplayFrameMs(SdlState& s);
+void CloseWindow(SdlState& s);
+
+// --- sdl_events.cpp ----------------------------------------------------------
+// Ctrl+C and termination requests end the program with status 0.
+void InstallStopHandlers();
+// Handles every waiting event.
+void Pump(SdlState& s);
+// Lets a new window settle before its first frame.
+void Settle(SdlState& s);
+// The error box; Ctrl+C while it is open ends the process.
+void ShowErrorBox(SdlState& s, std::string_view caption, std::string_view text);
+
+}  // namespace korveld::platform

@@ -1,0 +1,224 @@
+// The SDL backend's window and presentation: desktop full screen (or an
+// 800 x 600 window with KORVELD_WINDOWED=1), the frame scaled by the largest
+// whole factor that fits, letterboxed in black, nearest-neighbour.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/sdl_state.hpp"
+#include "platform/x11_desktop.hpp"
+
+namespace korveld::platform {
+namespace {
+
+// Texture formats we can write, best first, with the converter each needs.
+struct TextureChoice {
+  Uint32 sdlFormat;
+  PixelFormat format;
+};
+constexpr TextureChoice kTextureChoices[] = {
+    {SDL_PIXELFORMAT_RGB888, PixelFormat::kXrgb32},   {SDL_PIXELFORMAT_ARGB8888, PixelFormat::kXrgb32},
+    {SDL_PIXELFORMAT_BGR888, PixelFormat::kXbgr32},   {SDL_PIXELFORMAT_ABGR8888, PixelFormat::kXbgr32},
+    {SDL_PIXELFORMAT_RGB24, PixelFormat::kRgb24},     {SDL_PIXELFORMAT_BGR24, PixelFormat::kBgr24},
+    {SDL_PIXELFORMAT_RGB565, PixelFormat::kRgb565},   {SDL_PIXELFORMAT_BGR565, PixelFormat::kBgr565},
+    {SDL_PIXELFORMAT_RGB555, PixelFormat::kXrgb1555}, {SDL_PIXELFORMAT_BGR555, PixelFormat::kXbgr1555},
+};
+
+bool CannotOpen(const char* why) {
+  std::fprintf(stderr, "korveld: cannot open the display: %s\n", why);
+  return false;
+}
+
+// Only the driver whose display is named is tried: another one would print
+// its own complaint before ours. False when no display is named at all.
+bool ChooseDriver(bool userChoseDriver) {
+  if (userChoseDriver) return true;
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if (x11 && *x11) {
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+  } else if (wayland && *wayland) {
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland");
+  } else {
+    return CannotOpen(x11 || wayland ? "DISPLAY is empty" : "neither DISPLAY nor WAYLAND_DISPLAY is set");
+  }
+  return true;
+}
+
+bool StartVideo(SdlState& s) {
+  const char* chosen = std::getenv("SDL_VIDEODRIVER");
+  const bool userChoseDriver = chosen && *chosen;
+  if (!ChooseDriver(userChoseDriver)) return false;
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+  SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    const char* x11 = std::getenv("DISPLAY");
+    if (!userChoseDriver && x11 && *x11) {
+      std::fprintf(stderr, "korveld: cannot open the display: cannot reach X display %s\n", x11);
+      return false;
+    }
+    return CannotOpen(SDL_GetError());
+  }
+  s.videoUp = true;
+  // Without a display SDL quietly falls back to drivers that show nothing;
+  // unless the user chose one, that is no display at all.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver && !userChoseDriver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    s.videoUp = false;
+    return CannotOpen("no X11 or Wayland display found");
+  }
+  return true;
+}
+
+// Prefer a texture in the frame's own layout; otherwise convert each row.
+bool MakeTexture(SdlState& s) {
+  SDL_RendererInfo info{};
+  SDL_GetRendererInfo(s.renderer, &info);
+  const TextureChoice* choice = nullptr;
+  for (const TextureChoice& c : kTextureChoices) {
+    for (Uint32 i = 0; i < info.num_texture_formats && !choice; ++i)
+      if (info.texture_formats[i] == c.sdlFormat) choice = &c;
+    if (choice) break;
+  }
+  if (!choice) choice = &kTextureChoices[0];
+  s.format = choice->format;
+  s.texture = SDL_CreateTexture(s.renderer, choice->sdlFormat, SDL_TEXTUREACCESS_STREAMING, s.width, s.height);
+  if (!s.texture) return CannotOpen(SDL_GetError());
+  if (s.format != PixelFormat::kXrgb32) s.converted.resize(static_cast<std::size_t>(s.width) * s.height * 4);
+  return true;
+}
+
+}  // namespace
+
+bool OpenWindow(SdlState& s, std::string_view title) {
+  if (!StartVideo(s)) return false;
+  const std::string name(title);
+  // Hidden until its mode is set, so it appears once, already full screen.
+  s.window = SDL_CreateWindow(name.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, s.width, s.height,
+                              SDL_WINDOW_HIDDEN);
+  if (!s.window) return CannotOpen(SDL_GetError());
+  s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_PRESENTVSYNC);
+  if (!s.renderer) s.renderer = SDL_CreateRenderer(s.window, -1, 0);
+  if (!s.renderer) return CannotOpen(SDL_GetError());
+  if (!MakeTexture(s)) return false;
+  s.managed = WindowManagerRuns(s.window);
+  ApplyMode(s);
+  SDL_ShowWindow(s.window);
+  // Without a window manager the keyboard follows the pointer unless given.
+  if (!s.managed) SDL_SetWindowInputFocus(s.window);
+  ComputeTarget(s);
+  SDL_DisableScreenSaver();
+  s.audio.SetWindow(s.window);
+  return true;
+}
+
+void ComputeTarget(SdlState& s) {
+  int ow = s.width, oh = s.height;
+  SDL_GetRendererOutputSize(s.renderer, &ow, &oh);
+  const int scale = std::min(ow / s.width, oh / s.height);
+  if (scale >= 1) {
+    s.target.w = s.width * scale;
+    s.target.h = s.height * scale;
+  } else {
+    // Smaller than the frame: keep the aspect.
+    const double f = std::min(static_cast<double>(ow) / s.width, static_cast<double>(oh) / s.height);
+    s.target.w = std::max(1, static_cast<int>(s.width * f));
+    s.target.h = std::max(1, static_cast<int>(s.height * f));
+  }
+  s.target.x = (ow - s.target.w) / 2;
+  s.target.y = (oh - s.target.h) / 2;
+}
+
+// The letterbox bars report positions outside the frame: clamped onto it.
+void MapMouse(SdlState& s, int wx, int wy) {
+  int ww = 1, wh = 1, ow = 1, oh = 1;
+  SDL_GetWindowSize(s.window, &ww, &wh);
+  SDL_GetRendererOutputSize(s.renderer, &ow, &oh);
+  const double px = static_cast<double>(wx) * ow / std::max(ww, 1);
+  const double py = static_cast<double>(wy) * oh / std::max(wh, 1);
+  const int fx = static_cast<int>((px - s.target.x) * s.width / std::max(s.target.w, 1));
+  const int fy = static_cast<int>((py - s.target.y) * s.height / std::max(s.target.h, 1));
+  s.mouseX = std::clamp(fx, 0, s.width - 1);
+  s.mouseY = std::clamp(fy, 0, s.height - 1);
+}
+
+// Mouse events queued before a move, resize or mode change carry positions
+// relative to the old geometry; this corrects them.
+void SyncPointer(SdlState& s) {
+  int gx = 0, gy = 0, wx = 0, wy = 0;
+  SDL_GetGlobalMouseState(&gx, &gy);
+  SDL_GetWindowPosition(s.window, &wx, &wy);
+  MapMouse(s, gx - wx, gy - wy);
+}
+
+// Full screen with a window manager is its job; without one nobody acts on
+// the request and the window would stay 800 x 600 while SDL reports the
+// desktop size, so the window covers the display itself, borderless.
+void ApplyMode(SdlState& s) {
+  SDL_Rect bounds{0, 0, s.width, s.height};
+  const int display = std::max(0, SDL_GetWindowDisplayIndex(s.window));
+  SDL_GetDisplayBounds(display, &bounds);
+  if (s.managed) {
+    SDL_SetWindowFullscreen(s.window, s.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    if (!s.fullscreen) {
+      SDL_SetWindowSize(s.window, s.width, s.height);
+      SDL_SetWindowPosition(s.window, SDL_WINDOWPOS_CENTERED_DISPLAY(display), SDL_WINDOWPOS_CENTERED_DISPLAY(display));
+    }
+  } else if (s.fullscreen) {
+    SDL_SetWindowBordered(s.window, SDL_FALSE);
+    SDL_SetWindowPosition(s.window, bounds.x, bounds.y);
+    SDL_SetWindowSize(s.window, bounds.w, bounds.h);
+  } else {
+    SDL_SetWindowBordered(s.window, SDL_TRUE);
+    SDL_SetWindowSize(s.window, s.width, s.height);
+    SDL_SetWindowPosition(s.window, bounds.x + (bounds.w - s.width) / 2, bounds.y + (bounds.h - s.height) / 2);
+  }
+  ComputeTarget(s);
+  SyncPointer(s);
+}
+
+bool PresentFrame(SdlState& s, const std::uint32_t* frame) {
+  const int bytes = BytesPerPixel(s.format);
+  if (s.format == PixelFormat::kXrgb32) {
+    if (SDL_UpdateTexture(s.texture, nullptr, frame, s.width * 4) != 0) return false;
+  } else {
+    for (int y = 0; y < s.height; ++y)
+      ConvertRow(s.format, frame + static_cast<std::size_t>(y) * s.width,
+                 s.converted.data() + static_cast<std::size_t>(y) * s.width * bytes, s.width);
+    if (SDL_UpdateTexture(s.texture, nullptr, s.converted.data(), s.width * bytes) != 0) return false;
+  }
+  SDL_SetRenderDrawColor(s.renderer, 0, 0, 0, 255);
+  SDL_RenderClear(s.renderer);
+  SDL_RenderCopy(s.renderer, s.texture, nullptr, &s.target);
+  SDL_RenderPresent(s.renderer);
+  return true;
+}
+
+int DisplayFrameMs(SdlState& s) {
+  SDL_DisplayMode mode{};
+  int hz = 60;
+  if (SDL_GetWindowDisplayMode(s.window, &mode) == 0 && mode.refresh_rate > 0) hz = mode.refresh_rate;
+  return 1000 / hz;
+}
+
+void CloseWindow(SdlState& s) {
+  if (s.texture) SDL_DestroyTexture(s.texture);
+  if (s.renderer) SDL_DestroyRenderer(s.renderer);
+  if (s.window) SDL_DestroyWindow(s.window);
+  s.texture = nullptr;
+  s.renderer = nullptr;
+  s.window = nullptr;
+  s.audio.SetWindow(nullptr);
+  if (s.videoUp) {
+    SDL_EnableScreenSaver();
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    s.videoUp = false;
+  }
+}
+
+}  // namespace korveld::platform
