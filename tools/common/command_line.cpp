@@ -1,5 +1,6 @@
 #include "tools/common/command_line.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -100,9 +101,17 @@ bool ReadInputFile(const std::string& path, std::size_t maxBytes, std::vector<st
     error = "cannot open " + path + ": " + std::strerror(errno);
     return false;
   }
-  // One byte more than allowed tells a file that is too large.
-  out.resize(maxBytes + 1);
-  const std::size_t n = std::fread(out.data(), 1, out.size(), f);
+  // Read in pieces up to one byte more than allowed, which tells a file that
+  // is too large, without first clearing a buffer of the largest size.
+  constexpr std::size_t kPiece = 1 << 16;
+  out.clear();
+  std::size_t n = 0;
+  while (n <= maxBytes) {
+    out.resize(std::min(n + kPiece, maxBytes + 1));
+    const std::size_t got = std::fread(out.data() + n, 1, out.size() - n, f);
+    n += got;
+    if (got == 0) break;
+  }
   const bool bad = std::ferror(f) != 0;
   std::fclose(f);
   if (bad) {
