@@ -175,6 +175,10 @@ bool EveryFrameWraps(const MixVoice& v, std::uint64_t pos) {
   const std::uint64_t start = std::uint64_t{s.loopStart} << 32;
   const std::uint64_t end = std::uint64_t{s.loopEnd()} << 32;
   if (Fixed(v.stepInteger, v.stepFraction) < end - start) return false;
+  constexpr std::int32_t kSmall = 1 << 21;  // 24.8 volumes (real ones stay below 2^15)
+  for (const std::int32_t volume : {v.currentLeft, v.currentRight, v.leftVolume * 256, v.rightVolume * 256}) {
+    if (volume <= -kSmall || volume >= kSmall) return false;
+  }
   if (s.loopMode == kLoopForward) return v.direction == 1 && pos >= start && pos < end;
   if (s.loopMode != kLoopPingPong) return false;
   return v.direction == 1 ? pos >= start && pos < end : pos > start && pos < end;
@@ -202,6 +206,18 @@ std::int32_t MixTinyLoop(MixVoice& v, std::uint64_t& pos, float* out, std::int32
   const std::uint64_t advance = Fixed(integer, v.stepFraction);
   // From the loop start going forward, then from the end going back.
   std::uint64_t along = v.direction == 1 ? pos - start : length + (last - pos);
+  // A ramp stores its volumes back after every frame. Here they stay in
+  // floats from frame to frame, which keeps two conversions out of each
+  // frame's chain and gives the same bits: the 24.8 volumes are integers
+  // below 2^21 (see EveryFrameWraps), exact in a float; scaling by powers of
+  // two commutes with rounding, so x 1/256 x 1/255 is one multiply by
+  // 1/255/256 and x 255 x 256 one by 65280; and adding and taking away
+  // 1.5 x 2^23 rounds a float below 2^22 to an integer, ties to even.
+  constexpr float kApplied = kVolumeScale * kCurrentScale;
+  constexpr float kStore = 255.0f * 256.0f;
+  constexpr float kRound = 12582912.0f;
+  float currentLeft = static_cast<float>(v.currentLeft);
+  float currentRight = static_cast<float>(v.currentRight);
   bool silent = false;
   float appliedLeft = 0.0f;
   float appliedRight = 0.0f;
@@ -218,21 +234,30 @@ std::int32_t MixTinyLoop(MixVoice& v, std::uint64_t& pos, float* out, std::int32
     along += advance;
     if (along >= circle) along -= circle;
     if (v.rampCount > 0) {
-      float left = static_cast<float>(v.currentLeft) * kCurrentScale * kVolumeScale;
-      float right = static_cast<float>(v.currentRight) * kCurrentScale * kVolumeScale;
+      const float left = currentLeft * kApplied;
+      const float right = currentRight * kApplied;
       const float value = ValueAt(data, at);
       out[0] += value * left;
       out[1] += value * right;
-      left += v.leftRampStep;
-      right += v.rightRampStep;
-      StoreRampVolumes(v, left, right, 1);
-      if (v.rampCount == 0) steady();
+      currentLeft = ((left + v.leftRampStep) * kStore + kRound) - kRound;
+      currentRight = ((right + v.rightRampStep) * kStore + kRound) - kRound;
+      if (--v.rampCount == 0) {
+        v.leftRampStep = 0.0f;
+        v.rightRampStep = 0.0f;
+        v.currentLeft = v.leftVolume * 256;
+        v.currentRight = v.rightVolume * 256;
+        currentLeft = static_cast<float>(v.currentLeft);
+        currentRight = static_cast<float>(v.currentRight);
+        steady();
+      }
     } else if (!silent) {
       const float value = ValueAt(data, at);
       out[0] += value * appliedLeft;
       out[1] += value * appliedRight;
     }
   }
+  v.currentLeft = static_cast<std::int32_t>(currentLeft);
+  v.currentRight = static_cast<std::int32_t>(currentRight);
   v.direction = along < length ? 1 : 2;
   pos = along < length ? start + along : last - (along - length);
   return i;
