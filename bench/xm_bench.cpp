@@ -44,9 +44,19 @@ void BM_RenderModule(benchmark::State& state) {
 }
 BENCHMARK(BM_RenderModule)->DenseRange(1, 4)->Unit(benchmark::kMillisecond);
 
-// The mixer's worst case (see TinyLoopModule).
-void BM_TinyLoopsAtTheHighestStep(benchmark::State& state) {
-  const std::vector<std::uint8_t> image = xmgen::WriteXm(xmgen::TinyLoopModule());
+// The mixer's worst cases, at the fastest tempo with every voice ramping all
+// the time (see TinyLoopModule): 1-value loops at real note 255, where every
+// frame of every voice wraps; and 16-value loops at real note 123 (a step of
+// 14.4 values), where every segment is one or two frames long.
+void RenderTinyLoops(benchmark::State& state, std::uint32_t length, std::int8_t relativeNote) {
+  xmgen::Module m = xmgen::TinyLoopModule();
+  for (xmgen::Instrument& instrument : m.instruments) {
+    xmgen::Sample& s = instrument.samples[0];
+    s.values.assign(length + 1, 0x2000);
+    s.loopLength = length;
+    s.relativeNote = relativeNote;
+  }
+  const std::vector<std::uint8_t> image = xmgen::WriteXm(m);
   const auto player = RenderImage(state, image);
   if (player == nullptr) return;
   int active = 0;
@@ -54,6 +64,11 @@ void BM_TinyLoopsAtTheHighestStep(benchmark::State& state) {
   state.counters["voices"] = active;
   xm::StopSong(*player);
 }
+
+void BM_TinyLoopsAtTheHighestStep(benchmark::State& state) { RenderTinyLoops(state, 1, -1); }
 BENCHMARK(BM_TinyLoopsAtTheHighestStep)->Unit(benchmark::kMillisecond);
+
+void BM_LoopsJustLongerThanTheStep(benchmark::State& state) { RenderTinyLoops(state, 16, 123); }
+BENCHMARK(BM_LoopsJustLongerThanTheStep)->Unit(benchmark::kMillisecond);
 
 }  // namespace

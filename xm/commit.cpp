@@ -1,8 +1,10 @@
 // From channel to voice: the period tables, the tick length and the hand-over
 // of a channel's pitch, volume, pan and triggers to its MixVoice.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "xm/xm_player.hpp"
 
@@ -22,6 +24,11 @@ constexpr long double kVolumeLimit = 1 << 20;
 // overflowing while every value beyond the audible range sounds the same.
 constexpr std::int32_t kPeriodLimit = 1 << 24;
 constexpr std::int32_t kPanLimit = 1 << 20;
+// The Amiga table's exponents notes reach (-139..133), with room.
+constexpr int kAmigaTableReach = 400;
+// The linear table's arguments from 0 Hz up to the 32-bit clamp.
+constexpr std::int32_t kLinearTableLow = -14615;
+constexpr std::int32_t kLinearTableHigh = 9196;
 
 // The pitch and tempo formulas below use pow, exp2 and long double, which
 // differ between the native build (glibc, 80-bit x87 long double) and the
@@ -32,8 +39,21 @@ constexpr std::int32_t kPanLimit = 1 << 20;
 // -2^20..2^20 (outside -14614..9193 the result is 0 or the clamp), every bpm
 // in 1..2^21 (past 55125 a tick is one sample). The volume product is exact
 // in both: integers up to 2^35 times a 24-bit float fit a 64-bit mantissa.
-std::int32_t AmigaTableEntry(int k) {
+std::int32_t ComputeAmigaTableEntry(int k) {
   return static_cast<std::int32_t>(std::pow(2.0, static_cast<double>(k) * static_cast<double>(0.083333336f)) * 13.375);
+}
+
+// A note's period takes two or three of these powers, on every new note and
+// every arpeggio tick; the ones notes reach are looked up in a table computed
+// once by the same formula.
+std::int32_t AmigaTableEntry(int k) {
+  static const std::array<std::int32_t, 2 * kAmigaTableReach + 1> table = [] {
+    std::array<std::int32_t, 2 * kAmigaTableReach + 1> t{};
+    for (int i = -kAmigaTableReach; i <= kAmigaTableReach; ++i) t[i + kAmigaTableReach] = ComputeAmigaTableEntry(i);
+    return t;
+  }();
+  if (k < -kAmigaTableReach || k > kAmigaTableReach) return ComputeAmigaTableEntry(k);
+  return table[static_cast<std::size_t>(k + kAmigaTableReach)];
 }
 
 void SetVoiceStep(MixVoice& voice, std::int32_t hz) {
@@ -43,12 +63,51 @@ void SetVoiceStep(MixVoice& voice, std::int32_t hz) {
   voice.stepFraction = static_cast<std::uint32_t>(((f % kMixRate) << 32) / kMixRate);
 }
 
-std::int32_t LinearHz(std::int32_t periodPlusOffsetNegated) {
+std::int32_t ComputeLinearHz(std::int32_t periodPlusOffsetNegated) {
   const long double exponent =
       (static_cast<long double>(kLinearBase) + periodPlusOffsetNegated) * static_cast<long double>(kLinearScale);
   long double hz = 8363.0L * std::exp2(exponent);
   if (hz > static_cast<long double>(INT32_MAX)) hz = INT32_MAX;
   return static_cast<std::int32_t>(hz);
+}
+
+// Every channel asks for its frequency on every tick, and the power above
+// costs more than the rest of a channel's tick; so the arguments between
+// 0 Hz and the clamp (every note and its slides and vibratos) are looked up,
+// in a table computed once by the same formula.
+std::int32_t LinearHz(std::int32_t periodPlusOffsetNegated) {
+  static const std::vector<std::int32_t> table = [] {
+    std::vector<std::int32_t> t(kLinearTableHigh - kLinearTableLow + 1);
+    for (std::int32_t a = kLinearTableLow; a <= kLinearTableHigh; ++a) t[a - kLinearTableLow] = ComputeLinearHz(a);
+    return t;
+  }();
+  if (periodPlusOffsetNegated < kLinearTableLow || periodPlusOffsetNegated > kLinearTableHigh) {
+    return ComputeLinearHz(periodPlusOffsetNegated);
+  }
+  return table[static_cast<std::size_t>(periodPlusOffsetNegated - kLinearTableLow)];
+}
+
+// (volume + offset) x envelope x fadeout x global volume x kVolumeScale,
+// truncated and held within the limit. The scale is exactly 255 / 2^35, so
+// while the integer product stays below 2^54 (every module's stays below
+// 2^35) the result is an integer multiply and shift, far cheaper than the
+// long double product it equals.
+std::int32_t VoiceVolume(const XmChannel& channel, const XmSong& song) {
+  static_assert(kVolumeScale * 34359738368.0f == 255.0f);
+  const std::int64_t factors[] = {std::int64_t{channel.volume} + channel.volumeOffset, channel.volumeEnvelope.current,
+                                  channel.fadeoutVolume, song.globalVolume};
+  std::int64_t product = 1;
+  for (const std::int64_t f : factors) {
+    if (f <= -(1 << 20) || f >= (1 << 20) || product <= -(1ll << 34) || product >= (1ll << 34)) {
+      long double v = static_cast<long double>(channel.volume + channel.volumeOffset) * channel.volumeEnvelope.current *
+                      channel.fadeoutVolume * song.globalVolume * static_cast<long double>(kVolumeScale);
+      return static_cast<std::int32_t>(std::clamp(v, -kVolumeLimit, kVolumeLimit));
+    }
+    product *= f;
+  }
+  const std::int64_t magnitude =
+      std::min(((product < 0 ? -product : product) * 255) >> 35, static_cast<std::int64_t>(kVolumeLimit));
+  return static_cast<std::int32_t>(product < 0 ? -magnitude : magnitude);
 }
 
 }  // namespace
@@ -101,10 +160,7 @@ void CommitChannel(XmPlayer& player, XmChannel& channel, const XmSample* sample,
 
   MixVoice& voice = player.voices[static_cast<std::size_t>(channel.voice)];
   if (requests & kRequestVolume) {
-    long double v = static_cast<long double>(channel.volume + channel.volumeOffset) * channel.volumeEnvelope.current *
-                    channel.fadeoutVolume * song.globalVolume * static_cast<long double>(kVolumeScale);
-    v = std::clamp(v, -kVolumeLimit, kVolumeLimit);
-    const std::int32_t volume = static_cast<std::int32_t>(v);
+    const std::int32_t volume = VoiceVolume(channel, song);
     voice.volume = volume;
     voice.actualVolume = volume;
     voice.leftVolume = voice.pan * volume / 255;

@@ -155,7 +155,9 @@ void Tremolo(XmChannel& channel) {
 void AutoVibrato(XmChannel& channel, const XmInstrument& instrument) {
   const int pos = channel.autoVibratoPosition;
   int value = 0;
-  switch (instrument.vibratoType) {
+  // Without depth the wave is multiplied by 0: the sine is not worth taking.
+  switch (instrument.vibratoDepth == 0 ? -1 : instrument.vibratoType) {
+    case -1: break;
     case 1: value = pos < 128 ? 64 : -64; break;
     case 2: value = (128 - ((pos + 128) % 256)) >> 1; break;
     case 3: value = (128 - ((384 - pos) % 256)) >> 1; break;

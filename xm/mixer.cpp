@@ -19,6 +19,14 @@ inline std::uint64_t Fixed(std::uint32_t integer, std::uint32_t fraction) {
   return (std::uint64_t{integer} << 32) | fraction;
 }
 
+// x mod m: after a step shorter than the loop the remainder is one
+// subtraction, so the division is left for the long steps.
+inline std::uint64_t Remainder(std::uint64_t x, std::uint64_t m) {
+  if (x < m) return x;
+  x -= m;
+  return x < m ? x : x % m;
+}
+
 // The sample value at a 32.32 position, interpolated between the two
 // values around it (the fraction's top 31 bits).
 inline float ValueAt(const std::int16_t* data, std::uint64_t pos) {
@@ -79,7 +87,7 @@ std::uint64_t FramesToBoundary(const MixVoice& v, std::uint64_t pos) {
   std::uint64_t distance;
   if (v.direction == 1) {
     std::uint32_t end = s.loopEnd();
-    if (v.position > end) end = s.length;
+    if ((pos >> 32) > end) end = s.length;
     const std::uint64_t boundary = std::uint64_t{end} << 32;
     if (boundary <= pos) return 0;
     distance = boundary - pos;
@@ -111,7 +119,7 @@ void Reflect(MixVoice& v, std::uint64_t& pos) {
       v.direction = 1;
       return;
     }
-    const std::uint64_t over = (below - 1) % (2 * length);
+    const std::uint64_t over = Remainder(below - 1, 2 * length);
     if (over < length) {
       pos = start + over;
       v.direction = 1;
@@ -120,7 +128,7 @@ void Reflect(MixVoice& v, std::uint64_t& pos) {
       v.direction = 2;
     }
   } else {
-    const std::uint64_t over = (pos - end) % (2 * length);
+    const std::uint64_t over = Remainder(pos - end, 2 * length);
     if (over < length) {
       pos = end - 1 - over;
       v.direction = 2;
@@ -129,6 +137,130 @@ void Reflect(MixVoice& v, std::uint64_t& pos) {
       v.direction = 1;
     }
   }
+}
+
+// The ramp for the next segment: the one running while the targets stay,
+// else a new one of rampLength frames from the volumes reached towards
+// changed targets (steps stored in the voice). Returns its frames, 0 for none.
+std::int32_t SetUpRamp(MixVoice& v, std::int32_t rampLength, float rampReciprocal) {
+  if (v.rampCount != 0 && v.leftVolume == v.lastLeftTarget && v.rightVolume == v.lastRightTarget) return v.rampCount;
+  v.lastLeftTarget = v.leftVolume;
+  const int leftDiff = v.leftVolume - (v.currentLeft >> 8);
+  v.leftRampStep = leftDiff == 0 ? 0.0f : static_cast<float>(leftDiff) * kVolumeScale * rampReciprocal;
+  v.lastRightTarget = v.rightVolume;
+  const int rightDiff = v.rightVolume - (v.currentRight >> 8);
+  v.rightRampStep = rightDiff == 0 ? 0.0f : static_cast<float>(rightDiff) * kVolumeScale * rampReciprocal;
+  return leftDiff != 0 || rightDiff != 0 ? rampLength : 0;
+}
+
+// After `frames` frames of a ramp: the applied volumes go back into the
+// voice's 24.8 volumes, and at the ramp's end they settle on the targets.
+void StoreRampVolumes(MixVoice& v, float appliedLeft, float appliedRight, std::int32_t frames) {
+  v.currentLeft = static_cast<std::int32_t>(std::nearbyint(appliedLeft * 255.0f * 256.0f));
+  v.currentRight = static_cast<std::int32_t>(std::nearbyint(appliedRight * 255.0f * 256.0f));
+  v.rampCount -= frames;
+  if (v.rampCount == 0) {
+    v.leftRampStep = 0.0f;
+    v.rightRampStep = 0.0f;
+    v.currentLeft = v.leftVolume * 256;
+    v.currentRight = v.rightVolume * 256;
+  }
+}
+
+// Whether the voice sits inside a loop no longer than its step, where every
+// frame crosses a loop point: a one-frame count to the boundary whatever the
+// position (the distance is at most one loop length), then a wrap.
+bool EveryFrameWraps(const MixVoice& v, std::uint64_t pos) {
+  const XmSample& s = *v.sample;
+  const std::uint64_t start = std::uint64_t{s.loopStart} << 32;
+  const std::uint64_t end = std::uint64_t{s.loopEnd()} << 32;
+  if (Fixed(v.stepInteger, v.stepFraction) < end - start) return false;
+  constexpr std::int32_t kSmall = 1 << 21;  // 24.8 volumes (real ones stay below 2^15)
+  for (const std::int32_t volume : {v.currentLeft, v.currentRight, v.leftVolume * 256, v.rightVolume * 256}) {
+    if (volume <= -kSmall || volume >= kSmall) return false;
+  }
+  if (s.loopMode == kLoopForward) return v.direction == 1 && pos >= start && pos < end;
+  if (s.loopMode != kLoopPingPong) return false;
+  return v.direction == 1 ? pos >= start && pos < end : pos > start && pos < end;
+}
+
+// The frames of a voice for which EveryFrameWraps holds, one at a time, each
+// as its one-frame segment would mix it (a ramp frame stores its volumes
+// back; a plain frame uses the applied volumes), without a count and a
+// remainder per frame: the voice walks a circle of one loop length (forward
+// loops) or one round trip (ping-pong) by the step's remainder, one
+// subtraction a frame. Stops where a ping-pong voice lands exactly on its
+// loop start, which the caller's segments handle. Returns the frames mixed.
+std::int32_t MixTinyLoop(MixVoice& v, std::uint64_t& pos, float* out, std::int32_t frames) {
+  const XmSample& s = *v.sample;
+  const std::int16_t* data = s.values();
+  const std::uint64_t start = std::uint64_t{s.loopStart} << 32;
+  const std::uint64_t length = std::uint64_t{s.loopLength} << 32;
+  const std::uint64_t last = start + length - 1;  // the end on the way back
+  const bool pingPong = s.loopMode == kLoopPingPong;
+  const std::uint64_t circle = pingPong ? 2 * length : length;
+  // The step modulo the circle, a whole number of values: only the step's
+  // integer part needs the remainder, a 32-bit one.
+  const std::uint64_t values = circle >> 32;
+  const std::uint32_t integer = values > UINT32_MAX ? v.stepInteger : v.stepInteger % static_cast<std::uint32_t>(values);
+  const std::uint64_t advance = Fixed(integer, v.stepFraction);
+  // From the loop start going forward, then from the end going back.
+  std::uint64_t along = v.direction == 1 ? pos - start : length + (last - pos);
+  // A ramp stores its volumes back after every frame. Here they stay in
+  // floats from frame to frame, which keeps two conversions out of each
+  // frame's chain and gives the same bits: the 24.8 volumes are integers
+  // below 2^21 (see EveryFrameWraps), exact in a float; scaling by powers of
+  // two commutes with rounding, so x 1/256 x 1/255 is one multiply by
+  // 1/255/256 and x 255 x 256 one by 65280; and adding and taking away
+  // 1.5 x 2^23 rounds a float below 2^22 to an integer, ties to even.
+  constexpr float kApplied = kVolumeScale * kCurrentScale;
+  constexpr float kStore = 255.0f * 256.0f;
+  constexpr float kRound = 12582912.0f;
+  float currentLeft = static_cast<float>(v.currentLeft);
+  float currentRight = static_cast<float>(v.currentRight);
+  bool silent = false;
+  float appliedLeft = 0.0f;
+  float appliedRight = 0.0f;
+  const auto steady = [&] {
+    silent = v.leftVolume == 0 && v.rightVolume == 0 && v.currentLeft == 0 && v.currentRight == 0;
+    appliedLeft = static_cast<float>(v.currentLeft) * kCurrentScale * kVolumeScale;
+    appliedRight = static_cast<float>(v.currentRight) * kCurrentScale * kVolumeScale;
+  };
+  steady();
+  std::int32_t i = 0;
+  for (; i < frames; ++i, out += 2) {
+    if (pingPong && along == circle - 1) break;  // on the loop start, going back
+    const std::uint64_t at = along < length ? start + along : last - (along - length);
+    along += advance;
+    if (along >= circle) along -= circle;
+    if (v.rampCount > 0) {
+      const float left = currentLeft * kApplied;
+      const float right = currentRight * kApplied;
+      const float value = ValueAt(data, at);
+      out[0] += value * left;
+      out[1] += value * right;
+      currentLeft = ((left + v.leftRampStep) * kStore + kRound) - kRound;
+      currentRight = ((right + v.rightRampStep) * kStore + kRound) - kRound;
+      if (--v.rampCount == 0) {
+        v.leftRampStep = 0.0f;
+        v.rightRampStep = 0.0f;
+        v.currentLeft = v.leftVolume * 256;
+        v.currentRight = v.rightVolume * 256;
+        currentLeft = static_cast<float>(v.currentLeft);
+        currentRight = static_cast<float>(v.currentRight);
+        steady();
+      }
+    } else if (!silent) {
+      const float value = ValueAt(data, at);
+      out[0] += value * appliedLeft;
+      out[1] += value * appliedRight;
+    }
+  }
+  v.currentLeft = static_cast<std::int32_t>(currentLeft);
+  v.currentRight = static_cast<std::int32_t>(currentRight);
+  v.direction = along < length ? 1 : 2;
+  pos = along < length ? start + along : last - (along - length);
+  return i;
 }
 
 // Adds one voice's next frames to the buffer, segment by segment, and
@@ -143,7 +275,18 @@ void MixOneVoice(MixVoice& v, float* buffer, std::int32_t frames, std::int32_t r
     // A position outside the data can only come from a corrupt loop; keep
     // the reads inside the sample.
     if ((pos >> 32) > s.length) pos = std::uint64_t{s.length} << 32;
-    v.position = static_cast<std::uint32_t>(pos >> 32);
+
+    const std::int32_t ramp = SetUpRamp(v, rampLength, rampReciprocal);
+    if (ramp > 0) v.rampCount = ramp;
+    // In a loop no longer than the step the frames go one at a time, each
+    // as its one-frame segment below would mix it. (A ramp that is kept
+    // while this segment mixes without one takes the segments.)
+    if (EveryFrameWraps(v, pos) && (ramp > 0) == (v.rampCount > 0)) {
+      const std::int32_t done = MixTinyLoop(v, pos, out, remaining);
+      out += 2 * done;
+      remaining -= done;
+      if (done > 0) continue;
+    }
 
     std::int32_t segment = remaining;
     bool boundary = false;
@@ -153,29 +296,7 @@ void MixOneVoice(MixVoice& v, float* buffer, std::int32_t frames, std::int32_t r
       boundary = true;
     }
     const std::int32_t boundarySegment = segment;
-
-    float leftStep = 0.0f;
-    float rightStep = 0.0f;
-    std::int32_t ramp = 0;
-    if (v.rampCount != 0 && v.leftVolume == v.lastLeftTarget && v.rightVolume == v.lastRightTarget) {
-      ramp = v.rampCount;
-      leftStep = v.leftRampStep;
-      rightStep = v.rightRampStep;
-    } else {
-      v.lastLeftTarget = v.leftVolume;
-      const int leftDiff = v.leftVolume - (v.currentLeft >> 8);
-      leftStep = leftDiff == 0 ? 0.0f : static_cast<float>(leftDiff) * kVolumeScale * rampReciprocal;
-      v.leftRampStep = leftStep;
-      v.lastRightTarget = v.rightVolume;
-      const int rightDiff = v.rightVolume - (v.currentRight >> 8);
-      rightStep = rightDiff == 0 ? 0.0f : static_cast<float>(rightDiff) * kVolumeScale * rampReciprocal;
-      v.rightRampStep = rightStep;
-      if (leftDiff != 0 || rightDiff != 0) ramp = rampLength;
-    }
-    if (ramp > 0) {
-      v.rampCount = ramp;
-      if (segment > ramp) segment = ramp;
-    }
+    if (ramp > 0 && segment > ramp) segment = ramp;
 
     const float left = static_cast<float>(v.leftVolume) * kVolumeScale;
     const float right = static_cast<float>(v.rightVolume) * kVolumeScale;
@@ -187,16 +308,8 @@ void MixOneVoice(MixVoice& v, float* buffer, std::int32_t frames, std::int32_t r
 
     const std::int16_t* data = s.values();
     if (ramp > 0) {
-      MixRamp(data, pos, step, out, segment, appliedLeft, appliedRight, leftStep, rightStep);
-      v.currentLeft = static_cast<std::int32_t>(std::nearbyint(appliedLeft * 255.0f * 256.0f));
-      v.currentRight = static_cast<std::int32_t>(std::nearbyint(appliedRight * 255.0f * 256.0f));
-      v.rampCount -= segment;
-      if (v.rampCount == 0) {
-        v.leftRampStep = 0.0f;
-        v.rightRampStep = 0.0f;
-        v.currentLeft = v.leftVolume * 256;
-        v.currentRight = v.rightVolume * 256;
-      }
+      MixRamp(data, pos, step, out, segment, appliedLeft, appliedRight, v.leftRampStep, v.rightRampStep);
+      StoreRampVolumes(v, appliedLeft, appliedRight, segment);
     } else if (v.leftVolume == 0 && v.rightVolume == 0 && v.currentLeft == 0 && v.currentRight == 0) {
       // Silent: every product is zero, so only the position moves.
       pos += step * static_cast<std::uint64_t>(segment);
@@ -218,7 +331,7 @@ void MixOneVoice(MixVoice& v, float* buffer, std::int32_t frames, std::int32_t r
       const std::uint64_t start = std::uint64_t{s.loopStart} << 32;
       const std::uint64_t length = std::uint64_t{s.loopLength} << 32;
       if (pos >= start + length) {
-        pos = start + (pos - start) % length;
+        pos = start + Remainder(pos - start, length);
       }
     } else if (s.loopMode == kLoopPingPong && s.loopLength != 0) {
       Reflect(v, pos);

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
+#include "platform/image_io.hpp"
+#include "tests/support/golden.hpp"
 #include "tests/xm/xm_test_helpers.hpp"
 
 namespace korveld::xm {
@@ -224,22 +227,55 @@ TEST_F(MixerTest, NoModuleOfOneToThreeValueLoopsHangsAtAnyNote) {
   }
 }
 
-TEST_F(MixerTest, VolumeRampRunsExactly128Frames) {
-  const XmSample s = MakeSample(4000, 10000, kLoopNone, 0, 4000);
-  MixVoice& v = player.voices[0];
-  Steady(v, &s, 0, 0, 1.0);
-  v.leftVolume = 127;
-  Mix(300);
-  const float target = 10000.0f * (127 * 0.003921569f);
-  EXPECT_EQ(out[0], 0.0f);
-  EXPECT_NEAR(out[2 * 64], target * 64 / 128, 1.0);
-  EXPECT_LT(out[2 * 127], target);
-  EXPECT_NEAR(out[2 * 127], target * 127 / 128, 1.0);
-  for (int i = 128; i < 300; ++i) ASSERT_EQ(out[static_cast<std::size_t>(2 * i)], target) << i;
-  for (int i = 0; i < 300; ++i) ASSERT_EQ(out[static_cast<std::size_t>(2 * i + 1)], 0.0f);
-  EXPECT_EQ(v.rampCount, 0);
-  EXPECT_EQ(v.currentLeft, 127 * 256);
+// Tiny loops at the fastest tempo (every voice ramping all the time, see
+// TinyLoopModule) with distinct values: 3-value loops at real note 255, where
+// every frame wraps, and 16-value loops at real note 123 (a step of 14.4
+// values), where segments are one or two frames long. Two seconds of each
+// match hashes taken from segment-by-segment mixing before the one-frame path
+// and the replay's lookup tables existed.
+TEST_F(MixerTest, TinyLoopsAtTheFastestTempoMatchTheirGoldenHashes) {
+  for (const auto& [name, length, relativeNote] : {std::tuple{"tiny-loops-3", 3u, -1}, {"short-loops-16", 16u, 123}}) {
+    xmgen::Module m = xmgen::TinyLoopModule();
+    for (xmgen::Instrument& instrument : m.instruments) {
+      xmgen::Sample& s = instrument.samples[0];
+      s.values.clear();
+      for (std::uint32_t i = 0; i <= length; ++i) s.values.push_back(static_cast<std::int16_t>(0x3000 - 0x700 * i));
+      s.loopLength = length;
+      s.relativeNote = static_cast<std::int8_t>(relativeNote);
+    }
+    ASSERT_TRUE(Load(m));
+    BeginOfflineRender(player, player.CurrentSong.get());
+    const std::vector<std::int16_t> pcm = testing::RenderBlocks(player, 100);
+    support::ExpectGolden(KORVELD_SOURCE_DIR "/tests/xm/golden_hashes.txt", name,
+                          platform::BytesHash(pcm.data(), pcm.size() * sizeof(std::int16_t)));
+  }
+}
 
+// A volume change from 0 to 127 ramps over exactly 128 frames. Inside one
+// segment the applied volume grows by the step each frame; where every frame
+// is a segment of its own (a 1-value loop at a step of 29,560 values) it is
+// stored back after each frame as a 24.8 volume, rounded to nearest.
+TEST_F(MixerTest, VolumeRampRunsExactly128Frames) {
+  const XmSample oneShot = MakeSample(4000, 10000, kLoopNone, 0, 4000);
+  const XmSample tinyLoop = MakeSample(2, 10000, kLoopForward, 0, 1);
+  const float step = 127 * 0.003921569f * (1.0f / 128.0f);
+  for (const XmSample* s : {&oneShot, &tinyLoop}) {
+    MixVoice& v = player.voices[0];
+    Steady(v, s, 0, 0, s == &oneShot ? 1.0 : 29560.4);
+    v.leftVolume = 127;
+    Mix(300);
+    float applied = 0.0f;
+    for (int i = 0; i < 128; ++i) {
+      ASSERT_EQ(out[static_cast<std::size_t>(2 * i)], 10000.0f * applied) << i;
+      applied += step;
+      if (s == &tinyLoop) applied = std::nearbyint(applied * 255.0f * 256.0f) * (1.0f / 256.0f) * 0.003921569f;
+    }
+    const float target = 10000.0f * (127 * 0.003921569f);
+    for (int i = 128; i < 300; ++i) ASSERT_EQ(out[static_cast<std::size_t>(2 * i)], target) << i;
+    for (int i = 0; i < 300; ++i) ASSERT_EQ(out[static_cast<std::size_t>(2 * i + 1)], 0.0f);
+    EXPECT_EQ(v.rampCount, 0);
+    EXPECT_EQ(v.currentLeft, 127 * 256);
+  }
 }
 
 TEST(ClipTest, ClipsAndRoundsTiesToEven) {

@@ -204,7 +204,9 @@ Module TinyLoopModule() {
   }
   Module m = SimpleModule(32, samples, true);
   m.name = "tiny loops";
-  for (int row = 0; row < 2; ++row) {
+  m.speed = 1;
+  m.bpm = 32767;
+  for (int row = 0; row < 64; ++row) {
     for (int c = 0; c < 32; ++c) m.cell(0, row, c) = {1, static_cast<std::uint8_t>(1 + c % 2), 0, 0, 0};
   }
   return m;

@@ -109,8 +109,9 @@ Module SimpleModule(int channels, std::vector<Sample> samples, bool linear = fal
 // The mixer's worst case: all 32 channels play a 1-value loop (forward and
 // ping-pong alternating) at real note 255, C-0 on a sample of relative note
 // -1 with the linear table: a step of about 29,560 values, so every frame of
-// every voice meets a loop boundary. Two rows of notes keep both voices of
-// every channel's pair running.
+// every voice meets a loop boundary. Every row starts every note again at
+// the fastest tempo (speed 1, BPM 32767: a row every 3 frames), so both
+// voices of every channel's pair run and ramp all the time.
 Module TinyLoopModule();
 
 std::vector<std::uint8_t> WriteXm(const Module& module);
