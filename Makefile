@@ -5,11 +5,13 @@ JOBS       ?= $(shell nproc)
 
 # Debian packages: what building and running need, what only the tests need
 # (GoogleTest, the X server and tools the real-desktop checks drive, python3
-# for the session fuzzer), and what the benchmarks need.
+# for the session fuzzer, a PulseAudio daemon and parec for the sound-server
+# check), and what the benchmarks need.
 BUILD_PACKAGES = build-essential cmake ninja-build pkg-config libsdl2-dev libx11-dev libpng-dev \
                  libfreetype-dev fonts-dejavu-core 64tass
 TEST_PACKAGES  = libgtest-dev libgmock-dev googletest \
-                 xvfb xauth xdotool x11-apps x11-utils xfonts-base openbox python3
+                 xvfb xauth xdotool x11-apps x11-utils xfonts-base openbox python3 \
+                 pulseaudio pulseaudio-utils
 BENCH_PACKAGES = libbenchmark-dev python3
 # clang's libFuzzer and sanitizer runtimes for `make fuzz`.
 FUZZ_PACKAGES  = clang-14 libclang-rt-14-dev

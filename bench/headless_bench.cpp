@@ -28,11 +28,9 @@ void BM_LockstepSleepWithPlayerThread(benchmark::State& state) {
   HeadlessPlatform platform({}, {});
   std::atomic<bool> stop{false};
   auto& threads = platform.threads();
-  const auto handle = threads.start(
-      [&] {
-        while (!stop.load()) threads.sleepMs(5);
-      },
-      true);
+  const auto handle = threads.start([&] {
+    while (!stop.load()) threads.sleepMs(5);
+  });
   for (auto _ : state) platform.sleepMs(5);  // one hand-over each way per iteration
   stop = true;
   platform.sleepMs(10);

@@ -1,8 +1,9 @@
 // Sound devices and the thread service the two players run on.
 //
 // Nothing here knows SDL: the players (sid/, xm/) are written against these
-// interfaces, the SDL backend plays them on the sound card and the headless
-// backend plays them against its virtual clock and captures what it played.
+// interfaces. Both devices are written once (platform/sound_output.hpp) over
+// a sink each backend supplies: SDL's pull callback on the desktop, the audio
+// worklet's ring in the browser, the virtual clock on the headless backend.
 #pragma once
 
 #include <cstddef>
@@ -18,7 +19,6 @@ struct PcmFormat {
   int samplesPerSecond = 44100;
   int bitsPerSample = 16;
   int blockAlign() const { return channels * bitsPerSample / 8; }
-  int bytesPerSecond() const { return samplesPerSecond * blockAlign(); }
 };
 
 // Result codes of the buffer-queue device; 0 is success.
@@ -58,7 +58,6 @@ class BufferQueueDevice {
  public:
   virtual ~BufferQueueDevice() = default;
   virtual int open(const PcmFormat& format, WaveDoneCallback callback, void* instance) = 0;
-  virtual bool isOpen() const = 0;
   virtual int pause() = 0;
   virtual int restart() = 0;
   // Stops playback and hands every queued buffer back as done. When it
@@ -68,7 +67,6 @@ class BufferQueueDevice {
   virtual int prepare(WaveHeader* header) = 0;
   virtual int unprepare(WaveHeader* header) = 0;
   virtual int write(WaveHeader* header) = 0;
-  virtual std::string errorText(int code) const = 0;
 };
 
 // prepare() and unprepare() as every queue device does them: a buffer with
@@ -88,14 +86,14 @@ inline int UnprepareWaveHeader(bool open, WaveHeader* header) {
 }
 
 // A PCM output that plays one buffer over and over and reports how many bytes
-// it has played since start(). The device keeps its own copy of the loop:
-// start() takes the initial contents, write() replaces a region of it. This
-// keeps the player's buffer and the device's reader from ever sharing memory.
+// of it the listener has heard since start(). The device keeps its own copy
+// of the loop: start() takes the initial contents, write() replaces a region
+// of it. This keeps the player's buffer and the device's reader from ever
+// sharing memory.
 class LoopingDevice {
  public:
   virtual ~LoopingDevice() = default;
   virtual bool open(const PcmFormat& format) = 0;
-  virtual bool isOpen() const = 0;
   virtual bool start(const std::uint8_t* data, std::size_t bytes) = 0;
   virtual void write(std::size_t offset, const std::uint8_t* data, std::size_t bytes) = 0;
   virtual std::uint64_t positionBytes() = 0;
@@ -103,14 +101,14 @@ class LoopingDevice {
   virtual void close() = 0;
 };
 
-// Threads for the players. Sleeping through this service (not the standard
-// library) matters: the headless backend runs these threads in lockstep with
-// its virtual clock.
+// Threads for the players, started at the highest priority the system
+// grants. Sleeping through this service (not the standard library) matters:
+// the headless backend runs these threads in lockstep with its virtual clock.
 class ThreadService {
  public:
   virtual ~ThreadService() = default;
   using Handle = int;  // 0 means none
-  virtual Handle start(std::function<void()> body, bool highPriority) = 0;
+  virtual Handle start(std::function<void()> body) = 0;
   virtual void join(Handle thread) = 0;
   virtual void sleepMs(int ms) = 0;
 };

@@ -15,9 +15,9 @@ using headless::SecondsToTicks;
 using headless::TimeAfter;
 using headless::SampleAt;
 using headless::AudioCapture;
-using headless::HeadlessQueueDevice;
-using headless::HeadlessLoopingDevice;
+using headless::HeadlessSink;
 using headless::HeadlessThreads;
+using headless::LockstepCompletionThread;
 
 constexpr int kWidth = 800;
 constexpr int kHeight = 600;
@@ -32,8 +32,9 @@ struct HeadlessPlatform::Impl {
   std::size_t cursor = 0;
   std::shared_ptr<Lockstep> clock = Lockstep::Create();
   AudioCapture capture;
-  HeadlessQueueDevice queue{clock, &capture, &options.audioFails};
-  HeadlessLoopingDevice looping{clock, &capture, &options.audioFails};
+  HeadlessSink sink{clock, &capture, &options.audioFails};
+  LockstepCompletionThread completions{clock, sink};
+  SoundOutput sound{sink, completions};
   HeadlessThreads threads{clock};
   RandomGenerator random;
 
@@ -167,7 +168,10 @@ int HeadlessPlatform::update(const std::uint32_t* frame) {
   return 1;
 }
 
-void HeadlessPlatform::close() { impl_->opened = false; }
+void HeadlessPlatform::close() {
+  impl_->sound.Drain();  // the last fade-out is part of the run
+  impl_->opened = false;
+}
 void HeadlessPlatform::hideCursor() {}
 double HeadlessPlatform::timer() {
   return static_cast<double>(impl_->clock->Now()) / static_cast<double>(Lockstep::kTicksPerSecond);
@@ -182,8 +186,8 @@ void HeadlessPlatform::seedRandomFromTimer() {
   impl_->random.seed(static_cast<std::uint64_t>(impl_->clock->Now()) * 0x9E3779B97F4A7C15ull ^ impl_->options.seed);
 }
 
-BufferQueueDevice& HeadlessPlatform::queueDevice() { return impl_->queue; }
-LoopingDevice& HeadlessPlatform::loopingDevice() { return impl_->looping; }
+BufferQueueDevice& HeadlessPlatform::queueDevice() { return impl_->sound.queue(); }
+LoopingDevice& HeadlessPlatform::loopingDevice() { return impl_->sound.looping(); }
 ThreadService& HeadlessPlatform::threads() { return impl_->threads; }
 
 void HeadlessPlatform::messageBox(std::string_view caption, std::string_view text) {

@@ -1,9 +1,10 @@
-// The headless backend's devices on the virtual clock: the sound capture,
-// the buffer-queue and looping sound devices, and the thread service. Used
-// by HeadlessPlatform (platform/headless.cpp) only.
+// The headless backend's sound and threads on the virtual clock: the sound
+// capture, the sink and completion thread of the sound output, and the
+// thread service. Used by HeadlessPlatform (platform/headless.cpp) only.
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -16,7 +17,7 @@
 
 #include "platform/lockstep.hpp"
 #include "platform/platform.hpp"
-#include "platform/wave_errors.hpp"
+#include "platform/sound_output.hpp"
 
 namespace korveld::platform::headless {
 
@@ -51,251 +52,95 @@ struct AudioCapture {
 
 inline std::int64_t SampleAt(Ticks t) { return t / Lockstep::kTicksPerSample; }
 
-// ---------------------------------------------------------------------------
-// Buffer-queue device: buffers play back to back from the moment they are
-// written (or the device is restarted); a notifier thread, itself a lockstep
-// participant, delivers each completion at the virtual time it falls due.
-class HeadlessQueueDevice final : public BufferQueueDevice {
+// The sink of the headless backend: the clock's observer pulls every frame
+// at the virtual moment it is played and adds it to the capture. Nothing is
+// buffered, so what is pulled has been heard.
+class HeadlessSink final : public SoundSink {
  public:
-  HeadlessQueueDevice(std::shared_ptr<Lockstep> clock, AudioCapture* capture, const bool* fails)
-      : clock_(std::move(clock)), capture_(capture), fails_(fails) {}
-
-  int open(const PcmFormat& format, WaveDoneCallback callback, void* instance) override {
-    if (open_) return kWaveError;
-    if (*fails_) return kWaveBadDevice;
-    if (format.bitsPerSample != 16 || format.channels < 1 || format.channels > 2) return kWaveBadFormat;
-    format_ = format;
-    callback_ = callback;
-    instance_ = instance;
-    open_ = true;
-    paused_ = false;
-    closing_ = false;
-    notifier_ = clock_->Spawn([this] { NotifierLoop(); });
-    return kWaveOk;
+  HeadlessSink(std::shared_ptr<Lockstep> clock, AudioCapture* capture, const bool* fails)
+      : clock_(std::move(clock)), capture_(capture), fails_(fails) {
+    clock_->AddObserver([this](Ticks, Ticks to) { Play(to); });
   }
 
-  bool isOpen() const override { return open_; }
-
-  int pause() override {
-    if (!open_) return kWaveInvalidHandle;
-    if (!paused_) {
-      if (!queue_.empty()) pausedAt_ = clock_->Now() - headStart_;
-      paused_ = true;
-      Reschedule();
-    }
-    return kWaveOk;
+  bool Start(SoundOutput& output) override {
+    if (*fails_) return false;
+    output_ = &output;
+    base_ = SampleAt(clock_->Now()) - output.PulledFrames();
+    running_ = true;
+    return true;
+  }
+  void Stop() override { running_ = false; }
+  bool Lost() override { return false; }
+  std::int64_t LatencyFrames() override { return 0; }
+  void Drain(std::int64_t until) override {
+    if (running_) clock_->SleepUntil(TicksOf(until));
   }
 
-  int restart() override {
-    if (!open_) return kWaveInvalidHandle;
-    if (paused_) {
-      paused_ = false;
-      headStart_ = clock_->Now() - pausedAt_;
-      pausedAt_ = 0;
-      Reschedule();
-    }
-    return kWaveOk;
-  }
-
-  int reset() override {
-    if (!open_) return kWaveInvalidHandle;
-    if (!queue_.empty() && !paused_) CaptureHead(clock_->Now());
-    for (WaveHeader* h : queue_) returned_.push_back(h);
-    queue_.clear();
-    pausedAt_ = 0;
-    // Let the notifier hand the buffers back before we return.
-    clock_->Wake(notifier_, clock_->Now());
-    clock_->SleepFor(0);
-    return kWaveOk;
-  }
-
-  int close() override {
-    if (!open_) return kWaveInvalidHandle;
-    if (!queue_.empty()) return kWaveStillPlaying;
-    closing_ = true;
-    clock_->Wake(notifier_, clock_->Now());
-    clock_->Join(notifier_);
-    notifier_ = 0;
-    open_ = false;
-    return kWaveOk;
-  }
-
-  int prepare(WaveHeader* header) override { return PrepareWaveHeader(open_, header); }
-  int unprepare(WaveHeader* header) override { return UnprepareWaveHeader(open_, header); }
-
-  int write(WaveHeader* header) override {
-    if (!open_) return kWaveInvalidHandle;
-    if (!header) return kWaveInvalidParam;
-    if (!(header->flags & kHeaderPrepared)) return kWaveUnprepared;
-    header->flags = (header->flags & ~kHeaderDone) | kHeaderQueued;
-    if (queue_.empty()) headStart_ = clock_->Now();
-    queue_.push_back(header);
-    Reschedule();
-    return kWaveOk;
-  }
-
-  std::string errorText(int code) const override { return WaveErrorText(code); }
+  // The virtual time at which the stream has been pulled to frame `frame`.
+  Ticks TicksOf(std::int64_t frame) const { return (base_ + frame) * Lockstep::kTicksPerSample; }
 
  private:
-  Ticks Duration(const WaveHeader* h) const {
-    const auto frames = static_cast<Ticks>(h->length / static_cast<std::uint32_t>(format_.blockAlign()));
-    return frames * Lockstep::kTicksPerSecond / format_.samplesPerSecond;
-  }
-
-  Ticks NextDue() const {
-    if (closing_ || !returned_.empty()) return clock_->Now();
-    if (paused_ || queue_.empty()) return Lockstep::kNever;
-    return headStart_ + Duration(queue_.front());
-  }
-
-  void Reschedule() {
-    if (notifier_) clock_->Wake(notifier_, NextDue());
-  }
-
-  // Adds the head buffer's samples played up to `until` to the capture.
-  void CaptureHead(Ticks until) {
-    const WaveHeader* h = queue_.front();
-    const int channels = format_.channels;
-    const auto frames = static_cast<std::int64_t>(h->length / static_cast<std::uint32_t>(format_.blockAlign()));
-    const std::int64_t first = SampleAt(headStart_);
-    const std::int64_t played = std::min<std::int64_t>(frames, SampleAt(until) - first);
-    for (std::int64_t i = 0; i < played; ++i) {
-      std::int16_t l, r;
-      std::memcpy(&l, h->data + (i * channels) * 2, 2);
-      if (channels == 2) {
-        std::memcpy(&r, h->data + (i * channels + 1) * 2, 2);
-      } else {
-        r = l;
-      }
-      capture_->Add(first + i, l, r);
+  // Runs inside the clock's hand-over: pulls up to the new time; the
+  // completion thread wakes by the clock, not from here.
+  void Play(Ticks to) {
+    if (!running_) return;
+    const std::int64_t end = SampleAt(to);
+    for (std::int64_t at = base_ + output_->PulledFrames(); at < end;) {
+      const int n = static_cast<int>(std::min<std::int64_t>(end - at, kPullFrames));
+      output_->Pull(block_.data(), n);
+      for (int i = 0; i < n; ++i) capture_->Add(at + i, block_[2 * i], block_[2 * i + 1]);
+      at += n;
     }
   }
 
-  void NotifierLoop() {
-    for (;;) {
-      if (closing_) return;
-      if (!returned_.empty()) {
-        WaveHeader* h = returned_.front();
-        returned_.pop_front();
-        h->flags = (h->flags & ~kHeaderQueued) | kHeaderDone;
-        callback_(instance_, h);
-        continue;
-      }
-      if (!paused_ && !queue_.empty() && clock_->Now() >= headStart_ + Duration(queue_.front())) {
-        CaptureHead(clock_->Now());
-        WaveHeader* h = queue_.front();
-        const Ticks end = headStart_ + Duration(h);
-        queue_.pop_front();
-        headStart_ = end;
-        h->flags = (h->flags & ~kHeaderQueued) | kHeaderDone;
-        callback_(instance_, h);
-        continue;
-      }
-      clock_->SleepUntil(NextDue());
-    }
-  }
-
+  static constexpr int kPullFrames = 1024;
   std::shared_ptr<Lockstep> clock_;
   AudioCapture* capture_;
   const bool* fails_;
-  PcmFormat format_;
-  WaveDoneCallback callback_ = nullptr;
-  void* instance_ = nullptr;
-  bool open_ = false;
-  bool paused_ = false;
-  bool closing_ = false;
-  int notifier_ = 0;
-  std::deque<WaveHeader*> queue_;
-  std::deque<WaveHeader*> returned_;
-  Ticks headStart_ = 0;
-  Ticks pausedAt_ = 0;
+  SoundOutput* output_ = nullptr;
+  bool running_ = false;
+  std::int64_t base_ = 0;  // the absolute frame of the stream's frame 0
+  std::array<std::int16_t, 2 * kPullFrames> block_{};
 };
 
-// ---------------------------------------------------------------------------
-// Looping device: the loop plays from start() on; its position is a function
-// of the virtual clock, and the clock's observer captures each sample at the
-// moment it is played.
-class HeadlessLoopingDevice final : public LoopingDevice {
+// The completion thread as a participant of the clock: it sleeps until the
+// moment the head buffer has been played, or until woken.
+class LockstepCompletionThread final : public CompletionThread {
  public:
-  HeadlessLoopingDevice(std::shared_ptr<Lockstep> clock, AudioCapture* capture, const bool* fails)
-      : clock_(std::move(clock)), capture_(capture), fails_(fails) {
-    clock_->AddObserver([this](Ticks from, Ticks to) { Play(from, to); });
+  LockstepCompletionThread(std::shared_ptr<Lockstep> clock, const HeadlessSink& sink)
+      : clock_(std::move(clock)), sink_(sink) {}
+  void Start(std::function<void()> body) override { id_ = clock_->Spawn(std::move(body)); }
+  void Join() override {
+    if (id_ != 0) clock_->Join(id_);
+    id_ = 0;
   }
-
-  bool open(const PcmFormat& format) override {
-    if (*fails_ || open_ || format.bitsPerSample != 16) return false;
-    format_ = format;
-    open_ = true;
-    return true;
+  void WaitForWork(std::unique_lock<std::mutex>& lock, std::int64_t due, const std::function<bool()>& ready) override {
+    if (ready()) return;
+    lock.unlock();
+    clock_->SleepUntil(due == kNoDue ? Lockstep::kNever : sink_.TicksOf(due));
+    lock.lock();
   }
-  bool isOpen() const override { return open_; }
-
-  bool start(const std::uint8_t* data, std::size_t bytes) override {
-    const auto align = static_cast<std::size_t>(format_.blockAlign());
-    if (!open_ || bytes < align) return false;
-    loop_.assign(data, data + bytes - bytes % align);
-    startSample_ = SampleAt(clock_->Now());
-    capturedTo_ = startSample_;
-    playing_ = true;
-    return true;
+  void WaitForHandBack(std::unique_lock<std::mutex>& lock, const std::function<bool()>& ready) override {
+    while (!ready()) {
+      lock.unlock();
+      clock_->SleepFor(0);  // the completion thread, woken for now, runs first
+      lock.lock();
+    }
   }
-
-  void write(std::size_t offset, const std::uint8_t* data, std::size_t bytes) override {
-    if (offset >= loop_.size()) return;
-    bytes = std::min(bytes, loop_.size() - offset);
-    std::memcpy(loop_.data() + offset, data, bytes);
-  }
-
-  std::uint64_t positionBytes() override {
-    if (!playing_) return 0;
-    return static_cast<std::uint64_t>(SampleAt(clock_->Now()) - startSample_) *
-           static_cast<std::uint64_t>(format_.blockAlign());
-  }
-
-  void reset() override {
-    playing_ = false;
-    loop_.clear();
-  }
-  void close() override {
-    reset();
-    open_ = false;
+  void Wake() override {
+    if (id_ != 0) clock_->Wake(id_, clock_->Now());
   }
 
  private:
-  void Play(Ticks, Ticks to) {
-    if (!playing_ || loop_.empty()) return;
-    const std::int64_t end = SampleAt(to);
-    const int channels = format_.channels;
-    const auto loopFrames = static_cast<std::int64_t>(loop_.size() / static_cast<std::size_t>(format_.blockAlign()));
-    for (std::int64_t f = capturedTo_; f < end; ++f) {
-      const std::int64_t at = (f - startSample_) % loopFrames;
-      std::int16_t l, r;
-      std::memcpy(&l, loop_.data() + (at * channels) * 2, 2);
-      if (channels == 2) {
-        std::memcpy(&r, loop_.data() + (at * channels + 1) * 2, 2);
-      } else {
-        r = l;
-      }
-      capture_->Add(f, l, r);
-    }
-    capturedTo_ = std::max(capturedTo_, end);
-  }
-
   std::shared_ptr<Lockstep> clock_;
-  AudioCapture* capture_;
-  const bool* fails_;
-  PcmFormat format_;
-  bool open_ = false;
-  bool playing_ = false;
-  std::vector<std::uint8_t> loop_;
-  std::int64_t startSample_ = 0;
-  std::int64_t capturedTo_ = 0;
+  const HeadlessSink& sink_;
+  int id_ = 0;
 };
 
 class HeadlessThreads final : public ThreadService {
  public:
   explicit HeadlessThreads(std::shared_ptr<Lockstep> clock) : clock_(std::move(clock)) {}
-  Handle start(std::function<void()> body, bool) override { return clock_->Spawn(std::move(body)); }
+  Handle start(std::function<void()> body) override { return clock_->Spawn(std::move(body)); }
   void join(Handle thread) override {
     if (thread != 0) clock_->Join(thread);
   }

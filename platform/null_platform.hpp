@@ -4,7 +4,6 @@
 #pragma once
 
 #include "platform/platform.hpp"
-#include "platform/wave_errors.hpp"
 
 namespace korveld::platform {
 
@@ -12,7 +11,6 @@ namespace korveld::platform {
 class NullQueueDevice : public BufferQueueDevice {
  public:
   int open(const PcmFormat&, WaveDoneCallback, void*) override { return kWaveBadDevice; }
-  bool isOpen() const override { return false; }
   int pause() override { return kWaveInvalidHandle; }
   int restart() override { return kWaveInvalidHandle; }
   int reset() override { return kWaveInvalidHandle; }
@@ -20,13 +18,11 @@ class NullQueueDevice : public BufferQueueDevice {
   int prepare(WaveHeader*) override { return kWaveInvalidHandle; }
   int unprepare(WaveHeader*) override { return kWaveInvalidHandle; }
   int write(WaveHeader*) override { return kWaveInvalidHandle; }
-  std::string errorText(int code) const override { return WaveErrorText(code); }
 };
 
 class NullLoopingDevice : public LoopingDevice {
  public:
   bool open(const PcmFormat&) override { return false; }
-  bool isOpen() const override { return false; }
   bool start(const std::uint8_t*, std::size_t) override { return false; }
   void write(std::size_t, const std::uint8_t*, std::size_t) override {}
   std::uint64_t positionBytes() override { return 0; }
@@ -37,7 +33,7 @@ class NullLoopingDevice : public LoopingDevice {
 // Starts nothing; sleeping takes no time.
 class NullThreads : public ThreadService {
  public:
-  Handle start(std::function<void()>, bool) override { return 0; }
+  Handle start(std::function<void()>) override { return 0; }
   void join(Handle) override {}
   void sleepMs(int) override {}
 };

@@ -1,5 +1,6 @@
-// The SDL2 side of the sound devices, the player threads and the error box.
-// Included only by the SDL backend.
+// The SDL2 side of the sound, the player threads and the error box: SDL's
+// pull callback is the sink of the program's one sound stream. Included only
+// by the SDL backend.
 #pragma once
 
 #include <memory>
@@ -22,6 +23,7 @@ class SdlAudio {
   void SetWindow(SDL_Window* window);
   // Main thread only, as SDL wants for its message boxes.
   void ShowError(const std::string& caption, const std::string& text);
+  // Fades out what still sounds, lets it play out and closes the device.
   void CloseAll();
 
   struct Impl;

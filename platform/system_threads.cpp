@@ -10,11 +10,10 @@ SystemThreads::~SystemThreads() {
     if (t.joinable()) t.join();
 }
 
-ThreadService::Handle SystemThreads::start(std::function<void()> body, bool highPriority) {
+ThreadService::Handle SystemThreads::start(std::function<void()> body) {
   std::lock_guard<std::mutex> lock(mutex_);
   const Handle id = next_++;
-  std::function<void()> raise = highPriority ? raisePriority_ : std::function<void()>{};
-  threads_[id] = std::thread([body = std::move(body), raise = std::move(raise)] {
+  threads_[id] = std::thread([body = std::move(body), raise = raisePriority_] {
     if (raise) raise();
     body();
   });

@@ -1,8 +1,10 @@
-// The web backend's sound devices and player threads. The devices write into
-// the shared Sound record (platform/web_exchange.hpp); the page's audio
-// worklet plays from it. Included only by the web backend.
+// The web backend's sound and player threads: a pump thread keeps the shared
+// ring (platform/web_exchange.hpp, record Sound) a little ahead of the page's
+// audio worklet; it is the sink of the program's one sound stream. Included
+// only by the web backend.
 #pragma once
 
+#include <atomic>
 #include <memory>
 
 #include "platform/audio.hpp"
@@ -12,7 +14,7 @@ namespace korveld::platform {
 
 class WebAudio {
  public:
-  // The devices open only while `ready` (set by the page once its audio
+  // The sound starts only while `ready` (set by the page once its audio
   // worklet runs) is non-zero.
   explicit WebAudio(const std::atomic<std::int32_t>& ready);
   ~WebAudio();
@@ -21,6 +23,7 @@ class WebAudio {
   ThreadService& threads();
   // The record the worklet reads; its address goes to the page.
   web::Sound& sound();
+  // Fades out what still sounds, lets it play out and stops the pump.
   void CloseAll();
 
   struct Impl;

@@ -33,35 +33,25 @@ static_assert(offsetof(Exchange, boxClosed) == 4 * 4);
 static_assert(offsetof(Exchange, sound) == 5 * 4);
 static_assert(offsetof(Exchange, soundReady) == 6 * 4);
 
-// What the worklet plays. Two sources, summed into its stereo output:
-// - the queue: a ring of mono 16-bit samples. The buffer-queue device copies
-//   queued buffers in and advances `queueWritten`; the worklet advances
-//   `queuePlayed` (compare-and-swap, so a reset can drop the ring by moving
-//   it itself). Counters are in samples and wrap at 2^32.
-// - the loop: stereo 16-bit frames played over and over; the worklet counts
-//   the frames it played of loop `loopGeneration` in `loopPlayed` and names
-//   that generation in `loopPlayedGeneration`.
+// What the worklet plays: the program's one sound stream, 44100 Hz 16-bit
+// stereo frames in a ring. The program's pump keeps the ring `written` a
+// little ahead of `played`, which only the worklet advances; counters are
+// in frames and wrap at 2^32. `mark` names the ring frame where the newest
+// tune of the buffer-queue device reaches full level: the worklet hands the
+// page the 128 left samples from there (the browser test compares them with
+// the native program's).
 struct Sound {
-  std::atomic<std::uint32_t> queueWritten{0};     // 0
-  std::atomic<std::uint32_t> queuePlayed{0};      // 1
-  std::int32_t queueCapacity = 0;                 // 2: samples, a power of two
-  std::int32_t queueSamples = 0;                  // 3: address of the ring
-  std::atomic<std::int32_t> queuePaused{1};       // 4
-  std::atomic<std::uint32_t> queueGeneration{0};  // 5: one more for every open
-  std::atomic<std::uint32_t> queueStart{0};       // 6: queueWritten when that open happened
-  std::atomic<std::uint32_t> loopGeneration{0};   // 7: one more for every start and reset
-  std::atomic<std::int32_t> loopSamples{0};       // 8: address of the loop
-  std::atomic<std::int32_t> loopFrames{0};        // 9: 0 plays silence
-  std::atomic<std::uint32_t> loopPlayed{0};       // 10: worklet writes
-  std::atomic<std::uint32_t> loopPlayedGeneration{0};  // 11: worklet writes
-  std::atomic<std::uint32_t> soundingFrames{0};   // 12: output frames not silent (worklet)
+  std::atomic<std::uint32_t> written{0};         // 0
+  std::atomic<std::uint32_t> played{0};          // 1: worklet writes
+  std::int32_t capacity = 0;                     // 2: frames, a power of two
+  std::int32_t samples = 0;                      // 3: address of the ring
+  std::atomic<std::uint32_t> mark{0};            // 4
+  std::atomic<std::uint32_t> markGeneration{0};  // 5: one more for every new mark
+  std::atomic<std::uint32_t> soundingFrames{0};  // 6: output frames not silent (worklet)
 };
-static_assert(offsetof(Sound, queueCapacity) == 2 * 4);
-static_assert(offsetof(Sound, queuePaused) == 4 * 4);
-static_assert(offsetof(Sound, queueStart) == 6 * 4);
-static_assert(offsetof(Sound, loopFrames) == 9 * 4);
-static_assert(offsetof(Sound, loopPlayedGeneration) == 11 * 4);
-static_assert(offsetof(Sound, soundingFrames) == 12 * 4);
+static_assert(offsetof(Sound, capacity) == 2 * 4);
+static_assert(offsetof(Sound, mark) == 4 * 4);
+static_assert(offsetof(Sound, soundingFrames) == 6 * 4);
 static_assert(std::atomic<std::uint32_t>::is_always_lock_free);
 
 }  // namespace korveld::platform::web

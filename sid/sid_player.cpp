@@ -1,6 +1,7 @@
 #include "sid/sid_player.hpp"
 
 #include "content/sid/sid_tunes.hpp"
+#include "platform/wave_errors.hpp"
 #include "sid/tune.hpp"
 
 namespace korveld::sid {
@@ -55,7 +56,7 @@ void SidPlayerInit(SidPlayer& player, platform::Platform& platform) { player.pla
 
 void ReportWaveError(SidPlayer& player, int code) {
   if (player.platform == nullptr) return;
-  std::string text = QueueDevice(player).errorText(code);
+  std::string text = platform::WaveErrorText(code);
   std::lock_guard<std::mutex> lock(player.errorLock);
   player.pendingErrors.push_back(std::move(text));
 }
@@ -75,7 +76,9 @@ void SidStart(SidPlayer& player, std::span<const std::uint8_t> image, std::uint8
   StartTune(player.state, image, song);
 
   auto& dev = QueueDevice(player);
-  w.open = dev.open(OutputFormat(), OnWaveDone, &player) == platform::kWaveOk;
+  // One device serves tune after tune: it is opened by the first start (or
+  // the first after a failed open) and closed by SidStop.
+  if (!w.open) w.open = dev.open(OutputFormat(), OnWaveDone, &player) == platform::kWaveOk;
   dev.pause();
   {
     std::lock_guard<std::mutex> lock(player.refillLock);
@@ -98,7 +101,7 @@ void SidResume(SidPlayer& player) {
   if (player.stream.open) QueueDevice(player).restart();
 }
 
-void SidStop(SidPlayer& player) {
+void SidHalt(SidPlayer& player) {
   WaveStream& w = player.stream;
   if (!w.open) return;
   player.stopping.store(true, std::memory_order_release);
@@ -109,18 +112,27 @@ void SidStop(SidPlayer& player) {
     w.recordA = RefillRecord{};
     w.recordB = RefillRecord{};
   }
-  auto& dev = QueueDevice(player);
-  dev.reset();
-  dev.close();
-  w.open = false;
+  QueueDevice(player).reset();
   player.stopping.store(false, std::memory_order_release);
+}
+
+void SidStop(SidPlayer& player) {
+  WaveStream& w = player.stream;
+  if (!w.open) return;
+  SidHalt(player);
+  QueueDevice(player).close();
+  w.open = false;
   ShowPendingErrors(player);
 }
 
 void PlaySidTune(SidPlayer& player, int n) {
-  SidStop(player);
   const auto table = content::SidTuneTable();
-  if (n < 1 || n >= static_cast<int>(table.size())) return;
+  if (n < 1 || n >= static_cast<int>(table.size())) {
+    SidStop(player);
+    return;
+  }
+  // The tune changes on the open device: no gap while a device reopens.
+  SidHalt(player);
   SidStart(player, table[n].image, table[n].song);
   SidResume(player);
   ShowPendingErrors(player);

@@ -56,9 +56,12 @@ struct SidPlayer {
 };
 
 void SidPlayerInit(SidPlayer& player, platform::Platform& platform);
-// Stops the current tune, then starts tune n (1..12) of the embedded table;
-// any other n only stops.
+// Halts the current tune and starts tune n (1..12) of the embedded table on
+// the same device; any other n stops and closes the device.
 void PlaySidTune(SidPlayer& player, int n);
+// The refills end and the queued buffers come back; the device stays open.
+void SidHalt(SidPlayer& player);
+// SidHalt, then the device is closed.
 void SidStop(SidPlayer& player);
 void SidResume(SidPlayer& player);
 // Starts an image paused: reset, load, init, sixteen frames queued.

@@ -131,7 +131,7 @@ bool PlaySong(XmPlayer& player, XmSong* song) {
   // Marked running before the thread exists, so a StopSong right after this
   // waits for the thread's end rather than for its start.
   player.threadFinished.store(0, std::memory_order_release);
-  player.thread = player.platform->threads().start([&player] { OutputThread(player); }, true);
+  player.thread = player.platform->threads().start([&player] { OutputThread(player); });
   if (player.thread == 0) {
     player.threadFinished.store(1, std::memory_order_release);
     StopSong(player, song);

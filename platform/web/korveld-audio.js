@@ -1,13 +1,11 @@
-// The magazine's sound output: an audio worklet that plays what the program's
-// two sound devices left in the WebAssembly memory (platform/web_exchange.hpp,
-// record Sound; the word indexes below are its fields):
-// - the queue, a ring of mono samples (the intro's C64 tune), played once;
-// - the loop, stereo frames played over and over (the viewer's music).
-// Both are summed into the stereo output. The worklet only reads samples and
-// moves the play positions; it never waits.
-const QUEUE_WRITTEN = 0, QUEUE_PLAYED = 1, QUEUE_CAPACITY = 2, QUEUE_SAMPLES = 3, QUEUE_PAUSED = 4,
-  QUEUE_GENERATION = 5, QUEUE_START = 6, LOOP_GENERATION = 7, LOOP_SAMPLES = 8, LOOP_FRAMES = 9,
-  LOOP_PLAYED = 10, LOOP_PLAYED_GENERATION = 11, SOUNDING_FRAMES = 12;
+// The magazine's sound output: an audio worklet that plays the program's one
+// sound stream from a ring of 16-bit stereo frames in the WebAssembly memory
+// (platform/web_exchange.hpp, record Sound; the word indexes below are its
+// fields). The program keeps the ring filled a little ahead; the worklet only
+// reads frames and moves its play position, and never waits: a ring that
+// runs dry plays silence.
+const WRITTEN = 0, PLAYED = 1, CAPACITY = 2, SAMPLES = 3, MARK = 4, MARK_GENERATION = 5, SOUNDING_FRAMES = 6;
+const MARK_FRAMES = 128;
 
 class KorveldOutput extends AudioWorkletProcessor {
   constructor(options) {
@@ -17,81 +15,48 @@ class KorveldOutput extends AudioWorkletProcessor {
     this.i32 = new Int32Array(memory);
     this.i16 = new Int16Array(memory);
     this.s = sound >> 2;
-    this.queueGeneration = Atomics.load(this.u32, this.s + QUEUE_GENERATION);
-    this.captureAt = -1;
-    this.loopGeneration = -1;
-    this.loopRead = 0;
-    this.loopPlayed = 0;
+    this.markGeneration = Atomics.load(this.u32, this.s + MARK_GENERATION);
+    this.markAt = -1;
   }
 
-  // The queue's first render quantum after each open goes to the page, which
-  // compares it with the native program's first samples.
-  playQueue(left, right, n) {
-    const { u32, i32, i16, s } = this;
-    const generation = Atomics.load(u32, s + QUEUE_GENERATION);
-    if (generation !== this.queueGeneration) {
-      this.queueGeneration = generation;
-      this.captureAt = Atomics.load(u32, s + QUEUE_START);
+  // Once the frames from a new mark have been played, their left samples go
+  // to the page.
+  sendMark(played, base, mask) {
+    const { u32, i16, s } = this;
+    const generation = Atomics.load(u32, s + MARK_GENERATION);
+    if (generation !== this.markGeneration) {
+      this.markGeneration = generation;
+      this.markAt = Atomics.load(u32, s + MARK);
     }
-    if (Atomics.load(i32, s + QUEUE_PAUSED)) return;
-    const played = Atomics.load(u32, s + QUEUE_PLAYED);
-    const take = Math.min(n, (Atomics.load(u32, s + QUEUE_WRITTEN) - played) >>> 0);
-    if (take === 0) return;
-    const mask = Atomics.load(i32, s + QUEUE_CAPACITY) - 1;
-    const base = Atomics.load(i32, s + QUEUE_SAMPLES) >> 1;
-    const first = played === this.captureAt && take === n ? new Array(n) : null;
-    for (let i = 0; i < take; i++) {
-      const v = i16[base + ((played + i) & mask)];
-      if (first) first[i] = v;
-      left[i] += v / 32768;
-      right[i] += v / 32768;
-    }
-    if (first) {
-      this.captureAt = -1;
-      this.port.postMessage({ firstQueueBlock: first, generation });
-    }
-    // A reset may have moved the position meanwhile; then it wins.
-    Atomics.compareExchange(u32, s + QUEUE_PLAYED, played, (played + take) >>> 0);
-  }
-
-  playLoop(left, right, n) {
-    const { u32, i32, i16, s } = this;
-    const generation = Atomics.load(u32, s + LOOP_GENERATION);
-    if (generation !== this.loopGeneration) {
-      this.loopGeneration = generation;
-      this.loopRead = 0;
-      this.loopPlayed = 0;
-    }
-    const frames = Atomics.load(i32, s + LOOP_FRAMES);
-    if (frames <= 0) return;
-    const base = Atomics.load(i32, s + LOOP_SAMPLES) >> 1;
-    let at = this.loopRead % frames;
-    for (let i = 0; i < n; i++) {
-      left[i] += i16[base + 2 * at] / 32768;
-      right[i] += i16[base + 2 * at + 1] / 32768;
-      if (++at === frames) at = 0;
-    }
-    this.loopRead = at;
-    this.loopPlayed = (this.loopPlayed + n) >>> 0;
-    Atomics.store(u32, s + LOOP_PLAYED, this.loopPlayed);
-    Atomics.store(u32, s + LOOP_PLAYED_GENERATION, generation);
+    if (this.markAt < 0 || ((played - this.markAt) >>> 0) < MARK_FRAMES || ((played - this.markAt) >>> 0) > mask) return;
+    const block = new Array(MARK_FRAMES);
+    for (let i = 0; i < MARK_FRAMES; i++) block[i] = i16[base + 2 * ((this.markAt + i) & mask)];
+    this.markAt = -1;
+    this.port.postMessage({ firstQueueBlock: block, generation });
   }
 
   process(inputs, outputs) {
+    const { u32, i32, i16, s } = this;
     const out = outputs[0];
     const left = out[0], right = out[1] || out[0];
     const n = left.length;
-    left.fill(0);
-    right.fill(0);
-    this.playQueue(left, right, n);
-    this.playLoop(left, right, n);
+    const played = Atomics.load(u32, s + PLAYED);
+    const take = Math.min(n, (Atomics.load(u32, s + WRITTEN) - played) >>> 0);
+    const mask = Atomics.load(i32, s + CAPACITY) - 1;
+    const base = Atomics.load(i32, s + SAMPLES) >> 1;
     let sounding = 0;
-    for (let i = 0; i < n; i++) {
-      if (left[i] !== 0 || right[i] !== 0) sounding++;
-      left[i] = Math.max(-1, Math.min(1, left[i]));
-      right[i] = Math.max(-1, Math.min(1, right[i]));
+    for (let i = 0; i < take; i++) {
+      const at = base + 2 * ((played + i) & mask);
+      const l = i16[at], r = i16[at + 1];
+      if (l !== 0 || r !== 0) sounding++;
+      left[i] = l / 32768;
+      right[i] = r / 32768;
     }
-    if (sounding) Atomics.add(this.u32, this.s + SOUNDING_FRAMES, sounding);
+    left.fill(0, take);
+    right.fill(0, take);
+    Atomics.store(u32, s + PLAYED, (played + take) >>> 0);
+    if (sounding) Atomics.add(u32, s + SOUNDING_FRAMES, sounding);
+    this.sendMark((played + take) >>> 0, base, mask);
     return true;
   }
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/headless.hpp"
+#include "platform/sound_output.hpp"
 
 namespace korveld::platform {
 namespace {
@@ -85,29 +86,35 @@ TEST(HeadlessDevices, QueueCompletesEachBufferWhenItHasPlayed) {
 
   const auto audio = platform.capturedAudio();
   ASSERT_EQ(audio.size(), static_cast<std::size_t>(0.16 * 44100) * 2);
-  // Silent while paused until 0.1 s, then buffer A on both channels, then B.
-  for (auto [index, value] : {std::pair{2 * 4409, 0}, {2 * 4410, 1000}, {2 * 4410 + 1, 1000},
+  // Silent while paused until 0.1 s, then buffer A on both channels fading
+  // in, then B.
+  for (auto [index, value] : {std::pair{2 * 4409, 0}, {2 * (4410 + 128), 500}, {2 * (4410 + 300) + 1, 1000},
                               {2 * (4410 + 882), -1000}, {2 * (4410 + 1764), 0}})
     EXPECT_EQ(audio[static_cast<std::size_t>(index)], value) << index;
 }
 
-TEST(HeadlessDevices, ResetHandsQueuedBuffersBackBeforeReturning) {
-  HeadlessPlatform platform({}, {});
+// The fade of a reset plays what was queued next, across buffers; the
+// buffers are back before reset returns.
+TEST(HeadlessDevices, ResetFadesOutTheQueuedSoundAndHandsBuffersBack) {
+  HeadlessPlatform platform({.captureAudio = true}, {});
   BufferQueueDevice& dev = platform.queueDevice();
   int returned = 0;
   ASSERT_EQ(dev.open(PcmFormat{1, 44100, 16}, [](void* n, WaveHeader*) { ++*static_cast<int*>(n); }, &returned),
             kWaveOk);
-  const std::vector<std::int16_t> second(44100, 5);
-  WaveHeader h1 = Header(second), h2 = h1;
-  for (WaveHeader* h : {&h1, &h2}) dev.prepare(h), dev.write(h);
+  const std::vector<std::int16_t> a(400, 1000), b(400, -1000);
+  WaveHeader ha = Header(a), hb = Header(b);
+  for (WaveHeader* h : {&ha, &hb}) dev.prepare(h), dev.write(h);
   EXPECT_EQ(dev.close(), kWaveStillPlaying);
-  platform.sleepMs(10);
-  EXPECT_EQ(returned, 0);
+  platform.sleepMs(9);  // 396 frames of A played
   ASSERT_EQ(dev.reset(), kWaveOk);
   EXPECT_EQ(returned, 2);
-  EXPECT_TRUE((h1.flags & kHeaderDone) && (h2.flags & kHeaderDone));
+  EXPECT_TRUE((ha.flags & kHeaderDone) && (hb.flags & kHeaderDone));
   EXPECT_EQ(dev.close(), kWaveOk);
-  EXPECT_FALSE(dev.isOpen());
+  platform.sleepMs(10);
+  const auto audio = platform.capturedAudio();
+  for (auto [frame, value] : {std::pair{395, 1000}, {396, 1000}, {399, 988}, {400, -984}, {524, -500}, {651, -3},
+                              {652, 0}})
+    EXPECT_EQ(audio[2 * static_cast<std::size_t>(frame)], value) << frame;
 }
 
 TEST(HeadlessDevices, FailingAudioReportsNoDevice) {
@@ -129,10 +136,11 @@ TEST(HeadlessDevices, LoopPositionFollowsTheClockAndIsCaptured) {
   dev.write(0, reinterpret_cast<const std::uint8_t*>(&marker), 2);  // rewrite behind the cursor
   platform.sleepMs(5);
   EXPECT_EQ(dev.positionBytes(), 661u * 4);  // 15 ms = 661.5 samples, floored
-  dev.reset();
-  dev.close();
+  platform.close();  // the loop still plays: it fades out, and that is heard
   const auto audio = platform.capturedAudio();
-  EXPECT_EQ(audio[0], 1);  // from the very first sample
+  ASSERT_EQ(audio.size(), 2u * (661 + kRampFrames));
+  EXPECT_EQ(audio[2 * 128], 129 * 128 / 256);  // fading in from the first sample
+  EXPECT_EQ(audio[2 * (661 + 128)], 349 / 2);
   EXPECT_EQ(audio[2 * 440], 441);
   EXPECT_EQ(audio[2 * 441], 77);  // second time round, the rewritten sample
   EXPECT_EQ(audio[2 * 442], 2);
@@ -143,14 +151,12 @@ TEST(HeadlessDevices, PlayerThreadSleepsInLockstep) {
   std::atomic<int> wakes{0};
   std::atomic<bool> stop{false};
   ThreadService& threads = platform.threads();
-  const auto handle = threads.start(
-      [&] {
-        while (!stop.load()) {
-          ++wakes;
-          threads.sleepMs(5);
-        }
-      },
-      true);
+  const auto handle = threads.start([&] {
+    while (!stop.load()) {
+      ++wakes;
+      threads.sleepMs(5);
+    }
+  });
   platform.sleepMs(100);
   EXPECT_EQ(wakes.load(), 21);  // at 0, 5, ..., 100 ms
   stop = true;

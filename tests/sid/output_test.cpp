@@ -143,12 +143,16 @@ TEST(SidOutput, RefillErrorsWaitForTheMainThreadAndEndThatBuffersRefills) {
   EXPECT_EQ(rig.boxes.size(), 2u);  // each error is shown once
 }
 
-// A tune started over another renders as on a fresh player.
-TEST(SidOutput, ReloadRendersLikeAFirstLoad) {
+// A tune started over another renders as on a fresh player, on the device
+// the first tune opened.
+TEST(SidOutput, SwitchingTunesKeepsTheDeviceAndRendersLikeAFirstLoad) {
   Rig rig, fresh;
   PlaySidTune(*rig.player, 7);
   rig.device.completeNext();
+  rig.device.calls.clear();
   PlaySidTune(*rig.player, 3);
+  const std::vector<std::string> switchCalls = {"reset", "pause", "prepare", "prepare", "write", "write", "restart"};
+  EXPECT_EQ(rig.device.calls, switchCalls);
   PlaySidTune(*fresh.player, 3);
   ASSERT_EQ(rig.device.writes.size(), 5u);
   EXPECT_EQ(rig.device.writes[3].samples, fresh.device.writes[0].samples);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/null_platform.hpp"
+#include "platform/wave_errors.hpp"
 #include "sid/sid_player.hpp"
 #include "sid/sid_state.hpp"
 #include "sid/tune.hpp"
@@ -117,7 +118,7 @@ class FakeQueueDevice : public platform::NullQueueDevice {
     callback_ = callback, instance_ = instance;
     return platform::kWaveOk;
   }
-  bool isOpen() const override {
+  bool isOpen() const {
     std::lock_guard<std::mutex> lock(m_);
     return open_;
   }

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <sstream>
 #include <string>
@@ -17,6 +18,7 @@
 
 #include "content/xm/xm_modules.hpp"
 #include "platform/image_io.hpp"
+#include "platform/sound_output.hpp"
 #include "tests/support/golden.hpp"
 #include "viewer/skins.hpp"
 #include "viewer_test_helpers.hpp"
@@ -99,8 +101,8 @@ std::uint64_t RegionHash(const Frame& f, int y0, int y1, int x0 = 0, int x1 = 79
   return platform::BytesHash(region.data(), region.size() * 4);
 }
 
-// The first block of tune n as the XM player renders it: what the sound
-// device plays first after the tune starts.
+// The first block of tune n as the XM player renders it, after the fade-in
+// that starts every tune: what the sound device plays from then on.
 std::vector<std::int16_t> TuneStart(int n) {
   platform::HeadlessPlatform quiet({}, {});
   xm::XmPlayer player;
@@ -110,7 +112,7 @@ std::vector<std::int16_t> TuneStart(int n) {
   EXPECT_TRUE(xm::BeginOfflineRender(player, player.CurrentSong.get()));
   xm::FillBlock(player);
   const std::int16_t* pcm = xm::BlockPcm(player, 0);
-  std::vector<std::int16_t> block(pcm, pcm + 2 * xm::kBlockFrames);
+  std::vector<std::int16_t> block(pcm + 2 * platform::kRampFrames, pcm + 2 * xm::kBlockFrames);
   xm::StopSong(player);
   xm::FreeSong(player);
   return block;
@@ -131,6 +133,23 @@ bool Silent(const std::vector<std::int16_t>& audio, double from, double to) {
   for (std::size_t i = static_cast<std::size_t>(from * 44100) * 2; i < static_cast<std::size_t>(to * 44100) * 2 && i < audio.size(); ++i)
     if (audio[i] != 0) return false;
   return true;
+}
+
+// The largest step into or out of a silence of 10 ms or more, and from the
+// last frame to the silence after the end.
+int LargestEdgeStep(const std::vector<std::int16_t>& audio) {
+  const auto level = [&](std::size_t frame) { return std::max(std::abs(audio[2 * frame]), std::abs(audio[2 * frame + 1])); };
+  const std::size_t frames = audio.size() / 2;
+  int most = level(frames - 1);
+  for (std::size_t i = 0, run = 0; i < frames; ++i) {
+    if (level(i) == 0) {
+      ++run;
+      continue;
+    }
+    if (run >= 441 && i > run) most = std::max({most, level(i), level(i - run - 1)});
+    run = 0;
+  }
+  return most;
 }
 
 // One run of the program serves every check: it is the expensive part.
@@ -194,6 +213,9 @@ TEST(Session, ReadsTheWholeIssue) {
       EXPECT_GT(at, 0.0) << label;
       EXPECT_LT(at, window[label].first + 0.3) << label;
     }
+    // Every start and stop (the intro's tune, MUTE, MUSIC n, QUIT) ramps: a
+    // cut would step by a few thousand.
+    EXPECT_LE(LargestEdgeStep(audio), 256);
     // Paused on the second skin through a page change, then tune 3 again.
     EXPECT_TRUE(Silent(audio, window["carbon paused"].first + 0.15, window["carbon page 2"].second - 0.15));
     EXPECT_GT(FindBlock(audio, tune3, window["carbon resumed"].first - 0.1, window["carbon resumed"].second), 0.0);

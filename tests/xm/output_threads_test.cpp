@@ -14,7 +14,7 @@ namespace {
 class RealThreads : public platform::ThreadService {
  public:
   std::vector<std::thread> threads;
-  Handle start(std::function<void()> body, bool) override {
+  Handle start(std::function<void()> body) override {
     threads.emplace_back(std::move(body));
     return static_cast<Handle>(threads.size());
   }

@@ -36,7 +36,6 @@ class FakeLoopingDevice : public platform::LoopingDevice {
     opens++;
     return true;
   }
-  bool isOpen() const override { return opens > closes; }
   bool start(const std::uint8_t* data, std::size_t bytes) override {
     std::lock_guard<std::mutex> lock(mutex);
     copy.assign(data, data + bytes);
@@ -65,12 +64,10 @@ class ManualThreads : public platform::ThreadService {
   bool inBody = false;
   int started = 0;
   int joined = 0;
-  bool highPriority = false;
   FakeLoopingDevice* device = nullptr;
   std::function<void()> onSleep;
-  Handle start(std::function<void()> b, bool high) override {
+  Handle start(std::function<void()> b) override {
     body = std::move(b);
-    highPriority = high;
     return ++started;
   }
   void join(Handle) override { joined++; }
