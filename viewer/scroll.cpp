@@ -15,7 +15,6 @@ namespace {
 using platform::HeldTest;
 using platform::PressTest;
 
-constexpr int kPageStep = 33;         // lines a Page Up or Page Down moves
 constexpr double kWheelLines = 4.0;   // lines a wheel notch moves
 constexpr int kGlowLeft = 20;
 constexpr int kGlowLength = 750;
@@ -48,11 +47,28 @@ constexpr int kThumbBaseAlpha = 80;
 
 int MaxTop(const ViewState& v) { return v.LineCount - kVisibleRows; }
 
+// Rows whose whole cell lies inside the text area (kTextTop..bottom) when the
+// rows sit `offset` pixels down.
+constexpr int WholeRows(int offset, int bottom) {
+  int n = 0;
+  for (int r = 0; r < kVisibleRows; ++r) {
+    const int top = offset + kRowTop + kRowHeight * r;
+    if (top >= kTextTop && top + kRowHeight - 1 <= bottom) ++n;
+  }
+  return n;
+}
+
+// Lines a Page Up or Page Down moves: the rows shown whole at every offset
+// the arrow keys leave (0, 6 and 12) on either skin. Rows 0 and 32 and half
+// of row 1 lie outside the area, so a step of all 33 rows would skip lines;
+// this step brings the line below the last whole row to the first whole row.
+constexpr int kPageStep = std::min({WholeRows(0, TextBottom(1)), WholeRows(kHalfLine, TextBottom(1)),
+                                    WholeRows(kRowHeight, TextBottom(1)), WholeRows(0, TextBottom(2)),
+                                    WholeRows(kHalfLine, TextBottom(2)), WholeRows(kRowHeight, TextBottom(2))});
+
 int RowTop(const ViewState& v, int r) { return v.ScrollOffset + kRowTop + kRowHeight * r; }
 
 }  // namespace
-
-int TextBottom(int skin) { return skin == 2 ? 570 : 569; }
 
 void ScrollByKeys(ViewState& v, bool downHeld, bool upHeld) {
   const int max = MaxTop(v);

@@ -33,7 +33,7 @@ inline constexpr int kRowHeight = 12;
 inline constexpr int kColumnLeft = 23;
 inline constexpr int kTextTop = 193;
 inline constexpr int kShortPageOffset = 5;  // the offset of pages of 32 lines or fewer
-int TextBottom(int skin);                   // 569 for skin 1, 570 for skin 2
+constexpr int TextBottom(int skin) { return skin == 2 ? 570 : 569; }
 
 // Smooth half-line scrolling while Down (first) or Up is held.
 void ScrollByKeys(ViewState& v, bool downHeld, bool upHeld);

@@ -3,15 +3,12 @@
 #include <cmath>
 #include <string_view>
 
-#include "content/xm/xm_modules.hpp"
+#include "content/texts/texts.hpp"
 #include "viewer/menus.hpp"
 
 namespace korveld::viewer {
 namespace {
 
-constexpr std::string_view kHelpLine =
-    "F1 To select 'Grunge' skin    F2 To select 'Carbon' skin   Selected song: ";
-constexpr int kLeadingSpaces = 65;  // wider than the window, so it empties before each lap
 constexpr int kVisibleCharacters = 58;
 constexpr double kCharacterWidth = 9.0;
 constexpr int kTextRow[2] = {123, 124};  // per skin
@@ -20,17 +17,7 @@ constexpr int kTextTint = 2;
 
 }  // namespace
 
-std::string TickerTextFor(int tune) {
-  std::string text(kLeadingSpaces, ' ');
-  text += kHelpLine;
-  if (tune >= 1 && tune <= content::kXmModuleCount) {
-    text += content::kXmCredits[tune].title;
-    text += " composed by ";
-    text += content::kXmCredits[tune].composer;
-    text += "....";
-  }
-  return text;
-}
+std::string TickerTextFor(int tune) { return std::string(content::TickerText(tune)); }
 
 void StoreTickerTexts(TickerState& ticker) {
   for (int n = 1; n <= kTickerTexts; ++n) ticker.text[n] = TickerTextFor(n);

@@ -19,7 +19,8 @@ struct TickerState {
   double offset = 0.0;  // pixels scrolled into that character, 0..9
 };
 
-// Builds text n from the shared help line and tune n's credit.
+// Text n of the ticker texts (content/texts/ticker.txt): the help
+// line and tune n's credit for n = 1..4, the help line alone for 5.
 std::string TickerTextFor(int tune);
 void StoreTickerTexts(TickerState& ticker);
 // Draws the visible part for the given skin, then moves on a pixel.

@@ -60,8 +60,8 @@ TEST(IssueText, HelpPageCountsMatchTheViewer) {
   const std::string claim = std::string(PageLabel(longest)) + ", has " + Thousands(v.LineCount) +
                             " lines: Page Down " + std::to_string(presses) + " times, or End once.";
   EXPECT_NE(help.find(claim), std::string::npos) << claim;
-  EXPECT_EQ(presses, 44);
-  EXPECT_NE(help.find("one screen (" + std::to_string(step) + " lines) further down"), std::string::npos);
+  EXPECT_NE(help.find("one screen (" + std::to_string(step) + " lines) further down"), std::string::npos) << step;
+  EXPECT_NE(help.find("one screen (" + std::to_string(step) + " lines) back up"), std::string::npos) << step;
 }
 
 // Pages point at other pages by their menu entry ("> Monthly Chart") or a

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tools/pagec/page_compiler.hpp"
+#include "tools/pagec/texts.hpp"
 
 namespace korveld::pagec {
 namespace {
@@ -253,6 +254,85 @@ TEST(PageFacts, FillInAndCountComposersOnce) {
   EXPECT_EQ(line.colour.substr(0, 6), "HHHHHH");
   EXPECT_FALSE(ParseFacts("g", "tune.1.composer\tAgain\n", facts, diags));
   EXPECT_EQ(FormatDiagnostic(diags.list.back()), "g:1: fact tune.1.composer is given twice (also by tunes)");
+}
+
+
+// Filters write a fact as the sentence needs it; {?key=text} checks a fact
+// without writing it; %all makes a page name a whole list.
+TEST(PageFacts, FiltersSilentChecksAndWholeLists) {
+  Facts facts;
+  Diagnostics diags;
+  ASSERT_TRUE(ParseFacts("f", "# source: records\nn\t62\nz\t0\np.1\t21\np.2\t12\np.3\t3\nname\tordway\n"
+                              "new.1.name\tA\nnew.2.name\tB\nnew.1.place\t8\n",
+                         facts, diags));
+  CompiledLine line;
+  std::string error;
+  ASSERT_TRUE(CompileMarkup("{=n:Words} {=z:words} {=p.1:ordinal} {=p.2:ordinal} {=p.3:ordinal} {=name:upper}"
+                            "{?n=62} {=n:words:upper=SIXTY-TWO}",
+                            {}, line, error, &facts))
+      << error;
+  EXPECT_EQ(line.text, "Sixty-two no 21st 12th 3rd ORDWAY SIXTY-TWO");
+  EXPECT_EQ(line.quoted, (std::vector<std::string>{"n", "z", "p.1", "p.2", "p.3", "name", "n", "n"}));
+  EXPECT_EQ(NumberWords(40) + NumberWords(99) + NumberWords(100), "fortyninety-nine100");
+  for (const auto& [markup, message] :
+       {std::pair{"{?n=61}", "column 1 of the source: \"61\" disagrees with records, which gives n = \"62\""},
+        {"x{=n:words=sixty}", "column 2 of the source: \"sixty\" disagrees with records, which gives n:words = \"sixty-two\""},
+        {"{?n}", "column 1 of the source: {?n} checks a text: {?key=text}"},
+        {"{=name:words}", "column 1 of the source: name = \"ordway\": \"words\" needs a whole number"},
+        {"{=n:roman}", "column 1 of the source: n = \"62\": unknown filter \"roman\" (words, Words, ordinal, upper)"}}) {
+    EXPECT_FALSE(CompileMarkup(markup, {}, line, error, &facts)) << markup;
+    EXPECT_EQ(error, message);
+  }
+  EXPECT_TRUE(KeyMatches("new.*.name", "new.12.name"));
+  EXPECT_FALSE(KeyMatches("new.*.name", "new.1.2.name"));
+  EXPECT_FALSE(KeyMatches("new.*.name", "new..name"));
+  CompiledPage page;
+  EXPECT_TRUE(CompilePage("w.txt", "%page 1\n%all new.*.name\n{=new.2.name}, {=new.1.name}\n<END>\n", page, diags, &facts));
+  EXPECT_FALSE(CompilePage("w.txt", "%page 1\n%all new.*.name\n{=new.1.name} ({=new.1.place:ordinal})\n%all old.*\n<END>\n",
+                           page, diags, &facts));
+  const auto messages = Messages(diags);
+  EXPECT_EQ(std::vector<std::string>(messages.end() - 2, messages.end()),
+            (std::vector<std::string>{"w.txt:2: %all new.*.name: the page leaves out new.2.name (\"B\")",
+                                      "w.txt:4: %all old.*: no fact matches"}));
+}
+
+// The intro's and the ticker's texts: fact quotes, centred pauses, the
+// composers once each, capitals only in the scroller, nine title lines.
+TEST(IntroAndTickerTexts, CompileFromTheirSources) {
+  Facts facts;
+  Diagnostics diags;
+  ASSERT_TRUE(ParseFacts("f", "tune.1.composer\tAda Lund\ntune.2.composer\tBo\ntune.3.composer\tAda Lund\n"
+                              "module.1.title\tRain\nmodule.1.composer\tCy\nmodule.2.title\tSun\nmodule.2.composer\tDi\n"
+                              "issue\t35\nwho\tordway\n",
+                         facts, diags));
+  std::string source = "% the titles\n";
+  for (int n = 1; n <= kTitleLines; ++n) source += n == 5 ? "title issue {=issue}\ntitle\n" : n == 6 ? "" : "title *\n";
+  source += "spaces 3\npause KORVELD {=issue}\ntext A  B\ntext C\nspaces 2\nmusic\npause {=who:upper} - CODE\n";
+  IntroTexts intro;
+  ASSERT_TRUE(CompileIntroTexts("i.txt", source, facts, intro, diags)) << Messages(diags).back();
+  ASSERT_EQ(intro.titles.size(), 9u);
+  EXPECT_EQ(intro.titles[4] + "|" + intro.titles[5], "issue 35|");
+  EXPECT_EQ(intro.scroll, "   a       KORVELD 35       A  B C  a    ADA LUND - MUSIC    a       BO - MUSIC       a     ORDWAY - CODE      ");
+  std::vector<std::string> ticker;
+  ASSERT_TRUE(CompileTickerTexts("t.txt", "spaces 2\ntext Song:\nspaces 1\ncredit {=module.N.title} by {=module.N.composer}.\n",
+                                 facts, ticker, diags));
+  EXPECT_EQ(ticker, (std::vector<std::string>{"  Song: Rain by Cy.", "  Song: Sun by Di.", "  Song: "}));
+  const std::pair<std::string, const char*> broken[] = {
+      {source + "text lower\n", "i.txt:18: lowercase letters in the scroller (\"a\" pauses it): write capitals, {=key:upper}"},
+      {source + "pause A PAUSED TEXT OF 25 CHARS\n", "i.txt:18: \"A PAUSED TEXT OF 25 CHARS\" is longer than the 24 characters a pause shows"},
+      {source + "title *\n", "i.txt:18: the intro has 9 title lines"},
+      {"title *\n", "i.txt:1: the intro has 9 title lines, not 1"},
+      {source + "shout X\n", "i.txt:18: unknown item \"shout\" (title, spaces, text, pause, music)"},
+  };
+  for (const auto& [text, message] : broken) {
+    Diagnostics d;
+    EXPECT_FALSE(CompileIntroTexts("i.txt", text, facts, intro, d)) << message;
+    ASSERT_FALSE(d.list.empty()) << message;
+    EXPECT_EQ(FormatDiagnostic(d.list.front()), message);
+  }
+  Diagnostics d;
+  EXPECT_FALSE(CompileTickerTexts("t.txt", "text Song:\n", facts, ticker, d));
+  EXPECT_EQ(Messages(d).front(), "t.txt:1: the ticker has no credit line");
 }
 
 }  // namespace

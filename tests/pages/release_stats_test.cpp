@@ -3,6 +3,8 @@
 // against the page table by the build and shown by the viewer's golden frames.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tools/pagegen/release_stats.hpp"
 
 namespace korveld::pagegen {
@@ -17,17 +19,17 @@ ReleaseList Parse(const std::string& text) {
 
 TEST(ReleaseRules, PointsFollowTheChartRules) {
   ReleaseList list = Parse(
-      "month TEST\n"
+      "month NOVEMBER 2009\n"
       "group A\n"
       "01 GAME Harbour.Tycoon.v1.2\n"
       "03 ISO Harbour.Tycoon\n"      // second of the pair: half of 8.0
       "04 ISO Salt.Vault\n"
       "05 GAME Salt.Vault\n"         // second of the pair: half of 6.0
       "06 DEMO Quiet.Machines ! broken\n"
-      "07 FIX Salt.Vault.Fix\n"
-      "08 FIX Salt.Vault.Fix\n"
-      "09 FIX Salt.Vault.Fix\n"
-      "10 FIX Salt.Vault.Fix\n"      // fourth fix of one title: nothing
+      "07 FIX Salt.Vault.v1.1\n"
+      "08 FIX Salt.Vault.v1.2\n"
+      "09 FIX Salt.Vault.v1.3\n"
+      "10 FIX Salt.Vault.v1.4\n"    // fourth fix of one title, whatever its version: nothing
       "11 INTRO Kite.64k\n"
       "12 MUSIC Chip.Letters.3\n"
       "13 TOOL Tile.Loom.v0.9\n");
@@ -50,7 +52,7 @@ TEST(ReleaseRules, PointsFollowTheChartRules) {
 
 TEST(ReleaseRules, RankingBreaksTiesByReleasesThenLastDay) {
   ReleaseList list = Parse(
-      "month TEST\n"
+      "month NOVEMBER 2009\n"
       "group LATE\n09 GAME A\n28 GAME B\n"        // 12.0 from 2, last on the 28th
       "group MANY\n01 DEMO C\n02 DEMO D\n03 DOX E\n04 DOX F\n"  // 12.0 from 4
       "group EARLY\n01 GAME G\n20 GAME H\n"       // 12.0 from 2, last on the 20th
@@ -63,13 +65,18 @@ TEST(ReleaseRules, RankingBreaksTiesByReleasesThenLastDay) {
 
 TEST(ReleaseRules, BadListsNameTheLine) {
   const std::pair<const char*, const char*> cases[] = {
-      {"month M\n01 GAME A\n", "2: release before the first group"},
-      {"month M\ngroup G\n32 GAME A\n", "3: day must be 1..31"},
-      {"month M\ngroup G\n01 GAMES A\n", "3: unknown release type GAMES"},
-      {"month M\ngroup G\n01 GAME A !\n", "3: nuke without a reason"},
-      {"month M\ngroup G\n01 GAME\n", "3: expected: day type title"},
-      {"month M\ngroup G\n01 GAME 1234567890123456789012345678901234567890\n", "3: title must be 1..39 characters"},
+      {"month MAY 2009\n01 GAME A\n", "2: release before the first group"},
+      {"month MAY 2009\ngroup G\n32 GAME A\n", "3: day must be 1..31"},
+      {"month MAY 2009\ngroup G\n01 GAMES A\n", "3: unknown release type GAMES"},
+      {"month MAY 2009\ngroup G\n01 GAME A !\n", "3: nuke without a reason"},
+      {"month MAY 2009\ngroup G\n01 GAME\n", "3: expected: day type title"},
+      {"month MAY 2009\ngroup G\n01 GAME 1234567890123456789012345678901234567890\n", "3: title must be 1..39 characters"},
       {"group G\n", "1: the list names no month"},
+      {"month MAY\n", "1: month must read like \"NOVEMBER 2009\""},
+      {"month MAY 2009\nlast 1\n", "2: last month's place before the first group"},
+      {"month MAY 2009\ngroup G\nlast 1\nlast 2\n", "4: second last-month line for G"},
+      {"month MAY 2009\ngroup G\nlast first\n", "3: expected: last PLACE, last new or last back"},
+      {"month MAY 2009\nleft GONE\n", "2: expected: left PLACE NAME"},
   };
   for (const auto& [text, message] : cases) {
     ReleaseList list;
@@ -79,12 +86,91 @@ TEST(ReleaseRules, BadListsNameTheLine) {
   }
 }
 
+// Every rule a list can break by itself, at the line that breaks it; the
+// build prints these as file:line and stops (tests/pages/extra.cmake runs
+// the tool on a broken list).
+TEST(ReleaseRules, BreachesNameTheirLines) {
+  const std::string head = "month MAY 2009\ngroup A\nlast 1\n";  // a release on line 4 on
+  const std::pair<std::string, std::vector<std::string>> cases[] = {
+      // Rule 7.4: a second TOOL, a DEMO after the GAME, a second ISO of a pair.
+      {"01 TOOL Kiln.Packer.v1.2\n09 TOOL Kiln.Packer.v1.4\n",
+       {"5: rule 7.4: A released Kiln.Packer as TOOL on line 4; a second release of a title counts only as a FIX"}},
+      {"01 GAME Salt.Vault\n02 DEMO Salt.Vault\n",
+       {"5: rule 7.4: A released Salt.Vault as GAME on line 4; a second release of a title counts only as a FIX"}},
+      {"01 GAME Salt.Vault\n02 ISO Salt.Vault\n03 ISO Salt.Vault\n",
+       {"6: rule 7.4: A released Salt.Vault as GAME on line 4; a second release of a title counts only as a FIX"}},
+      // Versions: backwards, equal, and the zero version; in day order, not list order.
+      {"01 TOOL Kiln.Packer.v2.7\n09 FIX Kiln.Packer.v0.4\n03 FIX Kiln.Packer.v2.7\n",
+       {"5: Kiln.Packer.v0.4: versions only rise, and A released v2.7 on day 1 (line 4)",
+        "6: Kiln.Packer.v2.7: versions only rise, and A released v2.7 on day 1 (line 4)"}},
+      {"01 TOOL Kiln.Packer.v0.0\n", {"4: Kiln.Packer.v0.0: v0.0 is not a version; the first release of a title is above it"}},
+      // What the rules allow: a GAME and an ISO, fixes with rising versions,
+      // a tool first released today and fixed; a fix of an older title.
+      {"04 ISO Salt.Vault\n01 GAME Salt.Vault.v1.2\n05 FIX Salt.Vault.v1.3\n06 FIX Salt.Vault.v1.10\n"
+       "02 TOOL Kiln.Packer.v0.9\n03 FIX Kiln.Packer.v1.0\n07 FIX Old.Game.v2.1\n",
+       {}},
+      // Rule 7.2: another group's title and type later in the month is a
+      // nuked dupe; on the same day it may be a race.
+      {"01 DEMO Rain\n02 DEMO Snow\ngroup B\nlast 2\n03 DEMO Rain\n02 DEMO Snow\ngroup C\nlast 3\n04 DEMO Rain ! dupe\n",
+       {"8: rule 7.2: A released Rain as DEMO on day 1 (line 4): this one is a dupe and is nuked, \"! dupe\""}},
+  };
+  for (const auto& [body, want] : cases) {
+    const bool twoGroups = body.find("group B") != std::string::npos;
+    ReleaseList list = Parse(head + body + (twoGroups ? "" : "group B\nlast 2\n"));
+    std::vector<std::string> got;
+    for (const RuleBreach& b : CheckReleaseRules(list)) got.push_back(std::to_string(b.line) + ": " + b.message);
+    EXPECT_EQ(got, want) << body;
+  }
+  // Last month's places: each group gives one, each place is taken once
+  // (among the other places it leaves empty).
+  const std::pair<const char*, const char*> places[] = {
+      {"group A\n01 GAME X\ngroup B\nlast 1\nleft 2 C\n", "2: A gives no place in last month's chart (last N, last new or last back)"},
+      {"group A\nlast 1\ngroup B\nlast 1\n", "5: B: place 1 last month is already given on line 3"},
+      {"group A\nlast 3\ngroup B\nlast new\n", "3: A: last month's chart had 2 places, not 3"},
+      {"group A\nlast 2\ngroup B\nlast back\n", "1: nobody held place 1 last month: a group that left the chart needs a \"left\" line"},
+  };
+  for (const auto& [text, message] : places) {
+    std::vector<std::string> got;
+    for (const RuleBreach& b : CheckReleaseRules(Parse(std::string("month MAY 2009\n") + text))) {
+      got.push_back(std::to_string(b.line) + ": " + b.message);
+    }
+    EXPECT_NE(std::find(got.begin(), got.end(), message), got.end()) << text;
+  }
+}
+
+// Trends and the lists a page names together come from last month's places:
+// climbers, fallers, newcomers, returners and leavers, each with its place.
+TEST(ReleaseFacts, TrendsMoversAndRates) {
+  ReleaseList list = Parse(
+      "month FEBRUARY 2009\n"
+      "left 2 GONE\nleft 5 ALSO GONE\n"
+      "group UP\nlast 3\n01 ISO A\n02 ISO B\n03 ISO C\n04 ISO D\n05 ISO E\n06 ISO F\n07 ISO G\n08 ISO H\n"
+      "group FELL\nlast 1\n01 DEMO I\n"
+      "group FRESH\nlast new\n01 ISO J\n"
+      "group RETURN\nlast back\n01 DEMO K\n"
+      "group STAY\nlast 4\n01 DEMO L\n");
+  ASSERT_TRUE(CheckReleaseRules(list).empty());
+  ScoreAndRank(list);
+  const std::string facts = ReleaseFacts(list);
+  for (const char* want : {"chart.1.name\tUP\n", "chart.1.trend\tUP 2\n", "chart.1.climb\t2\n", "chart.1.per.day\t0\n",
+                           "chart.1.count.ISO\t8\n", "chart.1.lead\t56.0\n", "chart.2.trend\tNEW\n",
+                           "chart.3.name\tFELL\n", "chart.3.trend\tDOWN 2\n", "chart.3.climb\t0\n",
+                           "chart.4.trend\tRE\n", "chart.5.name\tSTAY\n", "chart.5.trend\tDOWN 1\n",
+                           "up.1.name\tUP\n", "up.1.place\t1\n", "up.count\t1\n", "up.places\t2\n",
+                           "down.1.name\tFELL\n", "down.places\t2\n", "new.1.name\tFRESH\n", "new.1.place\t2\n",
+                           "back.1.name\tRETURN\n", "back.1.place\t4\n", "left.1.name\tGONE\n", "left.2.name\tALSO GONE\n",
+                           "left.2.place\t5\n", "left.count\t2\n", "month.days\t28\n", "closest.1.name\tFELL\n",
+                           "closest.2.name\tRETURN\n", "closest.points\t5.0\n", "closest.gap\t0.0\n"}) {
+    EXPECT_NE(facts.find(want), std::string::npos) << want << facts;
+  }
+}
+
 // The figures other pages quote: the best points per release is an exact
 // comparison (146.0 / 37 beats 155.0 / 40), busiest and quietest days count
 // every listed release, nuked ones included.
 TEST(ReleaseFacts, BestPerReleaseTotalsAndDays) {
   ReleaseList list = Parse(
-      "month TEST\n"
+      "month NOVEMBER 2009\n"
       "group BIG\n"
       "01 ISO A\n02 ISO B\n02 GAME C\n03 DOX D ! fake\n"
       "group LEAN\n"

@@ -21,6 +21,7 @@
 #include "sid/synthesis.hpp"
 #include "sid/tune.hpp"
 #include "tests/support/golden.hpp"
+#include "tools/tunecheck/sid_header.hpp"
 #include "tools/tunecheck/tune_source.hpp"
 
 namespace korveld::sid {
@@ -120,3 +121,41 @@ TEST(EmbeddedTunes, RepeatAfterTheLoopTheirSourcesState) {
 
 }  // namespace
 }  // namespace korveld::sid
+
+namespace korveld::tunecheck {
+namespace {
+
+// The twelve images the build embeds (and writes as build/content/sid/*.sid)
+// are valid PSID/RSID files for other players; the same check, which the
+// build runs on every image, refuses each rule broken on a copy of an RSID
+// (tune 5) or a PSID (tune 1).
+TEST(TuneHeaders, EveryTuneKeepsThePsidAndRsidRules) {
+  for (int n = 1; n <= 12; ++n) {
+    for (const HeaderProblem& p : CheckSidHeader(content::SidTuneTable()[n].image)) {
+      ADD_FAILURE() << "tune " << n << ": " << p.field << ": " << p.message;
+    }
+  }
+  struct Case {
+    int tune, offset, value;
+    const char* field;
+  };
+  const Case cases[] = {
+      {5, 21, 1, "speed"},          {5, 8, 0x10, "loadAddress"}, {5, 13, 0x20, "playAddress"},
+      {5, 10, 0xA0, "initAddress"}, {5, 5, 1, "version"},        {5, 0x77, 0x15, "flags"},
+      {1, 7, 0x76, "dataOffset"},   {1, 14, 1, "songs"},         {1, 17, 2, "startSong"},
+      {1, 0x76, 0x01, "flags"},     {1, 0x79, 4, "pageLength"},  {1, 0x7A, 1, "reserved"},
+      {1, 0x35, 'x', "name"},       {1, 0x78, 0x60, "startPage"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::uint8_t> image(content::SidTuneTable()[c.tune].image.begin(),
+                                    content::SidTuneTable()[c.tune].image.end());
+    image[static_cast<std::size_t>(c.offset)] = static_cast<std::uint8_t>(c.value);
+    if (c.offset == 0x78) image[0x79] = 1;  // a range of one page, over the program
+    const auto problems = CheckSidHeader(image);
+    ASSERT_EQ(problems.size(), 1u) << c.field;
+    EXPECT_EQ(problems[0].field, c.field);
+  }
+}
+
+}  // namespace
+}  // namespace korveld::tunecheck

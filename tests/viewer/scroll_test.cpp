@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -69,7 +70,7 @@ TEST(ScrollByWheel, FourLinesANotch) {
 TEST(PageKeys, LongAndShortPages) {
   ViewState v = Page(1482, 0, 6);
   // (page up, page down, end, home), the top line before (-1: as left) and after.
-  for (auto [keys, before, after] : {std::tuple{"0100", -1, 33}, {"1000", -1, 0}, {"1000", 10, 0}, {"0010", -1, 1449},
+  for (auto [keys, before, after] : {std::tuple{"0100", -1, 30}, {"1000", -1, 0}, {"1000", 10, 0}, {"0010", -1, 1449},
                                      {"0100", -1, 1449}, {"0100", 1440, 1449}, {"0001", -1, 0}, {"0011", -1, 0}}) {
     if (before >= 0) v.TopLine = before;
     PageKeys(v, keys[0] == '1', keys[1] == '1', keys[2] == '1', keys[3] == '1');
@@ -89,13 +90,13 @@ TEST(PageKeys, FromThePlatformPageKeysActOncePerPressAndArrowsWhileHeld) {
   platform.pressKey(platform::kVkPageDown);
   PollInput(mouse, v, platform);  // PollInput ends with the page keys
   PageKeys(v, platform);          // still down, not pressed again
-  EXPECT_EQ(v.TopLine, 33);
+  EXPECT_EQ(v.TopLine, 30);
   platform.pressKey(platform::kVkEnd);
   PageKeys(v, platform);
   EXPECT_EQ(v.TopLine, 1449);
   platform.pressKey(platform::kVkPageUp);
   PageKeys(v, platform);
-  EXPECT_EQ(v.TopLine, 1416);
+  EXPECT_EQ(v.TopLine, 1419);
   platform.pressKey(platform::kVkHome);
   platform.pressKey(platform::kVkDown);
   PageKeys(v, platform);
@@ -105,6 +106,56 @@ TEST(PageKeys, FromThePlatformPageKeysActOncePerPressAndArrowsWhileHeld) {
   platform.pressKey(platform::kVkUp);
   ScrollByKeys(v, platform);
   EXPECT_EQ(std::pair(v.TopLine, v.ScrollOffset), std::pair(2, 6));
+}
+
+// The longest page of the issue, crossed with Page Down from the top and with
+// Page Up from the end, pressed as the platform reports keys: every line with
+// text lies whole (all 12 rows of its cells inside the text area, rows 193 to
+// 569, or 570 on skin 2) in at least one of the positions each way, whatever
+// offset the arrow keys left and on both skins.
+TEST(PageKeys, EveryLineOfTheLongestPageShowsWholeGoingDownAndUp) {
+  int longest = 1;
+  for (int page = 1; page <= content::kPageCount; ++page) {
+    if (content::PageLines(page).size() > content::PageLines(longest).size()) longest = page;
+  }
+  const auto lines = content::PageLines(longest);
+  const int count = static_cast<int>(lines.size()) - 1;
+  ASSERT_GT(count, 1000);
+  for (int skin : {1, 2}) {
+    for (int offset : {0, 6, 12}) {
+      for (int key : {platform::kVkPageDown, platform::kVkPageUp}) {
+        SCOPED_TRACE("skin " + std::to_string(skin) + ", offset " + std::to_string(offset) +
+                     (key == platform::kVkPageDown ? ", down" : ", up"));
+        ViewState v = Page(count, key == platform::kVkPageDown ? 0 : count - kVisibleRows, offset);
+        v.CurrentSkin = skin;
+        std::vector<bool> whole(static_cast<std::size_t>(count), false);
+        auto look = [&] {
+          for (int r = 0; r < kVisibleRows; ++r) {
+            const int y = v.ScrollOffset + 175 + 12 * r;
+            if (y >= 193 && y + 11 <= (skin == 2 ? 570 : 569)) whole[static_cast<std::size_t>(v.TopLine + r)] = true;
+          }
+        };
+        testing::ScriptedPlatform platform;
+        MouseState mouse;
+        look();
+        for (int before = -1, presses = 0; before != v.TopLine && presses < 100; ++presses) {
+          before = v.TopLine;
+          platform.pressKey(key);
+          PollInput(mouse, v, platform);
+          look();
+        }
+        EXPECT_EQ(v.TopLine, key == platform::kVkPageDown ? count - kVisibleRows : 0);
+        int missed = 0, first = -1;
+        for (int line = 0; line < count; ++line) {
+          const std::string_view text = lines[static_cast<std::size_t>(line)].text;
+          if (text.find_first_not_of(' ') != std::string_view::npos && !whole[static_cast<std::size_t>(line)]) {
+            if (missed++ == 0) first = line;
+          }
+        }
+        EXPECT_EQ(missed, 0) << "never whole, the first: line " << first;
+      }
+    }
+  }
 }
 
 MouseState Mouse(int x, int y, int left) {

@@ -9,6 +9,8 @@
 //   % anything         a comment (a percent sign followed by a space)
 //   @N text            the line glows with style N (1..8); "@N" alone is a
 //                      glowing blank line
+//   %all PATTERN       every fact whose key matches PATTERN ("new.*.name") must
+//                      be quoted on this page: a list that names them all
 //   <END>              ends the page; only blank lines and comments may follow
 // Inside a line:
 //   {1}..{9} {A}..{V}  switch the colour code of the following characters
@@ -22,6 +24,10 @@
 //   {=key}             the value of a fact (below), e.g. {=tune.8.title}
 //   {=key=text}        the text as written, which must equal the fact's value:
 //                      for figures typed into a table, e.g. {=chart.4.points=155.0}
+//   {=key:filter} {=key:filter=text}  the value as a filter writes it: words,
+//                      Words, ordinal or upper (see FilterFact)
+//   {?key=text}        writes nothing, but fails unless the fact is the text:
+//                      for a fact the sentence around it takes for granted
 //   box, shade and block glyphs and any other code page 437 character are
 //   written as their Unicode form and stored as the code page 437 byte.
 // Every line starts with the defaults of %colour and %face; columns are
@@ -46,6 +52,7 @@ inline constexpr int kPageCount = 20;
 inline constexpr int kMaxTextLength = 81;  // character 81 is stored, never shown
 inline constexpr int kCodeLength = 80;     // colour and face strings
 inline constexpr int kGlowStyles = 8;
+inline constexpr std::string_view kEndMarker = "<END>";  // a text starting so ends its page
 
 struct Diagnostic {
   std::string file;
@@ -70,6 +77,7 @@ struct CompiledLine {
   std::string style;   // exactly 80 face digits
   char glow = '0';     // '0'..'8'
   int sourceLine = 0;
+  std::vector<std::string> quoted;  // keys of the facts the line quotes
 };
 
 struct CompiledPage {
@@ -106,6 +114,16 @@ bool ParseFacts(std::string_view file, std::string_view text, Facts& facts, Diag
 // Adds the facts derived from the others: composers.count and
 // composers.count.words, the number of different "*.composer" values.
 void AddDerivedFacts(Facts& facts);
+// A fact as a filter writes it ({=key:filter}): "words" spells a whole number
+// (62 -> "sixty-two", 0 -> "no"), "Words" the same capitalised, "ordinal"
+// gives "1st", "22nd", "upper" capital letters. False with the reason when
+// the filter is unknown or does not apply to the value.
+bool FilterFact(std::string_view filter, const std::string& value, std::string& out, std::string& error);
+// The English words of 0..99 ("no" for 0); digits beyond.
+std::string NumberWords(int n);
+// Whether a fact key matches a pattern with one "*" standing for one or more
+// characters without a dot ("chart.*.name" matches "chart.12.name").
+bool KeyMatches(std::string_view pattern, std::string_view key);
 
 // State a line starts with.
 struct LineDefaults {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdlib>
 #include <cstdio>
 #include <map>
 
@@ -61,16 +62,6 @@ std::string Fill(int fromColumn, int toColumn, char c) {
   return toColumn > fromColumn ? std::string(toColumn - fromColumn, c) : std::string();
 }
 
-std::string Thousands(int n) {
-  const std::string digits = std::to_string(n);
-  std::string s;
-  for (std::size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) s += ',';
-    s += digits[i];
-  }
-  return s;
-}
-
 // Braces in titles must not read as codes.
 std::string Escape(std::string_view s) {
   std::string out;
@@ -81,11 +72,42 @@ std::string Escape(std::string_view s) {
   return out;
 }
 
+bool ParsePlace(std::string_view s, int& place) {
+  auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), place);
+  return ec == std::errc() && ptr == s.data() + s.size() && place >= 1;
+}
+
+// Days of the month of "NOVEMBER 2009"; 0 for anything else.
+int DaysOfMonth(std::string_view month) {
+  static constexpr std::string_view kNames[] = {"JANUARY", "FEBRUARY", "MARCH",     "APRIL",   "MAY",      "JUNE",
+                                                "JULY",    "AUGUST",   "SEPTEMBER", "OCTOBER", "NOVEMBER", "DECEMBER"};
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const std::size_t sp = month.find(' ');
+  int year = 0;
+  if (sp == std::string_view::npos || !ParsePlace(month.substr(sp + 1), year)) return 0;
+  for (int m = 0; m < 12; ++m) {
+    if (month.substr(0, sp) != kNames[m]) continue;
+    const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    return kDays[m] + (m == 1 && leap ? 1 : 0);
+  }
+  return 0;
+}
+
 std::string Plural(int n, std::string_view word) {
   return std::to_string(n) + " " + std::string(word) + (n == 1 ? "" : "s");
 }
 
 }  // namespace
+
+std::string Thousands(int n) {
+  const std::string digits = std::to_string(n);
+  std::string s;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) s += ',';
+    s += digits[i];
+  }
+  return s;
+}
 
 std::string_view BaseTitle(std::string_view title) {
   // "Name.v1.2" -> "Name": a version does not make another title.
@@ -98,6 +120,28 @@ std::string_view BaseTitle(std::string_view title) {
   };
   if (dot == std::string_view::npos || !digits(tail.substr(0, dot)) || !digits(tail.substr(dot + 1))) return title;
   return title.substr(0, v);
+}
+
+std::vector<int> TitleVersion(std::string_view title) {
+  const std::string_view base = BaseTitle(title);
+  if (base.size() == title.size()) return {};
+  std::vector<int> numbers;
+  std::string_view tail = title.substr(base.size() + 2);  // after ".v"
+  while (!tail.empty()) {
+    const std::size_t dot = tail.find('.');
+    int n = 0;
+    std::from_chars(tail.data(), tail.data() + (dot == std::string_view::npos ? tail.size() : dot), n);
+    numbers.push_back(n);
+    tail = dot == std::string_view::npos ? std::string_view{} : tail.substr(dot + 1);
+  }
+  return numbers;
+}
+
+std::string TrendWord(const Group& g) {
+  if (g.last == kLastNew) return "NEW";
+  if (g.last == kLastBack) return "RE";
+  if (g.last == g.position) return "SAME";
+  return (g.last > g.position ? "UP " : "DOWN ") + std::to_string(std::abs(g.last - g.position));
 }
 
 std::string_view TypeName(ReleaseType t) { return kTypes[static_cast<int>(t)].name; }
@@ -134,13 +178,40 @@ bool ParseReleaseList(std::string_view text, ReleaseList& out, std::string& erro
     if (line.empty() || line[0] == '#') continue;
     if (line.substr(0, 6) == "month ") {
       out.month = std::string(Trim(line.substr(6)));
+      out.monthLine = lineNo;
+      out.days = DaysOfMonth(out.month);
+      if (out.days == 0) return fail("month must read like \"NOVEMBER 2009\"");
+      continue;
+    }
+    if (line.substr(0, 5) == "left ") {
+      Leaver l;
+      l.sourceLine = lineNo;
+      const std::string_view rest = Trim(line.substr(5));
+      const std::size_t sp = rest.find(' ');
+      if (sp == std::string_view::npos || !ParsePlace(rest.substr(0, sp), l.last)) {
+        return fail("expected: left PLACE NAME");
+      }
+      l.name = std::string(Trim(rest.substr(sp)));
+      out.left.push_back(std::move(l));
       continue;
     }
     if (line.substr(0, 6) == "group ") {
       Group g;
       g.name = std::string(Trim(line.substr(6)));
+      g.sourceLine = lineNo;
       if (g.name.empty()) return fail("group without a name");
       out.groups.push_back(std::move(g));
+      continue;
+    }
+    if (line.substr(0, 5) == "last ") {
+      if (out.groups.empty()) return fail("last month's place before the first group");
+      Group& g = out.groups.back();
+      const std::string_view what = Trim(line.substr(5));
+      if (g.lastLine != 0) return fail("second last-month line for " + g.name);
+      g.lastLine = lineNo;
+      if (what == "new") g.last = kLastNew;
+      else if (what == "back") g.last = kLastBack;
+      else if (!ParsePlace(what, g.last)) return fail("expected: last PLACE, last new or last back");
       continue;
     }
     if (out.groups.empty()) return fail("release before the first group");
@@ -207,7 +278,7 @@ void ScoreAndRank(ReleaseList& list) {
         }
         seen = true;
       } else if (r.type == ReleaseType::Fix) {
-        if (++fixesPerTitle[r.title] > kMaxFixesPerTitle) {
+        if (++fixesPerTitle[std::string(BaseTitle(r.title))] > kMaxFixesPerTitle) {
           r.halfPoints = 0;
           r.note = "over the cap";
         }
@@ -324,70 +395,6 @@ std::string ReleaseStatsPage(const ReleaseList& list) {
   line("");
   line("<END>");
   return page;
-}
-
-std::string ReleaseFacts(const ReleaseList& list) {
-  std::string out = "# source: content/pages/releases.dat\n";
-  auto fact = [&](const std::string& key, const std::string& value) { out += key + "\t" + value + "\n"; };
-  int releases = 0, halfPoints = 0, nuked = 0;
-  std::array<int, kTypeCount> perType{};
-  std::array<int, 32> perDay{};
-  const Group* best = nullptr;
-  for (const Group& g : list.groups) {
-    const std::string key = "chart." + std::to_string(g.position) + ".";
-    fact(key + "name", g.name);
-    fact(key + "points", FormatPoints(g.halfPoints));
-    fact(key + "releases", std::to_string(g.releases.size()));
-    releases += static_cast<int>(g.releases.size());
-    halfPoints += g.halfPoints;
-    int groupNuked = 0;
-    for (const Release& r : g.releases) {
-      ++perType[static_cast<int>(r.type)];
-      if (r.day >= 1 && r.day <= 31) ++perDay[static_cast<std::size_t>(r.day)];
-      if (!r.nuke.empty()) ++groupNuked;
-    }
-    fact(key + "nuked", std::to_string(groupNuked));
-    nuked += groupNuked;
-    // Points per release, compared exactly: a/b > c/d as a*d > c*b.
-    if (!g.releases.empty() &&
-        (best == nullptr || static_cast<long>(g.halfPoints) * static_cast<long>(best->releases.size()) >
-                                static_cast<long>(best->halfPoints) * static_cast<long>(g.releases.size()))) {
-      best = &g;
-    }
-  }
-  fact("top.groups", std::to_string(list.groups.size()));
-  fact("top.releases", Thousands(releases));
-  fact("top.points", Thousands(halfPoints / 2) + (halfPoints % 2 ? ".5" : ".0"));
-  fact("top.nuked", std::to_string(nuked));
-  for (int t = 0; t < kTypeCount; ++t) {
-    const std::string key = "type." + std::string(kTypes[t].name) + ".";
-    fact(key + "releases", std::to_string(perType[static_cast<std::size_t>(t)]));
-    char pct[16];
-    std::snprintf(pct, sizeof pct, "%.1f%%", releases ? 100.0 * perType[static_cast<std::size_t>(t)] / releases : 0.0);
-    fact(key + "share", pct);
-  }
-  int busiest = 1, quietest = 1;
-  for (int d = 1; d <= 31; ++d) {
-    if (perDay[static_cast<std::size_t>(d)] == 0) continue;
-    if (perDay[static_cast<std::size_t>(d)] > perDay[static_cast<std::size_t>(busiest)]) busiest = d;
-    if (perDay[static_cast<std::size_t>(quietest)] == 0 ||
-        perDay[static_cast<std::size_t>(d)] < perDay[static_cast<std::size_t>(quietest)]) {
-      quietest = d;
-    }
-  }
-  fact("top.busiest.day", std::to_string(busiest));
-  fact("top.busiest.releases", std::to_string(perDay[static_cast<std::size_t>(busiest)]));
-  fact("top.quietest.day", std::to_string(quietest));
-  fact("top.quietest.releases", std::to_string(perDay[static_cast<std::size_t>(quietest)]));
-  if (best != nullptr) {
-    char ratio[16];
-    std::snprintf(ratio, sizeof ratio, "%.2f", best->halfPoints / 2.0 / static_cast<double>(best->releases.size()));
-    fact("best.per.release.group", best->name);
-    fact("best.per.release.points", FormatPoints(best->halfPoints));
-    fact("best.per.release.releases", std::to_string(best->releases.size()));
-    fact("best.per.release", ratio);
-  }
-  return out;
 }
 
 }  // namespace korveld::pagegen

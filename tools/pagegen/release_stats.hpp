@@ -4,9 +4,15 @@
 //
 // Release list format (UTF-8, one item a line, "#" starts a comment line):
 //   month November 2009            the month the list covers
+//   left N NAME                    a group of last month's chart (place N)
+//                                  that is not in this month's
 //   group NAME                     starts the releases of a group
+//   last N | last new | last back  the group's place in last month's chart;
+//                                  "new": never charted, "back": charted
+//                                  before, but not last month
 //   DD TYPE Title [! reason]       day of the month, type, title; "! reason"
 //                                  marks a nuked release
+// A title may end in a version, ".v1.2"; versions of one title only rise.
 #pragma once
 
 #include <string>
@@ -33,17 +39,41 @@ struct Release {
   int sourceLine = 0;
 };
 
+// The place a group had in last month's chart, or one of these.
+inline constexpr int kLastNew = 0;     // never in the chart before
+inline constexpr int kLastBack = -1;   // charted before, but not last month
+inline constexpr int kLastUnknown = -2;
+
 struct Group {
   std::string name;
+  int sourceLine = 0;
+  int last = kLastUnknown;  // last month's place
+  int lastLine = 0;
   std::vector<Release> releases;
   int halfPoints = 0;     // the score, in half points
   int lastDay = 0;        // day of the last counted release
   int position = 0;       // chart position, 1-based
 };
 
+// A group of last month's chart that is not in this month's.
+struct Leaver {
+  std::string name;
+  int last = 0;
+  int sourceLine = 0;
+};
+
 struct ReleaseList {
-  std::string month;
+  std::string month;  // "NOVEMBER 2009"
+  int days = 0;       // days of that month
+  int monthLine = 0;
+  std::vector<Leaver> left;
   std::vector<Group> groups;
+};
+
+// A broken chart rule in the list, at its line.
+struct RuleBreach {
+  int line = 0;
+  std::string message;
 };
 
 // Parses the list; on failure returns false with "line: message".
@@ -58,14 +88,32 @@ void ScoreAndRank(ReleaseList& list);
 
 // The title without a trailing version ("Name.v1.2" -> "Name").
 std::string_view BaseTitle(std::string_view title);
+// The numbers of a title's trailing version ("Name.v1.2" -> {1, 2}); empty
+// when it has none.
+std::vector<int> TitleVersion(std::string_view title);
+
+// The list against the rules a list can break (release_rules.cpp): every
+// group gives last month's place and the places of last month's chart are
+// each taken once; a group does not release a title twice except as FIX
+// releases (rule 7.4) or as one GAME and one ISO (rule 11); the versions of a
+// title only rise, from above v0.0; a title and type another group released
+// earlier in the month is nuked as a dupe (rule 7.2).
+std::vector<RuleBreach> CheckReleaseRules(const ReleaseList& list);
+
+// "UP 4", "DOWN 1", "SAME", "NEW" or "RE": the trend word of a ranked group.
+std::string TrendWord(const Group& g);
 
 // "122.5" for 245 half points.
 std::string FormatPoints(int halfPoints);
+// "1,391" for 1391.
+std::string Thousands(int n);
 
 // The figures other pages quote from the list, one "key<TAB>value" a line
 // (the facts the page compiler fills in or checks): every chart row's name,
-// points and releases, the top groups' totals, releases and share per type,
-// the busiest and quietest day, and the best points per release.
+// points, releases, nukes, trend, releases per type and per day and lead
+// over the next place; the top groups' totals, releases and share per type,
+// the busiest and quietest day, and the best points per release; the
+// movers, newcomers, returners and leavers; the closest pair.
 std::string ReleaseFacts(const ReleaseList& list);
 
 // The page source of the release stats page (page 4).

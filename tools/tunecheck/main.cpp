@@ -1,18 +1,23 @@
 // korveld-tunecheck: checks the intro tunes' musical structure at build time
 // and derives their credits from the tune sources.
 //   korveld-tunecheck --include DIR [--readme FILE] [--facts FILE]
-//                     [--credits FILE.cpp] tune01.asm ... tune12.asm
+//                     [--credits FILE.cpp] [--image FILE.sid]... tune01.asm ... tune12.asm
 // The n-th source is tune n. --readme checks the tune table of the given
 // README (title and loop columns); --facts writes the facts the page compiler
 // fills into the pages; --credits writes the C++ credit table the program
-// embeds. Problems are printed as "file:line: message" and fail the build.
+// embeds; the n-th --image is tune n as assembled, whose header must keep the
+// PSID/RSID rules. Problems are printed as "file:line: message" (a header
+// field at the line of the tune source that sets it) and fail the build.
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "tools/tunecheck/readme_table.hpp"
+#include "tools/tunecheck/sid_header.hpp"
 #include "tools/tunecheck/tune_source.hpp"
 
 namespace {
@@ -69,31 +74,57 @@ std::string FactsText(const std::vector<TuneFacts>& tunes) {
   return out;
 }
 
+// The n-th image's header against the format; a field at fault is reported
+// at the equate of the tune source that sets it, when there is one.
+void CheckImage(const std::string& path, const TuneSource* source, std::vector<Problem>& problems) {
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!in && bytes.empty()) {
+    problems.push_back({{path, 0}, "cannot read"});
+    return;
+  }
+  for (const HeaderProblem& h : CheckSidHeader(bytes)) {
+    const SourcePlace* at = nullptr;
+    if (source != nullptr) {
+      const auto it = source->equates.find(EquateOfField(h.field));
+      if (it != source->equates.end()) at = &it->second.at;
+    }
+    if (at != nullptr) {
+      problems.push_back({*at, path + ": " + h.field + ": " + h.message});
+    } else {
+      problems.push_back({{path, 0}, "header offset " + std::to_string(h.offset) + ": " + h.field + ": " + h.message});
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string includeDir, readme, factsPath, creditsPath;
-  std::vector<std::string> sources;
+  std::vector<std::string> sources, images;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--include" && i + 1 < argc) includeDir = argv[++i];
     else if (a == "--readme" && i + 1 < argc) readme = argv[++i];
     else if (a == "--facts" && i + 1 < argc) factsPath = argv[++i];
     else if (a == "--credits" && i + 1 < argc) creditsPath = argv[++i];
+    else if (a == "--image" && i + 1 < argc) images.push_back(argv[++i]);
     else if (!a.empty() && a[0] == '-') {
       std::fprintf(stderr, "usage: korveld-tunecheck --include DIR [--readme FILE] [--facts FILE] "
-                           "[--credits FILE.cpp] TUNE.asm...\n");
+                           "[--credits FILE.cpp] [--image FILE.sid]... TUNE.asm...\n");
       return 2;
     } else sources.push_back(a);
   }
   std::vector<Problem> problems;
   std::vector<TuneFacts> tunes;
+  std::vector<TuneSource> parsed;
   for (const std::string& path : sources) {
-    TuneSource src;
+    TuneSource& src = parsed.emplace_back();
     TuneFacts facts;
     if (ReadTuneSource(path, includeDir, src, problems)) AnalyseTune(src, facts, problems);
     tunes.push_back(facts);
   }
+  for (std::size_t n = 0; n < images.size(); ++n) CheckImage(images[n], n < parsed.size() ? &parsed[n] : nullptr, problems);
   if (problems.empty() && !readme.empty()) {
     std::ifstream in(readme, std::ios::binary);
     std::ostringstream ss;

@@ -8,6 +8,8 @@ NAME = "Velvet Static"
 AUTHOR = "Dario Kessel"
         .include "psid_header.inc"
         .logical LOAD
+        lda #$36                ; BASIC ROM off: the song data lies beneath it
+        sta $01
         jmp driver_init
         .fill SHARED_SONG - *, 0
 song_speed  .byte 7, 5
