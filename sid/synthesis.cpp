@@ -1,5 +1,7 @@
 #include "sid/synthesis.hpp"
 
+#include <algorithm>
+
 namespace korveld::sid {
 namespace {
 
@@ -303,25 +305,52 @@ void SidRender(SidState& s, std::int16_t* out, int count) {
   const std::int32_t bandMask = f.bandPass != 0 ? -1 : 0;
   const std::int32_t highMask = f.highPass != 0 ? -1 : 0;
   const bool sampleChannel = s.sample.active != 0;
-  VoiceRun& v0 = runs[0];
-  VoiceRun& v1 = runs[1];
-  VoiceRun& v2 = runs[2];
+  bool linked = false;
+  for (const VoicePlan& plan : plans) linked = linked || plan.sync || plan.ring;
+  std::int32_t high = f.high, band = f.band, low = f.low;
 
-  for (int i = 0; i < count; ++i) {
-    // Each voice's sync and ring read the voice before it: voice 1 reads
-    // voice 3 as it was before this sample, voices 2 and 3 read theirs after.
-    const std::int32_t x0 = StepVoice(v0, plans[0], v2.accumulator, v2.frequencyStep);
-    const std::int32_t x1 = StepVoice(v1, plans[1], v0.accumulator, v0.frequencyStep);
-    const std::int32_t x2 = StepVoice(v2, plans[2], v1.accumulator, v1.frequencyStep);
-    const std::int32_t unfiltered = (x0 & plans[0].unfiltered) + (x1 & plans[1].unfiltered) + (x2 & plans[2].unfiltered);
-    const std::int32_t filtered = (x0 & plans[0].filtered) + (x1 & plans[1].filtered) + (x2 & plans[2].filtered);
-    f.high = WrapSub(WrapSub(WrapShl16(filtered), WrapMul(f.band >> 8, f.resonanceTerm)), f.low);
-    f.band = WrapAdd(FixedMul(f.cutoff, f.high), f.band);
-    f.low = WrapAdd(FixedMul(f.cutoff, f.band), f.low);
-    const std::int32_t filterOut = ((f.low >> 16) & lowMask) + ((f.band >> 16) & bandMask) + ((f.high >> 16) & highMask);
-    const std::int32_t mixed = WrapMul(WrapAdd(unfiltered, filterOut), f.volume);
-    out[i] = Saturate16(sampleChannel ? SampleChannelMix(s, mixed) : mixed);
+  constexpr int kChunk = 256;
+  std::int32_t unfiltered[kChunk];
+  std::int32_t filtered[kChunk];
+  for (int first = 0; first < count; first += kChunk) {
+    const int n = std::min(kChunk, count - first);
+    if (linked) {
+      // Each voice's sync and ring read the voice before it: voice 1 reads
+      // voice 3 as it was before this sample, voices 2 and 3 read theirs after.
+      for (int i = 0; i < n; ++i) {
+        const std::int32_t x0 = StepVoice(runs[0], plans[0], runs[2].accumulator, runs[2].frequencyStep);
+        const std::int32_t x1 = StepVoice(runs[1], plans[1], runs[0].accumulator, runs[0].frequencyStep);
+        const std::int32_t x2 = StepVoice(runs[2], plans[2], runs[1].accumulator, runs[1].frequencyStep);
+        unfiltered[i] = (x0 & plans[0].unfiltered) + (x1 & plans[1].unfiltered) + (x2 & plans[2].unfiltered);
+        filtered[i] = (x0 & plans[0].filtered) + (x1 & plans[1].filtered) + (x2 & plans[2].filtered);
+      }
+    } else {
+      // No voice reads another: each runs through the chunk on its own.
+      std::fill_n(unfiltered, n, 0);
+      std::fill_n(filtered, n, 0);
+      for (int v = 0; v < 3; ++v) {
+        VoiceRun run = runs[v];
+        const VoicePlan plan = plans[v];
+        for (int i = 0; i < n; ++i) {
+          const std::int32_t x = StepVoice(run, plan, 0, 0);
+          unfiltered[i] += x & plan.unfiltered;
+          filtered[i] += x & plan.filtered;
+        }
+        runs[v] = run;
+      }
+    }
+    for (int i = 0; i < n; ++i) {
+      high = WrapSub(WrapSub(WrapShl16(filtered[i]), WrapMul(band >> 8, f.resonanceTerm)), low);
+      band = WrapAdd(FixedMul(f.cutoff, high), band);
+      low = WrapAdd(FixedMul(f.cutoff, band), low);
+      const std::int32_t filterOut = ((low >> 16) & lowMask) + ((band >> 16) & bandMask) + ((high >> 16) & highMask);
+      const std::int32_t mixed = WrapMul(WrapAdd(unfiltered[i], filterOut), f.volume);
+      out[first + i] = Saturate16(sampleChannel ? SampleChannelMix(s, mixed) : mixed);
+    }
   }
+  f.high = high;
+  f.band = band;
+  f.low = low;
   for (int v = 0; v < 3; ++v) {
     SidVoice& voice = s.voices[v];
     const VoiceRun& run = runs[v];
