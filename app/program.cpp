@@ -26,7 +26,7 @@ bool OpenDisplay(Program& p) {
 
 // Black frames while Escape or the left button is still held from before.
 void ReleaseWait(Program& p) {
-  while (HeldTest(p.platform.keyState(platform::kVkEscape)) || p.platform.leftButton() != 0) {
+  while (HeldTest(p.platform.keyState(platform::kVkEscape)) || HeldTest(p.platform.buttonState())) {
     p.frame.clear();
     Present(p);
   }
@@ -54,7 +54,8 @@ void IntroStart(Program& p) {
 
 void IntroLoop(Program& p) {
   auto& s = p.spine;
-  while (!EscapePressed(p) && p.platform.leftButton() == 0) {
+  // Any press of the left button ends it, a click too short to be seen held.
+  while (!EscapePressed(p) && !HeldTest(p.platform.buttonState())) {
     s.IntroFrameStart = p.platform.timer();
     for (int n = 1; n <= kSidTunes; ++n) {
       if (PressTest(p.platform.keyState(platform::kVkF1 + n - 1)) && s.SidTune != n) PlayIntroTune(p, n);

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# `make fuzz`: builds the four fuzz targets with clang, libFuzzer, ASan and
+# `make fuzz`: builds the five fuzz targets with clang, libFuzzer, ASan and
 # UBSan in build-fuzz/ and runs each for FUZZ_SECONDS (default 60) from its
 # seed corpus. New inputs go to build-fuzz/corpus/<name>/, never into the
 # repository; a crash, leak, timeout or out-of-memory leaves its input in
@@ -9,10 +9,11 @@ cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-60}
 build=${FUZZ_BUILD:-build-fuzz}
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(xm tune page script)
-# Per-input time limits: an input that renders two seconds of a module, or
-# runs a tune's init and four play calls, gets ample time even under ASan.
-declare -A timeout=([xm]=20 [tune]=20 [page]=5 [script]=5)
+[ ${#targets[@]} -gt 0 ] || targets=(xm mixer tune page script)
+# Per-input time limits: an input that renders two seconds of a module (or
+# half a second of tiny loops), or runs a tune's init and four play calls,
+# gets ample time even under ASan.
+declare -A timeout=([xm]=20 [mixer]=20 [tune]=20 [page]=5 [script]=5)
 
 cmake -S fuzz -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 > /dev/null
 cmake --build "$build" -j "${JOBS:-2}" --target $(printf 'korveld_fuzz_%s ' "${targets[@]}")

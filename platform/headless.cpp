@@ -1,7 +1,6 @@
 #include "platform/headless.hpp"
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 
@@ -26,6 +25,8 @@ constexpr int kHeight = 600;
 }  // namespace
 
 struct HeadlessPlatform::Impl {
+  explicit Impl(InputState& input_) : input(input_) {}
+  InputState& input;  // the platform's input record, fed by the script
   HeadlessOptions options;
   std::vector<ScriptCommand> script;
   std::size_t cursor = 0;
@@ -37,9 +38,6 @@ struct HeadlessPlatform::Impl {
   RandomGenerator random;
 
   bool opened = false;
-  int mouseX = 0, mouseY = 0, left = 0, wheel = 0;
-  std::array<bool, 256> down{};
-  std::array<bool, 256> pressed{};
 
   // Script progress.
   Ticks waitUntil = -1;        // the running wait's end, -1 when none
@@ -58,16 +56,25 @@ struct HeadlessPlatform::Impl {
   // never a press, as the real backend reads them from the desktop.
   bool launching = false;
 
-  void KeyDown(int vk) {
-    if (!down[vk] && !launching) pressed[vk] = true;
-    down[vk] = true;
+  void Key(int vk) {
+    if (launching) {
+      KeyHeld(input, vk);
+    } else {
+      KeyDown(input, vk);
+    }
   }
-  void KeyUp(int vk) { down[vk] = false; }
+  void Button() {
+    if (launching) {
+      ButtonHeld(input);
+    } else {
+      ButtonDown(input);
+    }
+  }
 
   // Runs script commands until one has to wait for time or frames.
   void RunScript() {
-    if (keyReleaseAfter > 0 && --keyReleaseAfter == 0) KeyUp(keyVk);
-    if (clickReleaseAfter > 0 && --clickReleaseAfter == 0) left = 0;
+    if (keyReleaseAfter > 0 && --keyReleaseAfter == 0) KeyUp(input, keyVk);
+    if (clickReleaseAfter > 0 && --clickReleaseAfter == 0) ButtonUp(input);
     // A key, a click or a shot holds the script until its frames have passed.
     while (cursor < script.size() && keyReleaseAfter == 0 && clickReleaseAfter == 0 && pendingShots.empty()) {
       const ScriptCommand& c = script[cursor];
@@ -79,23 +86,29 @@ struct HeadlessPlatform::Impl {
           waitUntil = -1;
           break;
         case Kind::kKey:
-          KeyDown(c.vk);
+          Key(c.vk);
           keyVk = c.vk;
           keyReleaseAfter = 1;
           break;
-        case Kind::kHold: KeyDown(c.vk); break;
-        case Kind::kRelease: KeyUp(c.vk); break;
+        case Kind::kTap:
+          Key(c.vk);
+          KeyUp(input, c.vk);
+          break;
+        case Kind::kHold: Key(c.vk); break;
+        case Kind::kRelease: KeyUp(input, c.vk); break;
         case Kind::kMove:
-          mouseX = c.x;
-          mouseY = c.y;
+          input.mouseX = c.x;
+          input.mouseY = c.y;
           break;
-        case Kind::kPress: left = 1; break;
-        case Kind::kUnpress: left = 0; break;
+        case Kind::kPress: Button(); break;
+        case Kind::kUnpress: ButtonUp(input); break;
         case Kind::kClick:
-          left = 1;
-          clickReleaseAfter = 2;
+          Button();
+          // Down for that many presented frames; none: up again at once.
+          clickReleaseAfter = c.frames;
+          if (c.frames == 0) ButtonUp(input);
           break;
-        case Kind::kWheel: wheel += c.notches; break;
+        case Kind::kWheel: input.wheel += c.notches; break;
         case Kind::kShot: pendingShots.push_back(c.file); break;
       }
       ++cursor;
@@ -104,7 +117,7 @@ struct HeadlessPlatform::Impl {
 };
 
 HeadlessPlatform::HeadlessPlatform(HeadlessOptions options, std::vector<ScriptCommand> script)
-    : impl_(std::make_unique<Impl>()) {
+    : impl_(std::make_unique<Impl>(input())) {
   impl_->options = options;
   impl_->script = std::move(script);
   impl_->capture.enabled = options.captureAudio;
@@ -156,19 +169,6 @@ int HeadlessPlatform::update(const std::uint32_t* frame) {
 
 void HeadlessPlatform::close() { impl_->opened = false; }
 void HeadlessPlatform::hideCursor() {}
-int HeadlessPlatform::mouseX() const { return impl_->mouseX; }
-int HeadlessPlatform::mouseY() const { return impl_->mouseY; }
-int HeadlessPlatform::leftButton() const { return impl_->left; }
-int HeadlessPlatform::wheel() const { return impl_->wheel; }
-
-std::uint16_t HeadlessPlatform::keyState(int vk) {
-  if (vk < 0 || vk > 255) return 0;
-  std::uint16_t state = impl_->down[vk] ? kKeyDown : 0;
-  if (impl_->pressed[vk]) state |= kKeyPressed;
-  impl_->pressed[vk] = false;
-  return state;
-}
-
 double HeadlessPlatform::timer() {
   return static_cast<double>(impl_->clock->Now()) / static_cast<double>(Lockstep::kTicksPerSecond);
 }

@@ -49,9 +49,9 @@ bool ParseScript(std::string_view text, std::vector<ScriptCommand>* out, std::st
       c.kind = ScriptCommand::Kind::kWait;
       if (!number_arg(&c.seconds) || !std::isfinite(c.seconds) || c.seconds < 0)
         return fail("wait needs a number of seconds (0 or more)");
-    } else if (verb == "key" || verb == "hold" || verb == "release") {
-      c.kind = verb == "key" ? ScriptCommand::Kind::kKey
-                             : verb == "hold" ? ScriptCommand::Kind::kHold : ScriptCommand::Kind::kRelease;
+    } else if (verb == "key" || verb == "tap" || verb == "hold" || verb == "release") {
+      using Kind = ScriptCommand::Kind;
+      c.kind = verb == "key" ? Kind::kKey : verb == "tap" ? Kind::kTap : verb == "hold" ? Kind::kHold : Kind::kRelease;
       std::string name;
       if (!(words >> name)) return fail(verb + " needs a key name");
       c.vk = KeyNameToVk(name);
@@ -70,6 +70,10 @@ bool ParseScript(std::string_view text, std::vector<ScriptCommand>* out, std::st
       c.kind = ScriptCommand::Kind::kUnpress;
     } else if (verb == "click") {
       c.kind = ScriptCommand::Kind::kClick;
+      double n = 2;
+      if (words >> std::ws && !words.eof() && (!number_arg(&n) || n != std::floor(n) || n < 0 || n > 1000))
+        return fail("click takes a whole number of frames (0 or more)");
+      c.frames = static_cast<int>(n);
     } else if (verb == "wheel") {
       c.kind = ScriptCommand::Kind::kWheel;
       double n;

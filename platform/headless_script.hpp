@@ -8,11 +8,12 @@
 namespace korveld::platform {
 
 struct ScriptCommand {
-  enum class Kind { kWait, kKey, kHold, kRelease, kMove, kPress, kUnpress, kClick, kWheel, kShot };
+  enum class Kind { kWait, kKey, kTap, kHold, kRelease, kMove, kPress, kUnpress, kClick, kWheel, kShot };
   Kind kind = Kind::kWait;
   double seconds = 0.0;  // wait
-  int vk = 0;            // key, hold, release
+  int vk = 0;            // key, tap, hold, release
   int x = 0, y = 0;      // move
+  int frames = 2;        // click: presented frames the button stays down
   int notches = 0;       // wheel
   std::string file;      // shot
   int line = 0;          // source line, for messages

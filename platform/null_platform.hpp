@@ -49,11 +49,6 @@ class NullPlatform : public Platform {
   int update(const std::uint32_t*) override { return 1; }
   void close() override {}
   void hideCursor() override {}
-  int mouseX() const override { return 0; }
-  int mouseY() const override { return 0; }
-  int leftButton() const override { return 0; }
-  int wheel() const override { return 0; }
-  std::uint16_t keyState(int) override { return 0; }
   double timer() override { return 0.0; }
   void sleepMs(int) override {}
   double random() override { return 0.0; }

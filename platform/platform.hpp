@@ -10,29 +10,9 @@
 #include <string_view>
 
 #include "platform/audio.hpp"
+#include "platform/input.hpp"
 
 namespace korveld::platform {
-
-// Virtual-key numbers the program uses.
-enum VirtualKey : int {
-  kVkEscape = 27,
-  kVkPageUp = 33,
-  kVkPageDown = 34,
-  kVkEnd = 35,
-  kVkHome = 36,
-  kVkLeft = 37,
-  kVkUp = 38,
-  kVkRight = 39,
-  kVkDown = 40,
-  kVkF1 = 112,  // F1..F12 are 112..123
-  kVkF12 = 123,
-};
-
-// Key state word: top bit down now, bit 0 pressed since the previous query.
-inline constexpr std::uint16_t kKeyDown = 0x8000;
-inline constexpr std::uint16_t kKeyPressed = 0x0001;
-inline bool PressTest(std::uint16_t state) { return state == 0x8001; }
-inline bool HeldTest(std::uint16_t state) { return state != 0; }
 
 class Platform {
  public:
@@ -52,15 +32,18 @@ class Platform {
   virtual bool waitIfHidden() { return false; }
   virtual void close() = 0;
   virtual void hideCursor() = 0;
-  virtual int mouseX() const = 0;
-  virtual int mouseY() const = 0;
-  virtual int leftButton() const = 0;
-  virtual int wheel() const = 0;
 
-  // --- keyboard --------------------------------------------------------
-  // The 16-bit state word of a virtual key; the query consumes the
-  // pressed-since bit of that key only.
-  virtual std::uint16_t keyState(int vk) = 0;
+  // --- keyboard and mouse -----------------------------------------------
+  // The backend feeds input() from its events (while pumping them in update
+  // and waitIfHidden); the loops poll it here and nowhere else.
+  // The state word of a virtual key or of the left button (platform/input.hpp);
+  // polling clears the pressed-since bit of that key or button only.
+  std::uint16_t keyState(int vk) { return PollKey(input_, vk); }
+  std::uint16_t buttonState() { return PollButton(input_); }
+  int mouseX() const { return input_.mouseX; }  // frame coordinates
+  int mouseY() const { return input_.mouseY; }
+  int wheel() const { return input_.wheel; }  // notches, positive away from the user
+  InputState& input() { return input_; }
 
   // --- time and chance --------------------------------------------------
   virtual double timer() = 0;  // monotonic seconds
@@ -75,6 +58,9 @@ class Platform {
   // A modal error box; returns when the user has dismissed it. Main thread
   // only: the sound threads queue their errors for it (see the SID player).
   virtual void messageBox(std::string_view caption, std::string_view text) = 0;
+
+ private:
+  InputState input_;
 };
 
 // The program's one random generator (both backends use it, so a headless

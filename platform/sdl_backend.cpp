@@ -12,7 +12,7 @@
 
 namespace korveld::platform {
 
-SdlPlatform::SdlPlatform() : state_(std::make_unique<SdlState>()) {
+SdlPlatform::SdlPlatform() : state_(std::make_unique<SdlState>(input())) {
   InstallStopHandlers();
   state_->random.seed(static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
 }
@@ -60,18 +60,6 @@ bool SdlPlatform::waitIfHidden() {
 
 void SdlPlatform::close() { CloseWindow(*state_); }
 void SdlPlatform::hideCursor() { SDL_ShowCursor(SDL_DISABLE); }
-int SdlPlatform::mouseX() const { return state_->mouseX; }
-int SdlPlatform::mouseY() const { return state_->mouseY; }
-int SdlPlatform::leftButton() const { return state_->left; }
-int SdlPlatform::wheel() const { return state_->wheel; }
-
-std::uint16_t SdlPlatform::keyState(int vk) {
-  if (vk < 0 || vk > 255) return 0;
-  std::uint16_t state = state_->down[vk] ? kKeyDown : 0;
-  if (state_->pressed[vk]) state |= kKeyPressed;
-  state_->pressed[vk] = false;
-  return state;
-}
 
 double SdlPlatform::timer() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - state_->epoch).count();

@@ -19,11 +19,6 @@ class SdlPlatform : public Platform {
   bool waitIfHidden() override;
   void close() override;
   void hideCursor() override;
-  int mouseX() const override;
-  int mouseY() const override;
-  int leftButton() const override;
-  int wheel() const override;
-  std::uint16_t keyState(int vk) override;
   double timer() override;
   void sleepMs(int ms) override;
   double random() override;

@@ -69,32 +69,29 @@ int VirtualKeyFor(SDL_Keycode key, Uint16 mod) {
 // that way is read again each pump until it is up, since its release may
 // go to another window.
 void AdoptHeldKeys(SdlState& s) {
-  std::array<bool, 256> held{};
-  if (!DesktopKeysDown(s.window, held)) {
+  std::array<bool, kKeyCount> held{};
+  const bool fromDesktop = DesktopKeysDown(s.window, held);
+  if (!fromDesktop) {
     int count = 0;
     const Uint8* keys = SDL_GetKeyboardState(&count);
     const Uint16 mod = static_cast<Uint16>(SDL_GetModState());
     for (int sc = 0; sc < count; ++sc)
       if (keys[sc]) held[VirtualKeyFor(SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(sc)), mod)] = true;
-    held[0] = false;
-    for (int vk = 1; vk < 256; ++vk) s.down[vk] = s.down[vk] || held[vk];
-    return;
   }
-  for (int vk = 1; vk < 256; ++vk) {
-    if (held[vk] && !s.down[vk]) {
-      s.down[vk] = true;
-      s.keyFromDesktop[vk] = true;
-    }
+  for (int vk = 1; vk < kKeyCount; ++vk) {
+    if (!held[vk] || s.input.down[vk]) continue;
+    KeyHeld(s.input, vk);
+    s.keyFromDesktop[vk] = fromDesktop;
   }
 }
 
 void FollowDesktopKeys(SdlState& s) {
   if (std::find(s.keyFromDesktop.begin(), s.keyFromDesktop.end(), true) == s.keyFromDesktop.end()) return;
-  std::array<bool, 256> held{};
+  std::array<bool, kKeyCount> held{};
   DesktopKeysDown(s.window, held);
-  for (int vk = 1; vk < 256; ++vk) {
+  for (int vk = 1; vk < kKeyCount; ++vk) {
     if (!s.keyFromDesktop[vk] || held[vk]) continue;
-    s.down[vk] = false;
+    KeyUp(s.input, vk);
     s.keyFromDesktop[vk] = false;
   }
 }
@@ -145,16 +142,20 @@ void OnKeyDown(SdlState& s, const SDL_KeyboardEvent& e) {
   }
   const int vk = VirtualKeyFor(e.keysym.sym, e.keysym.mod);
   if (vk == 0) return;
-  if (!e.repeat && !s.down[vk]) s.pressed[vk] = true;
+  // An auto-repeat is a key held, never a new press.
+  if (e.repeat) {
+    KeyHeld(s.input, vk);
+  } else {
+    KeyDown(s.input, vk);
+  }
   s.keyFromDesktop[vk] = false;
-  s.down[vk] = true;
 }
 
 void OnKeyUp(SdlState& s, const SDL_KeyboardEvent& e) {
   // NumLock may have changed while the key was down: both readings go up.
   for (const Uint16 mod : {e.keysym.mod, static_cast<Uint16>(e.keysym.mod ^ KMOD_NUM)}) {
     const int vk = VirtualKeyFor(e.keysym.sym, mod);
-    if (vk != 0) s.down[vk] = false;
+    KeyUp(s.input, vk);
     s.keyFromDesktop[vk] = false;
   }
 }
@@ -181,13 +182,17 @@ void Pump(SdlState& s) {
         // stale after a geometry change with the mouse still.
         SyncPointer(s);
         if (e.button.button == SDL_BUTTON_LEFT) {
-          s.left = e.type == SDL_MOUSEBUTTONDOWN ? 1 : 0;
+          if (e.type == SDL_MOUSEBUTTONDOWN) {
+            ButtonDown(s.input);
+          } else {
+            ButtonUp(s.input);
+          }
           s.leftFromDesktop = false;
         }
         break;
       case SDL_MOUSEWHEEL:
         // Horizontal motion and parts of a notch add nothing.
-        s.wheel += WheelNotches(e.wheel.y, e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED);
+        s.input.wheel += WheelNotches(e.wheel.y, e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED);
         break;
       case SDL_WINDOWEVENT: OnWindowEvent(s, e.window); break;
       case SDL_KEYDOWN: OnKeyDown(s, e.key); break;
@@ -199,9 +204,9 @@ void Pump(SdlState& s) {
     }
   }
   FollowDesktopKeys(s);
-  if (s.leftFromDesktop) {
-    s.left = (SDL_GetGlobalMouseState(nullptr, nullptr) & SDL_BUTTON_LMASK) ? 1 : 0;
-    s.leftFromDesktop = s.left != 0;
+  if (s.leftFromDesktop && !(SDL_GetGlobalMouseState(nullptr, nullptr) & SDL_BUTTON_LMASK)) {
+    ButtonUp(s.input);
+    s.leftFromDesktop = false;
   }
 }
 
@@ -220,7 +225,7 @@ void Settle(SdlState& s) {
   Pump(s);
   AdoptHeldKeys(s);
   if (SDL_GetGlobalMouseState(nullptr, nullptr) & SDL_BUTTON_LMASK) {
-    s.left = 1;
+    ButtonHeld(s.input);
     s.leftFromDesktop = true;
   }
   SyncPointer(s);

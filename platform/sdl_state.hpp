@@ -17,6 +17,8 @@
 namespace korveld::platform {
 
 struct SdlState {
+  explicit SdlState(InputState& input_) : input(input_) {}
+  InputState& input;  // the platform's input record, fed by Pump
   SDL_Window* window = nullptr;
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* texture = nullptr;
@@ -24,16 +26,15 @@ struct SdlState {
   std::vector<std::uint8_t> converted;  // used only when the texture is not 0x00RRGGBB
   int width = 800, height = 600;
   bool videoUp = false;
+  bool vsync = false;       // presenting waits for the display
+  Uint32 nextPresent = 0;   // without vsync: the earliest next present, SDL ticks
   bool fullscreen = true;
   bool managed = true;  // a window manager places and sizes the window
   int active = 0;
-  int mouseX = 0, mouseY = 0, left = 0, wheel = 0;
   // The left button was down before the window saw a press: its release goes
   // to another window, so the desktop's button state is read until it is up.
   bool leftFromDesktop = false;
-  std::array<bool, 256> keyFromDesktop{};  // held since before the window had the keyboard
-  std::array<bool, 256> down{};
-  std::array<bool, 256> pressed{};
+  std::array<bool, kKeyCount> keyFromDesktop{};  // held since before the window had the keyboard
   SDL_Rect target{0, 0, 800, 600};  // where the frame lands in renderer pixels
   RandomGenerator random;
   std::chrono::steady_clock::time_point epoch = std::chrono::steady_clock::now();

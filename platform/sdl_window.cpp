@@ -1,6 +1,8 @@
 // The SDL backend's window and presentation: desktop full screen (or an
 // 800 x 600 window with KORVELD_WINDOWED=1), the frame scaled by the largest
 // whole factor that fits, letterboxed in black, nearest-neighbour.
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -47,6 +49,8 @@ bool ChooseDriver(bool userChoseDriver) {
   return true;
 }
 
+void LoseAudio(void* state) { static_cast<SdlState*>(state)->audio.CloseAll(); }
+
 bool StartVideo(SdlState& s) {
   const char* chosen = std::getenv("SDL_VIDEODRIVER");
   const bool userChoseDriver = chosen && *chosen;
@@ -64,6 +68,7 @@ bool StartVideo(SdlState& s) {
     return CannotOpen(SDL_GetError());
   }
   s.videoUp = true;
+  WatchDisplayErrors(LoseAudio, &s);
   // Without a display SDL quietly falls back to drivers that show nothing;
   // unless the user chose one, that is no display at all.
   const char* driver = SDL_GetCurrentVideoDriver();
@@ -73,6 +78,34 @@ bool StartVideo(SdlState& s) {
     return CannotOpen("no X11 or Wayland display found");
   }
   return true;
+}
+
+// GL drivers reserve hundreds of megabytes of address space, and some crash
+// inside renderer creation when they cannot have it: under a limit below
+// this the frame is drawn by SDL's software renderer from the start.
+constexpr rlim_t kGlAddressSpace = rlim_t{1} << 30;
+
+bool AddressSpaceTight() {
+  rlimit limit{};
+  return getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < kGlAddressSpace;
+}
+
+// The display's own renderer, paced by the display; failing that, SDL's
+// software renderer, paced by PresentFrame.
+SDL_Renderer* MakeRenderer(SdlState& s) {
+  SDL_Renderer* renderer = nullptr;
+  if (AddressSpaceTight()) {
+    // The software renderer draws into the window's surface, which SDL would
+    // otherwise back with a GL texture.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  } else {
+    renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    if (!renderer) renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_ACCELERATED);
+  }
+  if (!renderer) renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_SOFTWARE);
+  SDL_RendererInfo info{};
+  s.vsync = renderer && SDL_GetRendererInfo(renderer, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC);
+  return renderer;
 }
 
 // Prefer a texture in the frame's own layout; otherwise convert each row.
@@ -102,8 +135,7 @@ bool OpenWindow(SdlState& s, std::string_view title) {
   s.window = SDL_CreateWindow(name.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, s.width, s.height,
                               SDL_WINDOW_HIDDEN);
   if (!s.window) return CannotOpen(SDL_GetError());
-  s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_PRESENTVSYNC);
-  if (!s.renderer) s.renderer = SDL_CreateRenderer(s.window, -1, 0);
+  s.renderer = MakeRenderer(s);
   if (!s.renderer) return CannotOpen(SDL_GetError());
   if (!MakeTexture(s)) return false;
   s.managed = WindowManagerRuns(s.window);
@@ -143,8 +175,8 @@ void MapMouse(SdlState& s, int wx, int wy) {
   const double py = static_cast<double>(wy) * oh / std::max(wh, 1);
   const int fx = static_cast<int>((px - s.target.x) * s.width / std::max(s.target.w, 1));
   const int fy = static_cast<int>((py - s.target.y) * s.height / std::max(s.target.h, 1));
-  s.mouseX = std::clamp(fx, 0, s.width - 1);
-  s.mouseY = std::clamp(fy, 0, s.height - 1);
+  s.input.mouseX = std::clamp(fx, 0, s.width - 1);
+  s.input.mouseY = std::clamp(fy, 0, s.height - 1);
 }
 
 // Mouse events queued before a move, resize or mode change carry positions
@@ -196,6 +228,13 @@ bool PresentFrame(SdlState& s, const std::uint32_t* frame) {
   SDL_RenderClear(s.renderer);
   SDL_RenderCopy(s.renderer, s.texture, nullptr, &s.target);
   SDL_RenderPresent(s.renderer);
+  if (!s.vsync) {
+    // Nothing waits for the display: one frame of it at most per present.
+    const Uint32 now = SDL_GetTicks();
+    const Uint32 period = static_cast<Uint32>(DisplayFrameMs(s));
+    if (static_cast<Sint32>(s.nextPresent - now) > 0) SDL_Delay(s.nextPresent - now);
+    s.nextPresent = std::max(s.nextPresent, now) + period;
+  }
   return true;
 }
 

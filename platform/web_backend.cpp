@@ -123,14 +123,13 @@ double DeltaPixels(const EmscriptenWheelEvent* e) {
 }  // namespace
 
 struct WebPlatform::Impl {
+  explicit Impl(InputState& input_) : input(input_) {}
+  InputState& input;  // the platform's input record, fed by Pump
   web::Exchange exchange;
   WebAudio audio{exchange.soundReady};
-  InputQueue input;
+  InputQueue events;
   std::vector<std::uint32_t> pixels;
   bool opened = false;
-  int mouseX = 0, mouseY = 0, left = 0, wheel = 0;
-  std::array<bool, 256> down{};
-  std::array<bool, 256> pressed{};
   std::int32_t frameNumber = 0;
   std::int32_t boxes = 0;
   // The browser's thread only: wheel motion short of a notch, and the
@@ -149,12 +148,12 @@ struct WebPlatform::Impl {
     // the key it went down as.
     auto held = self->heldAs.find(e->code);
     if (!isDown && held != self->heldAs.end()) {
-      if (vk != held->second) self->input.Push({EventKind::kKeyUp, held->second, 0, 0, false});
+      if (vk != held->second) self->events.Push({EventKind::kKeyUp, held->second, 0, 0, false});
       self->heldAs.erase(held);
     }
     if (vk == 0) return EM_FALSE;  // the browser's own shortcuts keep working
     if (isDown) self->heldAs[e->code] = vk;
-    self->input.Push({isDown ? EventKind::kKeyDown : EventKind::kKeyUp, vk, 0, 0, e->repeat != 0});
+    self->events.Push({isDown ? EventKind::kKeyDown : EventKind::kKeyUp, vk, 0, 0, e->repeat != 0});
     return EM_TRUE;  // F5 must not reload, F11 not leave the page, arrows not scroll it
   }
 
@@ -165,7 +164,7 @@ struct WebPlatform::Impl {
                                                  : EventKind::kMove;
     ev.code = e->button;
     FramePosition(e, ev.x, ev.y);
-    static_cast<Impl*>(user)->input.Push(ev);
+    static_cast<Impl*>(user)->events.Push(ev);
     return type == EMSCRIPTEN_EVENT_MOUSEDOWN ? EM_TRUE : EM_FALSE;
   }
 
@@ -183,7 +182,7 @@ struct WebPlatform::Impl {
       self->wheelPixels -= notches * kNotchPixels;
     }
     // Positive deltaY scrolls down, towards the user: the counter goes down.
-    if (notches != 0) self->input.Push({EventKind::kWheel, -notches, 0, 0, false});
+    if (notches != 0) self->events.Push({EventKind::kWheel, -notches, 0, 0, false});
     return EM_TRUE;
   }
 
@@ -192,7 +191,7 @@ struct WebPlatform::Impl {
   static EM_BOOL OnBlur(int, const EmscriptenFocusEvent*, void* user) {
     auto* self = static_cast<Impl*>(user);
     self->heldAs.clear();
-    self->input.Push({EventKind::kBlur, 0, 0, 0, false});
+    self->events.Push({EventKind::kBlur, 0, 0, 0, false});
     return EM_FALSE;
   }
 
@@ -209,32 +208,37 @@ struct WebPlatform::Impl {
     emscripten_set_blur_callback_on_thread(window, this, EM_FALSE, OnBlur, page);
   }
 
+  // The events the browser's thread queued, into the input record.
   void Pump() {
     InputEvent e;
-    while (input.Pop(e)) {
+    while (events.Pop(e)) {
       switch (e.kind) {
         case EventKind::kKeyDown:
-          if (!e.repeat && !down[e.code]) pressed[e.code] = true;
-          down[e.code] = true;
+          // An auto-repeat is a key held, never a new press.
+          if (e.repeat) {
+            KeyHeld(input, e.code);
+          } else {
+            KeyDown(input, e.code);
+          }
           break;
-        case EventKind::kKeyUp: down[e.code] = false; break;
+        case EventKind::kKeyUp: KeyUp(input, e.code); break;
         case EventKind::kMove:
-          mouseX = e.x;
-          mouseY = e.y;
+          input.mouseX = e.x;
+          input.mouseY = e.y;
           break;
         case EventKind::kButtonDown:
-        case EventKind::kButtonUp: {
-          mouseX = e.x;
-          mouseY = e.y;
-          const int state = e.kind == EventKind::kButtonDown ? 1 : 0;
-          if (e.code == 0) left = state;
+        case EventKind::kButtonUp:
+          input.mouseX = e.x;
+          input.mouseY = e.y;
+          if (e.code != 0) break;  // only the left button is used
+          if (e.kind == EventKind::kButtonDown) {
+            ButtonDown(input);
+          } else {
+            ButtonUp(input);
+          }
           break;
-        }
-        case EventKind::kWheel: wheel += e.code; break;
-        case EventKind::kBlur:
-          down.fill(false);
-          left = 0;
-          break;
+        case EventKind::kWheel: input.wheel += e.code; break;
+        case EventKind::kBlur: ReleaseAll(input); break;
       }
     }
   }
@@ -265,7 +269,7 @@ struct WebPlatform::Impl {
   }
 };
 
-WebPlatform::WebPlatform() : impl_(std::make_unique<Impl>()) {
+WebPlatform::WebPlatform() : impl_(std::make_unique<Impl>(input())) {
   impl_->random.seed(static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
 }
 
@@ -327,19 +331,6 @@ void WebPlatform::close() {
 
 void WebPlatform::hideCursor() {
   MAIN_THREAD_ASYNC_EM_ASM({ Module['canvas'].style.cursor = 'none'; });
-}
-
-int WebPlatform::mouseX() const { return impl_->mouseX; }
-int WebPlatform::mouseY() const { return impl_->mouseY; }
-int WebPlatform::leftButton() const { return impl_->left; }
-int WebPlatform::wheel() const { return impl_->wheel; }
-
-std::uint16_t WebPlatform::keyState(int vk) {
-  if (vk < 0 || vk > 255) return 0;
-  std::uint16_t state = impl_->down[vk] ? kKeyDown : 0;
-  if (impl_->pressed[vk]) state |= kKeyPressed;
-  impl_->pressed[vk] = false;
-  return state;
 }
 
 double WebPlatform::timer() {

@@ -10,6 +10,11 @@
 #include <X11/keysym.h>
 #endif
 
+#include <unistd.h>
+
+#include <atomic>
+#include <cstring>
+
 #include "platform/platform.hpp"
 
 namespace korveld::platform {
@@ -17,10 +22,12 @@ namespace korveld::platform {
 #if defined(KORVELD_HAVE_X11) && defined(SDL_VIDEO_DRIVER_X11)
 namespace {
 
-Display* XDisplayOf(SDL_Window* window) {
+// The X display and window of an SDL window, or null on other systems.
+Display* XDisplayOf(SDL_Window* window, Window* xwindow = nullptr) {
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
   if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return nullptr;
+  if (xwindow) *xwindow = info.info.x11.window;
   return info.info.x11.display;
 }
 
@@ -62,7 +69,44 @@ Window CheckWindow(Display* display, Window on, Atom check) {
 // Ignores the error a stale check window (its manager gone) causes.
 int IgnoreError(Display*, XErrorEvent*) { return 0; }
 
+// Xlib calls these without a context of ours: process-wide by necessity.
+std::atomic<bool> gRequestFailed{false};
+void (*gOnLost)(void*) = nullptr;
+void* gLostContext = nullptr;
+
+int NoteError(Display*, XErrorEvent*) {
+  gRequestFailed.store(true);
+  return 0;
+}
+
+// Xlib ends the process if this returns, and the connection is unusable.
+int ConnectionLost(Display*) {
+  if (gOnLost) gOnLost(gLostContext);
+  static constexpr char kLine[] = "korveld: the connection to the X display was lost\n";
+  [[maybe_unused]] const auto written = write(STDERR_FILENO, kLine, std::strlen(kLine));
+  _exit(0);
+}
+
 }  // namespace
+
+void WatchDisplayErrors(void (*onLost)(void*), void* context) {
+  gOnLost = onLost;
+  gLostContext = context;
+  XSetErrorHandler(NoteError);
+  XSetIOErrorHandler(ConnectionLost);
+}
+
+bool WindowDestroyed(SDL_Window* window) {
+  if (!gRequestFailed.exchange(false)) return false;
+  Window xwindow = 0;
+  Display* display = XDisplayOf(window, &xwindow);
+  if (!display) return false;
+  XWindowAttributes attributes;
+  const bool exists = XGetWindowAttributes(display, xwindow, &attributes) != 0;
+  XSync(display, False);
+  gRequestFailed.store(false);
+  return !exists;
+}
 
 bool WindowManagerRuns(SDL_Window* window) {
   Display* display = XDisplayOf(window);
@@ -95,6 +139,8 @@ bool DesktopKeysDown(SDL_Window* window, std::array<bool, 256>& down) {
 
 bool WindowManagerRuns(SDL_Window*) { return true; }
 bool DesktopKeysDown(SDL_Window*, std::array<bool, 256>&) { return false; }
+void WatchDisplayErrors(void (*)(void*), void*) {}
+bool WindowDestroyed(SDL_Window*) { return false; }
 
 #endif
 

@@ -1,5 +1,6 @@
 // What the X server knows and SDL does not tell: whether a window manager
-// runs, and which keys are down anywhere on the desktop.
+// runs, which keys are down anywhere on the desktop, and whether the display
+// or our window has gone.
 #pragma once
 
 #include <array>
@@ -17,5 +18,16 @@ bool WindowManagerRuns(SDL_Window* window);
 // whichever window has the keyboard. False (nothing set) when the display is
 // not X or cannot tell.
 bool DesktopKeysDown(SDL_Window* window, std::array<bool, 256>& down);
+
+// Replaces Xlib's error handlers, which print several lines and end the
+// process: a request that fails (a GL context the server refuses, a window
+// destroyed by another client) is noted instead, and a lost connection to the
+// server calls onLost(context), prints one line and ends the process with
+// status 0. Call after SDL has opened the display.
+void WatchDisplayErrors(void (*onLost)(void*), void* context);
+// True when a request has failed since the last call because our window no
+// longer exists (another client destroyed it).
+bool WindowDestroyed(SDL_Window* window);
+
 
 }  // namespace korveld::platform

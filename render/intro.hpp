@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/platform.hpp"
 #include "render/screen.hpp"
@@ -63,6 +64,22 @@ struct WaveTableSet {
   bool fixedGradientsBuilt = false;  // scrollerFace and reflection
 };
 
+// The title lines never change, and each of their pixels is the shadow, the
+// highlight or the face, whose colour depends on the row alone: they are
+// drawn once into runs of equal pixels per row, which a frame fills in.
+struct TitleRun {
+  std::int16_t row = 0;
+  std::int16_t x = 0;
+  std::int16_t length = 0;
+  std::uint32_t colour = 0;  // kTitleFaceRun: the row's face colour
+};
+inline constexpr std::uint32_t kTitleFaceRun = 0xFE000000u;
+struct TitleLayer {
+  std::array<std::string, kTitleLineCount + 1> lines;  // the texts the runs were drawn from
+  std::vector<TitleRun> runs;
+  bool built = false;
+};
+
 struct IntroState {
   std::string ScrollText;
   std::array<std::string, kTitleLineCount + 1> TitleLines;  // 1..9
@@ -70,6 +87,7 @@ struct IntroState {
   StarTables stars;
   ScrollState scroll;
   WaveTableSet waves;
+  TitleLayer titleLayer;
 };
 
 // Set-up, in the spine's order.

@@ -7,6 +7,7 @@
 #include <bit>
 #include <climits>
 #include <cmath>
+#include <memory>
 
 #include "render/intro.hpp"
 
@@ -91,7 +92,11 @@ void DrawPass(ScreenBuffer& frame, const std::array<std::uint32_t, kGlyphSize>& 
 
 }  // namespace
 
-void DrawTitleGlyph(ScreenBuffer& frame, const IntroState& intro, int glyph, int x, int y) {
+namespace {
+
+// A title glyph's three passes, its face from the given colours by row.
+void DrawTitleGlyphFaced(ScreenBuffer& frame, const IntroState& intro, int glyph, int x, int y,
+                         const std::uint32_t* face) {
   if (glyph < 0 || glyph >= kBigFontGlyphs) return;
   const auto& masks = intro.font.columns[glyph];
   Placement at;
@@ -99,10 +104,18 @@ void DrawTitleGlyph(ScreenBuffer& frame, const IntroState& intro, int glyph, int
   at.baseRow = y;
   DrawPass(frame, masks, at, {+1, +1, kShadow});
   DrawPass(frame, masks, at, {-1, -1, kHighlight});
-  DrawPass(frame, masks, at, {0, 0, 0, intro.waves.titleFace.data(), 0});
+  DrawPass(frame, masks, at, {0, 0, 0, face, 0});
 }
 
-void TitleLines(ScreenBuffer& frame, IntroState& intro, double) {
+}  // namespace
+
+void DrawTitleGlyph(ScreenBuffer& frame, const IntroState& intro, int glyph, int x, int y) {
+  DrawTitleGlyphFaced(frame, intro, glyph, x, y, intro.waves.titleFace.data());
+}
+
+namespace {
+
+void DrawTitleTexts(ScreenBuffer& frame, const IntroState& intro, const std::array<std::uint32_t, kGradientRows>& face) {
   for (int n = 1; n <= kTitleLineCount; ++n) {
     const std::string& line = intro.TitleLines[n];
     const int y = kTitlePitch * n + kTitleTop;
@@ -110,9 +123,46 @@ void TitleLines(ScreenBuffer& frame, IntroState& intro, double) {
     for (char c : line) {
       const int glyph = GlyphIndex(c);
       if (glyph < 0) continue;  // no glyph: skipped, the rest closes up
-      DrawTitleGlyph(frame, intro, glyph, x, y);
+      DrawTitleGlyphFaced(frame, intro, glyph, x, y, face.data());
       x += kGlyphSize;
     }
+  }
+}
+
+// Draws the lines once with markers (nothing drawn, face) in place of the
+// colours and keeps every row's runs of equal pixels.
+void BuildTitleLayer(IntroState& intro) {
+  constexpr std::uint32_t kEmpty = 0xFF000000u;
+  TitleLayer& layer = intro.titleLayer;
+  auto marks = std::make_unique<ScreenBuffer>();
+  marks->clear(kEmpty);
+  auto face = std::make_unique<std::array<std::uint32_t, kGradientRows>>();
+  face->fill(kTitleFaceRun);
+  DrawTitleTexts(*marks, intro, *face);
+  layer.runs.clear();
+  for (int y = 0; y < kScreenHeight; ++y) {
+    const std::uint32_t* row = marks->row(y);
+    for (int x = 0; x < kScreenWidth;) {
+      int end = x + 1;
+      while (end < kScreenWidth && row[end] == row[x]) ++end;
+      if (row[x] != kEmpty)
+        layer.runs.push_back({static_cast<std::int16_t>(y), static_cast<std::int16_t>(x),
+                              static_cast<std::int16_t>(end - x), row[x]});
+      x = end;
+    }
+  }
+  layer.lines = intro.TitleLines;
+  layer.built = true;
+}
+
+}  // namespace
+
+void TitleLines(ScreenBuffer& frame, IntroState& intro, double) {
+  if (!intro.titleLayer.built || intro.titleLayer.lines != intro.TitleLines) BuildTitleLayer(intro);
+  const auto& face = intro.waves.titleFace;
+  for (const TitleRun& run : intro.titleLayer.runs) {
+    const std::uint32_t colour = run.colour == kTitleFaceRun ? face[static_cast<std::size_t>(run.row)] : run.colour;
+    std::fill_n(frame.row(run.row) + run.x, run.length, colour);
   }
 }
 

@@ -21,6 +21,9 @@ constexpr int kEmptyPatternRows = 64;
 // Sample data may claim more than the image holds (a truncated image reads
 // as zeros) but not without bound.
 constexpr std::int64_t kSampleSlackBytes = 16 << 20;
+// A sample header's reserved byte with this value marks 8-bit data packed as
+// 4-bit ADPCM (a later tracker's extension), which this loader does not read.
+constexpr std::uint8_t kAdpcmMark = 0xAD;
 
 // Reads through the callbacks; what the source does not deliver is zero.
 struct Reader {
@@ -117,7 +120,7 @@ const char* LoadPatterns(Reader& in, XmSong& song, int headerPatterns) {
 }
 
 // Reads one sample header into a new record; the data follows later.
-std::unique_ptr<XmSample> ReadSampleHeader(Reader& in) {
+std::unique_ptr<XmSample> ReadSampleHeader(Reader& in, bool& adpcm) {
   auto sample = std::make_unique<XmSample>();
   std::uint8_t head[14];
   in.bytes(head, sizeof head);
@@ -158,7 +161,8 @@ std::unique_ptr<XmSample> ReadSampleHeader(Reader& in) {
   }
   sample->defaultPanning = in.u8();
   sample->relativeNote = static_cast<std::int8_t>(in.u8());
-  in.skip(23);
+  adpcm = in.u8() == kAdpcmMark && sample->bits == 8 && sample->length > 0;
+  in.skip(22);  // name
   return sample;
 }
 
@@ -228,7 +232,9 @@ const char* LoadInstruments(Reader& in, XmSong& song, std::int64_t& sampleBudget
     in.seek(start + headerSize, 0);
 
     for (int s = 0; s < sampleCount; ++s) {
-      auto sample = ReadSampleHeader(in);
+      bool adpcm = false;
+      auto sample = ReadSampleHeader(in, adpcm);
+      if (adpcm) return "ADPCM-packed samples not supported";
       const std::int64_t bytes = std::int64_t{sample->length} * (sample->bits / 8);
       sampleBudget -= bytes;
       if (sampleBudget < 0) return "the samples claim far more data than the file holds";
@@ -248,6 +254,13 @@ const char* RunLoader(Reader& in, XmSong& song, std::int64_t imageBytes) {
   in.seek(0, 0);
   in.bytes(magic, kMagicLength);
   if (std::memcmp(magic, kMagic, kMagicLength) != 0) return "not an XM module (no \"Extended Module: \" header)";
+  // The layouts before version 1.04 store their records differently; read as
+  // 1.04 they fail further on, for a reason that misleads (a pattern of more
+  // than 256 rows).
+  in.seek(58, 0);
+  const std::uint16_t version = in.u16();
+  if (version == 0x0102) return "older XM layout (v1.02) not supported";
+  if (version == 0x0103) return "older XM layout (v1.03) not supported";
   song.tickProcedure = UpdateTick;
   song.defaultGlobalVolume = 64;
 

@@ -14,8 +14,6 @@ namespace {
 constexpr float kVolumeScale = 0.003921569f;  // 1/255
 constexpr float kCurrentScale = 1.0f / 256.0f;  // 24.8 volumes
 constexpr float kFractionScale = 4.656613e-10f;  // 2^-31
-constexpr std::uint32_t kZeroStepFraction = 0x17C6F8C;
-constexpr std::uint64_t kDistanceLimit = std::uint64_t{1} << 56;  // integer part below 2^24
 
 inline std::uint64_t Fixed(std::uint32_t integer, std::uint32_t fraction) {
   return (std::uint64_t{integer} << 32) | fraction;
@@ -68,11 +66,15 @@ void MixRamp(const std::int16_t* data, std::uint64_t& pos, std::uint64_t step, f
   }
 }
 
-// Frames until the position first reaches the next boundary, as the mixer
-// counts them; 0 when it is there already. Any distance gives an exact count:
-// near boundaries use the mixer's rounded 2^-24 step, far ones (2^24 sample
-// values or more, from very long samples) the exact 64-bit division.
-std::int64_t FramesToBoundary(const MixVoice& v, std::uint64_t pos) {
+// Frames until the position first reaches the next boundary, exactly: the
+// last frame of the count is the first at or past the boundary, so a segment
+// never reads beyond the boundary plus one value, and the wrap after it always
+// finds the voice at or past the boundary. 0 when it is there already; a
+// voice with a zero step never gets there. (A count rounded at 2^-24 of a
+// sample value came out one frame short for distances just past a multiple
+// of the step: the voice stopped a fraction short of its boundary, found a
+// count of 0 there and never moved again.)
+std::uint64_t FramesToBoundary(const MixVoice& v, std::uint64_t pos) {
   const XmSample& s = *v.sample;
   std::uint64_t distance;
   if (v.direction == 1) {
@@ -86,28 +88,9 @@ std::int64_t FramesToBoundary(const MixVoice& v, std::uint64_t pos) {
     if (pos <= boundary) return 0;
     distance = pos - boundary;
   }
-  std::uint64_t step = Fixed(v.stepInteger, v.stepFraction);
-  if (step == 0) step = kZeroStepFraction;
-  const std::uint64_t exact = distance / step + (distance % step != 0 ? 1 : 0);
-  if (distance >= kDistanceLimit) return static_cast<std::int64_t>(exact);
-  std::uint64_t step8 = (std::uint64_t{v.stepInteger} << 24) + (v.stepFraction >> 8);
-  if (step8 == 0) step8 = kZeroStepFraction;
-  const std::uint64_t distance8 = distance >> 8;
-  std::uint64_t n = (distance8 + step8 - 1) / step8;
-  // The counts above are rounded at 2^-24; when that rounding lands one frame
-  // beyond the true boundary, make sure the extra frame would still read
-  // inside the sample (with its 8 spare values), else take the exact count.
-  if (n > exact) {
-    const std::uint64_t advance = (n - 1) * step;
-    bool safe;
-    if (v.direction == 1) {
-      safe = ((pos + advance) >> 32) + 1 < std::uint64_t{s.length} + 8;
-    } else {
-      safe = advance <= pos;
-    }
-    if (!safe) n = exact;
-  }
-  return static_cast<std::int64_t>(n);
+  const std::uint64_t step = Fixed(v.stepInteger, v.stepFraction);
+  if (step == 0) return UINT64_MAX;
+  return distance / step + (distance % step != 0 ? 1 : 0);
 }
 
 // Ping-pong reflection at the end just reached. A step longer than the loop
@@ -154,6 +137,7 @@ void MixOneVoice(MixVoice& v, float* buffer, std::int32_t frames, std::int32_t r
   float* out = buffer;
   std::int32_t remaining = frames;
   std::uint64_t pos = Fixed(v.position, v.fraction);
+  if (v.sample->loopMode != kLoopPingPong) v.direction = 1;  // only ping-pong loops run backward
   while (remaining > 0) {
     const XmSample& s = *v.sample;
     // A position outside the data can only come from a corrupt loop; keep
@@ -163,8 +147,8 @@ void MixOneVoice(MixVoice& v, float* buffer, std::int32_t frames, std::int32_t r
 
     std::int32_t segment = remaining;
     bool boundary = false;
-    const std::int64_t n = FramesToBoundary(v, pos);
-    if (n >= 0 && n <= segment) {
+    const std::uint64_t n = FramesToBoundary(v, pos);
+    if (n <= static_cast<std::uint64_t>(segment)) {
       segment = static_cast<std::int32_t>(n);
       boundary = true;
     }
@@ -227,10 +211,10 @@ void MixOneVoice(MixVoice& v, float* buffer, std::int32_t frames, std::int32_t r
       continue;  // the ramp ended inside the segment
     }
 
-    // The segment ended at the boundary.
+    // The segment ended at the boundary, which the count always reaches: the
+    // wrap moves the voice back inside its loop (or ends it), so every pass
+    // mixes at least one frame or leaves the boundary behind.
     if (s.loopMode == kLoopForward && s.loopLength != 0) {
-      // One remainder puts the position back inside the loop, however many
-      // loop lengths the last step went past it.
       const std::uint64_t start = std::uint64_t{s.loopStart} << 32;
       const std::uint64_t length = std::uint64_t{s.loopLength} << 32;
       if (pos >= start + length) {

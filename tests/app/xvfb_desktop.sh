@@ -4,7 +4,8 @@
 # contents) and by its own exit.
 #   tests/app/xvfb_desktop.sh KORVELD CHECK
 # CHECK: no-display, plain-800, quit-held-wm, quit-held-bare, escape-held,
-# kiosk-1600, minimised, error-box; or "fuzz SEED", random input outside `make test`.
+# kiosk-1600, minimised, error-box, memory-limit; or "fuzz SEED", random input
+# outside `make test`.
 # KORVELD_SHOTS=DIR keeps the screenshots there as PNG files.
 set -u
 bin=$1; check=$2
@@ -158,6 +159,22 @@ case $check in
     sleep 1
     shot box
     ctrl_c_ends 3 " while the error box was open"
+    ;;
+  memory-limit)
+    # Under an address-space limit the frame is drawn by SDL's software
+    # renderer (GL drivers crash inside renderer creation when they cannot
+    # reserve their space); where even that cannot be had, the program ends
+    # with status 255 and one line. Never a library's report or a crash.
+    grep -qa __asan_init "$bin" && { echo "ok ($check: skipped, sanitizers reserve more than the limit)"; exit 0; }
+    screen 1024 768 bare
+    for mb in 64 128 256; do
+      (ulimit -v $((mb * 1024)) && exec "$bin") 2>"$work/stderr" & pid=$!
+      if until_ok 60 intro_bars; then ctrl_c_ends 5 " under $mb MB"; continue; fi
+      ended || { shot "$mb"; fail "$mb MB: neither the intro nor an end"; }
+      wait "$pid"; rc=$? pid=
+      echo "$mb MB: status $rc: $(cat "$work/stderr")"
+      [ $rc = 255 ] && [ "$(wc -l <"$work/stderr")" = 1 ] || fail "$mb MB: expected the intro, or status 255 and one line"
+    done
     ;;
   fuzz)
     # Random X input on a screen larger than the frame, full screen or (even

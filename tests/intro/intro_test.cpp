@@ -158,8 +158,12 @@ struct Scene {
   }
 };
 
+// The lines are drawn from runs made once; new texts make new runs.
 TEST(TitleLines, CharactersWithoutAGlyphAreSkippedWithoutAdvancing) {
   Scene s;
+  s.intro->TitleLines[1] = "WXYZ";
+  TitleLines(*s.frame, *s.intro, 0.0);
+  s.frame->clear();
   s.intro->TitleLines.fill("");
   s.intro->TitleLines[1] = "A[B_";  // centred: starts at 400 - 64 = 336
   TitleLines(*s.frame, *s.intro, 0.0);

@@ -139,17 +139,11 @@ class FakeQueueDevice : public platform::NullQueueDevice {
   }
   int prepare(platform::WaveHeader* h) override {
     auto lock = Log("prepare");
-    if (!open_) return platform::kWaveInvalidHandle;
-    if (prepareFailure != 0) return prepareFailure;
-    h->flags |= platform::kHeaderPrepared;
-    return platform::kWaveOk;
+    return open_ && prepareFailure != 0 ? prepareFailure : platform::PrepareWaveHeader(open_, h);
   }
   int unprepare(platform::WaveHeader* h) override {
     auto lock = Log("unprepare");
-    if (!open_) return platform::kWaveInvalidHandle;
-    if (h->flags & platform::kHeaderQueued) return platform::kWaveStillPlaying;
-    h->flags &= ~platform::kHeaderPrepared;
-    return platform::kWaveOk;
+    return platform::UnprepareWaveHeader(open_, h);
   }
   int write(platform::WaveHeader* h) override {
     auto lock = Log("write");

@@ -203,20 +203,26 @@ void StartSample(SidState& s, std::uint16_t period, std::uint8_t repeats) {
   for (auto [address, value] : writes) WriteByte(s, address, static_cast<std::uint8_t>(value));
 }
 
-TEST(SampleChannel, ReachesTheOutputAtVolumeZero) {
-  auto s = QuietState();
-  s->memory.bytes[0x3000] = 0xF0;
-  s->memory.bytes[0x3001] = 0x3C;
-  StartSample(*s, 8, 0);  // step 123156 > 44100: one nibble per sample
-  EXPECT_EQ(s->sample.active, 1);
-  std::array<std::int16_t, 6> out{};
-  SidRender(*s, out.data(), 6);
-  // Each level is heard from the sample after its step. Order 0 starts on
-  // the high nibble of the start byte, then the low and high nibbles of the
-  // next; the step onto the end address leaves the range and silences it.
-  const std::array<std::int16_t, 6> want = {0, (0xF - 7) * 1024, (0xC - 7) * 1024, (0x3 - 7) * 1024, 0, 0};
-  EXPECT_EQ(out, want);
-  EXPECT_EQ(s->sample.active, 1);
+// Each level is heard from the sample after its step. Order 0 starts on the
+// high nibble of the start byte, then the low and high nibbles of the next;
+// order 1 steps to the next byte at once and plays its high, then its low
+// nibble.
+// The step onto the end address leaves the range and silences the channel.
+TEST(SampleChannel, ReachesTheOutputAtVolumeZeroInEitherNibbleOrder) {
+  auto level = [](int nibble) { return static_cast<std::int16_t>((nibble - 7) * 1024); };
+  const std::array<std::int16_t, 6> want[] = {{0, level(0xF), level(0xC), level(0x3), 0, 0},
+                                              {0, level(0x3), level(0xC), 0, 0, 0}};
+  for (std::uint8_t order : {0, 1}) {
+    auto s = QuietState();
+    s->memory.bytes[0x3000] = 0xF0;
+    s->memory.bytes[0x3001] = 0x3C;
+    WriteByte(*s, 0xD47D, order);
+    StartSample(*s, 8, 0);  // step 123156 > 44100: one nibble per sample
+    std::array<std::int16_t, 6> out{};
+    SidRender(*s, out.data(), 6);
+    EXPECT_EQ(out, want[order]) << "nibble order " << int{order};
+    EXPECT_EQ(s->sample.active, 1);
+  }
 }
 
 TEST(SampleChannel, RepeatsFromTheRepeatAddress) {

@@ -142,6 +142,7 @@ TEST(PageKeys, EveryLineOfTheLongestPageShowsWholeGoingDownAndUp) {
           before = v.TopLine;
           platform.pressKey(key);
           PollInput(mouse, v, platform);
+          platform.releaseKey(key);
           look();
         }
         EXPECT_EQ(v.TopLine, key == platform::kVkPageDown ? count - kVisibleRows : 0);

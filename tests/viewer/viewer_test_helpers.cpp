@@ -21,13 +21,6 @@ int ScriptedPlatform::update(const std::uint32_t* frame) {
   return 1;
 }
 
-std::uint16_t ScriptedPlatform::keyState(int vk) {
-  std::uint16_t& state = keys_[vk & 0xFF];
-  const std::uint16_t result = state;
-  state &= static_cast<std::uint16_t>(~platform::kKeyPressed);
-  return result;
-}
-
 RecordingPlatform::RecordingPlatform(const std::string& script, platform::HeadlessOptions options,
                                      std::vector<std::pair<double, std::string>> checkpoints)
     : HeadlessPlatform(options, ParseOrFail(script)), checkpoints_(std::move(checkpoints)) {}

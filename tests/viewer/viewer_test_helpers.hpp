@@ -23,32 +23,31 @@
 namespace korveld::testing {
 
 // The clock moves only when the program sleeps or presents; every presented
-// frame is counted and handed to onPresent.
+// frame is counted and handed to onPresent. Input goes into the platform's
+// input record as a backend's events would.
 class ScriptedPlatform : public platform::NullPlatform {
  public:
   void setMouse(int x, int y, int left) {
-    mouseX_ = x;
-    mouseY_ = y;
-    left_ = left;
+    input().mouseX = x;
+    input().mouseY = y;
+    if (left != 0) {
+      platform::ButtonDown(input());
+    } else {
+      platform::ButtonUp(input());
+    }
   }
-  void pressKey(int vk) { keys_[vk & 0xFF] = platform::kKeyDown | platform::kKeyPressed; }
-  void releaseKey(int vk) { keys_[vk & 0xFF] = 0; }
+  void pressKey(int vk) { platform::KeyDown(input(), vk); }
+  void releaseKey(int vk) { platform::KeyUp(input(), vk); }
   int presents() const { return presents_; }
   std::function<void(const std::uint32_t*)> onPresent;
   double presentSeconds = 0.004;  // virtual time one present takes
 
   int update(const std::uint32_t* frame) override;
-  int mouseX() const override { return mouseX_; }
-  int mouseY() const override { return mouseY_; }
-  int leftButton() const override { return left_; }
-  std::uint16_t keyState(int vk) override;
   double timer() override { return now_; }
   void sleepMs(int ms) override { now_ += ms / 1000.0; }
   double random() override { return 0.5; }
 
  private:
-  int mouseX_ = 0, mouseY_ = 0, left_ = 0;
-  std::array<std::uint16_t, 256> keys_{};
   double now_ = 0.0;
   int presents_ = 0;
 };

@@ -14,3 +14,10 @@ add_test(NAME xm2wav_refuses_a_bad_number
           $<TARGET_FILE:korveld-xm2wav>)
 set_tests_properties(xm2wav_refuses_a_bad_number PROPERTIES LABELS xm
   PASS_REGULAR_EXPRESSION "^korveld-xm2wav: --seconds: not a number: abc\nstatus 1\n$")
+# A valid module that once hung the mixer (a 1-value loop at note 75 whose
+# rounded count to the loop end came out one frame short): it ends.
+add_test(NAME xm2wav_ends_on_a_one_value_loop
+  COMMAND korveld-xm2wav ${PROJECT_SOURCE_DIR}/fuzz/corpus/xm/regression-loop-end-rounding-hang.xm
+          ${CMAKE_BINARY_DIR}/xm2wav_loop.wav --seconds 1)
+set_tests_properties(xm2wav_ends_on_a_one_value_loop PROPERTIES LABELS xm TIMEOUT 300
+  PASS_REGULAR_EXPRESSION "channels:    1\n")

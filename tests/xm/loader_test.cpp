@@ -2,6 +2,7 @@
 // hostile ones: each loads within its bounds or is refused with its reason.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 
 #include "tests/xm/xm_test_helpers.hpp"
@@ -236,6 +237,34 @@ TEST_F(LoaderTest, RefusalsNameTheirReason) {
   EXPECT_FALSE(Load(many));
   EXPECT_STREQ(player.loadError, "an instrument has more than 16 samples");
   EXPECT_FALSE(FreeSong(player));
+}
+
+// Layouts the loader does not read are refused by name, not by a symptom
+// further on (older patterns read as more than 256 rows, 4-bit ADPCM data as
+// an instrument of more than 16 samples).
+TEST_F(LoaderTest, OlderLayoutsAndAdpcmSamplesAreRefusedByName) {
+  std::vector<std::uint8_t> bytes = xmgen::WriteXm(SmallModule(1));
+  auto load = [&] { return LoadSongFromMemory(player, bytes.data(), static_cast<std::int32_t>(bytes.size())); };
+  ASSERT_EQ(bytes[58], 4);  // version 1.04
+  bytes[58] = 2;
+  EXPECT_FALSE(load());
+  EXPECT_STREQ(player.loadError, "older XM layout (v1.02) not supported");
+  bytes[58] = 3;
+  EXPECT_FALSE(load());
+  EXPECT_STREQ(player.loadError, "older XM layout (v1.03) not supported");
+
+  xmgen::Sample eight = ConstantSample(10);
+  eight.sixteenBit = false;
+  eight.name = "packed";
+  xmgen::Sample sixteen = ConstantSample(10);
+  sixteen.name = "wide";
+  for (xmgen::Sample* s : {&sixteen, &eight}) {
+    bytes = xmgen::WriteXm(xmgen::SimpleModule(1, {*s}));
+    const auto name = std::search(bytes.begin(), bytes.end(), s->name.begin(), s->name.end());
+    name[-1] = 0xAD;  // the reserved byte before the name
+    EXPECT_EQ(load(), s == &sixteen) << s->name;  // only 8-bit data is ever packed
+  }
+  EXPECT_STREQ(player.loadError, "ADPCM-packed samples not supported");
 }
 
 TEST_F(LoaderTest, TruncatedAndCorruptImagesNeverCrash) {

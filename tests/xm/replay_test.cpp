@@ -94,23 +94,12 @@ TEST_F(ReplayTest, NoteFortyEightInBothTables) {
   }
 }
 
+// F1F: rows of 31 ticks; F20: BPM 32, 3445 samples a tick; F00: a row every tick.
 TEST_F(ReplayTest, SpeedAndBpmEffects) {
   Start(SmallModule(1), {{0, 0, {0, 0, 0, 0xF, 0x1F}}, {1, 0, {0, 0, 0, 0xF, 0x20}}, {2, 0, {0, 0, 0, 0xF, 0x00}}});
-  Tick();
-  EXPECT_EQ(song().speed, 31);
-  Tick(30);
-  EXPECT_EQ(song().tick, 0);
-  Tick();
-  EXPECT_EQ(song().row, 1);
+  EXPECT_EQ(Rows(64), (std::vector<std::pair<int, int>>{{0, 0}, {0, 1}, {0, 2}, {0, 3}}));
   EXPECT_EQ(song().bpm, 32);
   EXPECT_EQ(song().samplesPerTick, 3445);
-  Tick(31);  // row 2: F00
-  EXPECT_EQ(song().speed, 0);
-  EXPECT_EQ(song().tick, 0);  // every tick is a row
-  Tick();
-  EXPECT_EQ(song().row, 3);
-  Tick();
-  EXPECT_EQ(song().row, 4);
 }
 
 TEST_F(ReplayTest, PositionJumpAndBreakInterplay) {
@@ -149,13 +138,8 @@ TEST_F(ReplayTest, PatternLoopPlaysRowsThreeTimesAndPatternDelayLengthensARow) {
   for (auto& r : Rows(20)) seq.push_back(r.second);
   EXPECT_EQ(seq, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 4, 5, 6, 7, 8, 4, 5, 6, 7, 8, 9}));
 
-  Start(SmallModule(1), {{0, 0, {0, 0, 0, 0xE, 0xE2}}});
-  int ticks = 0;
-  do {
-    Tick();
-    ++ticks;
-  } while (song().tick != 0);
-  EXPECT_EQ(ticks, 18);
+  Start(SmallModule(1), {{0, 0, {0, 0, 0, 0xE, 0xE2}}});  // at speed 6: 18 ticks
+  EXPECT_EQ(Rows(19), (std::vector<std::pair<int, int>>{{0, 0}, {0, 1}}));
 }
 
 // 3xx and 5xx take the note as the slide's target without a trigger.
@@ -287,8 +271,10 @@ TEST_F(ReplayTest, EnvelopeLoopAndPanningEnvelope) {
   m.instruments[0].volume = {{{0, 64}, {2, 0}, {4, 64}}, 0, 0, 2, kEnvelopeOn | kEnvelopeLoop};
   m.instruments[0].panning = {{{0, 32}, {2, 0}, {4, 64}}, 0, 0, 0, kEnvelopeOn};
   Start(m, {{0, 0, {C4, 1}}});
-  EXPECT_EQ(Trace(8, [&] { return ch().volumeEnvelope.current * 1000 + voice().pan; }),
-            (std::vector<int>{64128, 32064, 0, 32128, 64255, 32255, 255, 32255}));  // envelope x 1000 + pan
+  std::vector<int> pan;
+  EXPECT_EQ(Trace(8, [&] { return pan.push_back(voice().pan), ch().volumeEnvelope.current; }),
+            (std::vector<int>{64, 32, 0, 32, 64, 32, 0, 32}));
+  EXPECT_EQ(pan, (std::vector<int>{128, 64, 0, 128, 255, 255, 255, 255}));
 }
 
 // 047 plays the note, +4 and +7 semitones on ticks 0, 1, 2 and again on 3,
@@ -318,11 +304,40 @@ TEST_F(ReplayTest, RetriggerNoteCutAndNoteDelay) {
     Tick();
     for (int c = 0; c < 4; ++c) triggers[c] += voice(c).position == 0 ? 'x' : '.';
     EXPECT_EQ(ch(2).volume, t < 2 ? 64 : 0) << "EC2 after tick " << t;
-    EXPECT_EQ(voice(3).frequency * 100 + ch(3).volume, t < 9 ? 836216 : 1672532) << "ED3 after tick " << t;
+    EXPECT_EQ(voice(3).frequency, t < 9 ? 8362 : 16725) << "ED3 after tick " << t;
+    EXPECT_EQ(ch(3).volume, t < 9 ? 16 : 32) << "ED3 after tick " << t;
   }
   EXPECT_EQ(triggers[0], "x..x........");
   EXPECT_EQ(triggers[1], "x.x.x.......");
   EXPECT_EQ(triggers[3], "x........x..");
+}
+
+// E41 and E72 choose the ramp for vibrato and the square for tremolo (both
+// speed 4, depth 8, on the row after).
+TEST_F(ReplayTest, WaveformControlChoosesRampAndSquare) {
+  Start(SmallModule(2), {{0, 0, {C4, 1, 0, 0xE, 0x41}},
+                         {1, 0, {0, 0, 0, 0x4, 0x48}},
+                         {0, 1, {C4, 1, 0x20, 0xE, 0x72}},
+                         {1, 1, {0, 0, 0, 0x7, 0x48}}});
+  Tick(6);
+  std::vector<int> tremolo;
+  EXPECT_EQ(Trace(6, [&] { return tremolo.push_back(ch(1).volumeOffset), ch(0).frequencyOffset; }),
+            (std::vector<int>{0, 0, -8, -16, -24, -32}));
+  EXPECT_EQ(tremolo, (std::vector<int>{0, 31, 31, 31, 31, 31}));
+}
+
+// Lxx moves the volume envelope (64, 32, 0 at ticks 0, 4, 8) to tick xx:
+// L06 takes up the slope between its points, L20 lies past the last point
+// and holds its level with the envelope stopped.
+TEST_F(ReplayTest, SetEnvelopePosition) {
+  xmgen::Module m = SmallModule(2);
+  m.instruments[0].volume = {{{0, 64}, {4, 32}, {8, 0}}, 0, 0, 0, kEnvelopeOn};
+  m.instruments[0].volume.points[2][1] = 10;
+  Start(m, {{0, 0, {C4, 1, 0, 0x15, 0x06}}, {0, 1, {C4, 1, 0, 0x15, 0x20}}});
+  std::vector<int> past;
+  EXPECT_EQ(Trace(4, [&] { return past.push_back(ch(1).volumeEnvelope.current), ch(0).volumeEnvelope.current; }),
+            (std::vector<int>{21, 15, 10, 10}));
+  EXPECT_EQ(past, (std::vector<int>{10, 10, 10, 10}));
 }
 
 // The instrument's square auto-vibrato (depth 8, rate 64) reaches full depth
@@ -337,8 +352,8 @@ TEST_F(ReplayTest, AutoVibratoSweepsIn) {
   EXPECT_EQ(Trace(6, [&] { return ch().frequencyOffset; }), (std::vector<int>{0, 4, -8, -8, 8, 8}));
 }
 
-// Every volume change of Rxy, one retrigger each from volume 32 (E9x and
-// Rxy timing are in the modules' golden hashes).
+// Every volume change of Rxy, one retrigger each from volume 32 (intervals
+// above 1 are in the modules' golden hashes).
 TEST_F(ReplayTest, MultiRetriggerVolumeChanges) {
   xmgen::Module m = SmallModule(16);
   for (int x = 0; x < 16; ++x) m.cell(0, 0, x) = {C4, 1, 0x30, 0x1B, static_cast<std::uint8_t>(x << 4 | 1)};
