@@ -12,7 +12,7 @@ add_link_options(-pthread)
 # Extra arguments for the nested native build, e.g. compiler launchers.
 set(KORVELD_HOST_CMAKE_ARGS "" CACHE STRING "extra cmake arguments for the native build of the content tools")
 
-set(KORVELD_HOST_TOOLS korveld-bigfont-embed korveld-fontembed korveld-pagegen korveld-pagec korveld-tunecheck
+set(KORVELD_HOST_TOOLS korveld-bigfont-embed korveld-fontembed korveld-pagegen korveld-pagec korveld-textc korveld-tunecheck
     korveld-skinpack korveld-xmgen)
 set(korveld_host_dir ${CMAKE_BINARY_DIR}/host)
 set(korveld_host_outputs)

@@ -52,10 +52,10 @@ ${CMAKE_BINARY_DIR}/planted_WrongShare_page06.txt"
 which gives yearly.top.share = \"78\"\nstatus 1\n$")
 # Speed bits in an RSID image (the format forbids them): the header check
 # names the line of the tune source that sets them.
-set(planted ${CMAKE_BINARY_DIR}/planted_tune05.sid)
+set(planted ${CMAKE_BINARY_DIR}/planted_tune03.sid)
 add_test(NAME Planted.RsidSpeedBits
-  COMMAND sh -c "cp ${built}/sid/tune05.sid ${planted} && printf '\\001' | dd of=${planted} bs=1 seek=21 conv=notrunc \
+  COMMAND sh -c "cp ${built}/sid/tune03.sid ${planted} && printf '\\001' | dd of=${planted} bs=1 seek=21 conv=notrunc \
 2>/dev/null && $0 --include ${PROJECT_SOURCE_DIR}/content/sid/tunes --image ${planted} \
-${PROJECT_SOURCE_DIR}/content/sid/tunes/tune05.asm 2>&1; echo status $?" $<TARGET_FILE:korveld-tunecheck>)
+${PROJECT_SOURCE_DIR}/content/sid/tunes/tune03.asm 2>&1; echo status $?" $<TARGET_FILE:korveld-tunecheck>)
 set_tests_properties(Planted.RsidSpeedBits PROPERTIES LABELS pages PASS_REGULAR_EXPRESSION
-  "^[^\n]*/shared_layout.inc:13: [^\n]*/planted_tune05.sid: speed: an RSID sets its own timing. the speed bits are all 0\nstatus 1\n$")
+  "^[^\n]*/tune03.asm:13: [^\n]*/planted_tune03.sid: speed: an RSID sets its own timing. the speed bits are all 0\nstatus 1\n$")

@@ -92,10 +92,13 @@ TEST(ReleaseRules, BadListsNameTheLine) {
 TEST(ReleaseRules, BreachesNameTheirLines) {
   const std::string head = "month MAY 2009\ngroup A\nlast 1\n";  // a release on line 4 on
   const std::pair<std::string, std::vector<std::string>> cases[] = {
-      // Rule 7.4: a second TOOL, a DEMO after the GAME, a second ISO of a pair.
+      // Rule 7.4: a second TOOL, a DEMO or a second GAME after the GAME, a
+      // second ISO of a pair.
       {"01 TOOL Kiln.Packer.v1.2\n09 TOOL Kiln.Packer.v1.4\n",
        {"5: rule 7.4: A released Kiln.Packer as TOOL on line 4; a second release of a title counts only as a FIX"}},
       {"01 GAME Salt.Vault\n02 DEMO Salt.Vault\n",
+       {"5: rule 7.4: A released Salt.Vault as GAME on line 4; a second release of a title counts only as a FIX"}},
+      {"01 GAME Salt.Vault\n02 GAME Salt.Vault.v1.3\n",
        {"5: rule 7.4: A released Salt.Vault as GAME on line 4; a second release of a title counts only as a FIX"}},
       {"01 GAME Salt.Vault\n02 ISO Salt.Vault\n03 ISO Salt.Vault\n",
        {"6: rule 7.4: A released Salt.Vault as GAME on line 4; a second release of a title counts only as a FIX"}},
@@ -111,7 +114,9 @@ TEST(ReleaseRules, BreachesNameTheirLines) {
        {}},
       // Rule 7.2: another group's title and type later in the month is a
       // nuked dupe; on the same day it may be a race.
-      {"01 DEMO Rain\n02 DEMO Snow\ngroup B\nlast 2\n03 DEMO Rain\n02 DEMO Snow\ngroup C\nlast 3\n04 DEMO Rain ! dupe\n",
+      // A fix of another group's title is welcome (rule 10.2).
+      {"01 DEMO Rain\n02 DEMO Snow\ngroup B\nlast 2\n03 DEMO Rain\n02 DEMO Snow\n04 FIX Rain.v1.0\ngroup C\nlast 3\n"
+       "04 DEMO Rain ! dupe\n05 FIX Rain.v1.1\n",
        {"8: rule 7.2: A released Rain as DEMO on day 1 (line 4): this one is a dupe and is nuked, \"! dupe\""}},
   };
   for (const auto& [body, want] : cases) {

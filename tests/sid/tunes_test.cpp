@@ -128,7 +128,7 @@ namespace {
 // The twelve images the build embeds (and writes as build/content/sid/*.sid)
 // are valid PSID/RSID files for other players; the same check, which the
 // build runs on every image, refuses each rule broken on a copy of an RSID
-// (tune 5) or a PSID (tune 1).
+// (tune 3) or a PSID (tune 1).
 TEST(TuneHeaders, EveryTuneKeepsThePsidAndRsidRules) {
   for (int n = 1; n <= 12; ++n) {
     for (const HeaderProblem& p : CheckSidHeader(content::SidTuneTable()[n].image)) {
@@ -140,8 +140,8 @@ TEST(TuneHeaders, EveryTuneKeepsThePsidAndRsidRules) {
     const char* field;
   };
   const Case cases[] = {
-      {5, 21, 1, "speed"},          {5, 8, 0x10, "loadAddress"}, {5, 13, 0x20, "playAddress"},
-      {5, 10, 0xA0, "initAddress"}, {5, 5, 1, "version"},        {5, 0x77, 0x15, "flags"},
+      {3, 21, 1, "speed"},          {3, 8, 0x10, "loadAddress"}, {3, 13, 0x20, "playAddress"},
+      {3, 10, 0xA0, "initAddress"}, {3, 5, 1, "version"},        {3, 0x77, 0x15, "flags"},
       {1, 7, 0x76, "dataOffset"},   {1, 14, 1, "songs"},         {1, 17, 2, "startSong"},
       {1, 0x76, 0x01, "flags"},     {1, 0x79, 4, "pageLength"},  {1, 0x7A, 1, "reserved"},
       {1, 0x35, 'x', "name"},       {1, 0x78, 0x60, "startPage"},

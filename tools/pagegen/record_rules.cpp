@@ -199,13 +199,15 @@ std::vector<RuleBreach> CheckRecords(const Records& r, const ReleaseList& list) 
                                   " and has at least its yearly points and releases"});
     }
   }
-  for (const auto& [year, groups] : r.numberOnes) {
+  for (std::size_t i = 0; i < r.numberOnes.size(); ++i) {
+    const auto& [year, groups] = r.numberOnes[i];
+    const int line = r.numberOnesLines[i];
     const bool thisYear = year == s.year;
     if (static_cast<int>(groups.size()) != (thisYear ? s.monthOfYear : 12)) {
-      out.push_back({r.monthsLine, "number ones of " + std::to_string(year) + ": one for each month, " +
-                                       std::to_string(thisYear ? s.monthOfYear : 12)});
+      out.push_back({line, "number ones of " + std::to_string(year) + ": one for each month, " +
+                               std::to_string(thisYear ? s.monthOfYear : 12)});
     } else if (thisYear && !list.groups.empty() && groups.back() != list.groups.front().name) {
-      out.push_back({r.monthsLine, "number ones: " + list.month + "'s is " + list.groups.front().name});
+      out.push_back({line, "number ones: " + list.month + "'s is " + list.groups.front().name});
     }
   }
   int nukes = 0;

@@ -131,6 +131,7 @@ bool ParseRecords(std::string_view text, Records& out, std::string& error) {
       if (f.size() < 2 || !ParseCount(f[0], year)) return fail("expected: top YYYY | GROUP | GROUP ...");
       f.erase(f.begin());
       out.numberOnes.emplace_back(year, std::move(f));
+      out.numberOnesLines.push_back(lineNo);
     } else if (word == "record") {
       const std::vector<std::string> f = Fields(rest);
       if (f.size() != 4) return fail("expected: record KEY | VALUE | GROUP | WHEN");

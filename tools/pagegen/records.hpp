@@ -64,6 +64,7 @@ struct Records {
   };
   std::vector<Year> years;
   std::vector<std::pair<int, std::vector<std::string>>> numberOnes;  // year, group per month
+  std::vector<int> numberOnesLines;
   struct Record {
     std::string key, value, group, when;
     int line = 0;

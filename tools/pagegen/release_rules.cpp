@@ -97,12 +97,15 @@ void CheckGroupTitles(const Group& g, std::vector<RuleBreach>& out) {
 
 // Across groups: a title and type released earlier in the month by another
 // group makes the later one a dupe (rule 7.1), nuked (rule 7.2). Releases of
-// the same day may be a race (rule 7.5) and are left alone.
+// the same day may be a race (rule 7.5) and are left alone, and so are fixes.
 void CheckDupes(const ReleaseList& list, std::vector<RuleBreach>& out) {
   using Entry = std::pair<const Group*, const Release*>;
   std::map<std::pair<std::string, ReleaseType>, std::vector<Entry>> byTitle;
   for (const Group& g : list.groups) {
-    for (const Release& r : g.releases) byTitle[{std::string(BaseTitle(r.title)), r.type}].push_back({&g, &r});
+    for (const Release& r : g.releases) {
+      // Fixing another group's release is no dupe (rule 10.2).
+      if (r.type != ReleaseType::Fix) byTitle[{std::string(BaseTitle(r.title)), r.type}].push_back({&g, &r});
+    }
   }
   for (const auto& [key, entries] : byTitle) {
     const Entry first = *std::min_element(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
