@@ -24,8 +24,9 @@ constexpr long double kVolumeLimit = 1 << 20;
 // overflowing while every value beyond the audible range sounds the same.
 constexpr std::int32_t kPeriodLimit = 1 << 24;
 constexpr std::int32_t kPanLimit = 1 << 20;
-// The Amiga table's exponents notes reach (-139..133), with room.
-constexpr int kAmigaTableReach = 400;
+// The Amiga table's exponents notes reach (-139..133), with room; at 300 the
+// largest entry, 2^25 x 13.375, still fits 32 bits (past 327 it would not).
+constexpr int kAmigaTableReach = 300;
 // The linear table's arguments from 0 Hz up to the 32-bit clamp.
 constexpr std::int32_t kLinearTableLow = -14615;
 constexpr std::int32_t kLinearTableHigh = 9196;
@@ -35,7 +36,7 @@ constexpr std::int32_t kLinearTableHigh = 9196;
 // WebAssembly build (musl, 128-bit long double). Their results differ in the
 // last bits at most, and after the truncation to an integer they are equal
 // for every input a module can reach, checked with both builds: k in
-// -400..400 here (notes reach -139..133), every LinearHz argument in
+// -300..300 here (notes reach -139..133), every LinearHz argument in
 // -2^20..2^20 (outside -14614..9193 the result is 0 or the clamp), every bpm
 // in 1..2^21 (past 55125 a tick is one sample). The volume product is exact
 // in both: integers up to 2^35 times a 24-bit float fit a 64-bit mantissa.
