@@ -6,16 +6,11 @@
 #include <functional>
 #include <set>
 
+#include "tools/pagegen/data_lines.hpp"
 #include "tools/pagegen/record_rules.hpp"
 
 namespace korveld::pagegen {
 namespace {
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-  return s;
-}
 
 std::vector<std::string> Fields(std::string_view s) {
   std::vector<std::string> out;
@@ -58,15 +53,7 @@ std::pair<std::string, std::string> Split(std::string_view s) {
 
 bool ParseRecords(std::string_view text, Records& out, std::string& error) {
   out = Records{};
-  int lineNo = 0;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t nl = text.find('\n', start);
-    if (nl == std::string_view::npos) nl = text.size();
-    const std::string_view line = Trim(text.substr(start, nl - start));
-    start = nl + 1;
-    ++lineNo;
-    if (line.empty() || line[0] == '#') continue;
+  return ForEachDataLine(text, [&](std::string_view line, int lineNo) {
     auto fail = [&](const std::string& message) {
       error = std::to_string(lineNo) + ": " + message;
       return false;
@@ -139,8 +126,8 @@ bool ParseRecords(std::string_view text, Records& out, std::string& error) {
     } else {
       return fail("unknown item \"" + word + "\"");
     }
-  }
-  return true;
+    return true;
+  });
 }
 
 std::string RecordFacts(const Records& r, const ReleaseList& month) {

@@ -1,5 +1,7 @@
 #include "tools/pagegen/release_stats.hpp"
 
+#include "tools/pagegen/data_lines.hpp"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -46,12 +48,6 @@ const std::string kRule = "  {U}" + [] {
   for (int i = 0; i < 78; ++i) s += "─";
   return s;
 }();
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-  return s;
-}
 
 std::string RightAlign(std::string s, std::size_t width) {
   if (s.size() < width) s.insert(0, width - s.size(), ' ');
@@ -163,25 +159,17 @@ std::string FormatPoints(int halfPoints) {
 
 bool ParseReleaseList(std::string_view text, ReleaseList& out, std::string& error) {
   out = ReleaseList{};
-  int lineNo = 0;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t nl = text.find('\n', start);
-    if (nl == std::string_view::npos) nl = text.size();
-    const std::string_view line = Trim(text.substr(start, nl - start));
-    start = nl + 1;
-    ++lineNo;
+  const bool read = ForEachDataLine(text, [&](std::string_view line, int lineNo) {
     auto fail = [&](const std::string& message) {
       error = std::to_string(lineNo) + ": " + message;
       return false;
     };
-    if (line.empty() || line[0] == '#') continue;
     if (line.substr(0, 6) == "month ") {
       out.month = std::string(Trim(line.substr(6)));
       out.monthLine = lineNo;
       out.days = DaysOfMonth(out.month);
       if (out.days == 0) return fail("month must read like \"NOVEMBER 2009\"");
-      continue;
+      return true;
     }
     if (line.substr(0, 5) == "left ") {
       Leaver l;
@@ -193,7 +181,7 @@ bool ParseReleaseList(std::string_view text, ReleaseList& out, std::string& erro
       }
       l.name = std::string(Trim(rest.substr(sp)));
       out.left.push_back(std::move(l));
-      continue;
+      return true;
     }
     if (line.substr(0, 6) == "group ") {
       Group g;
@@ -201,7 +189,7 @@ bool ParseReleaseList(std::string_view text, ReleaseList& out, std::string& erro
       g.sourceLine = lineNo;
       if (g.name.empty()) return fail("group without a name");
       out.groups.push_back(std::move(g));
-      continue;
+      return true;
     }
     if (line.substr(0, 5) == "last ") {
       if (out.groups.empty()) return fail("last month's place before the first group");
@@ -212,7 +200,7 @@ bool ParseReleaseList(std::string_view text, ReleaseList& out, std::string& erro
       if (what == "new") g.last = kLastNew;
       else if (what == "back") g.last = kLastBack;
       else if (!ParsePlace(what, g.last)) return fail("expected: last PLACE, last new or last back");
-      continue;
+      return true;
     }
     if (out.groups.empty()) return fail("release before the first group");
     Release r;
@@ -246,9 +234,13 @@ bool ParseReleaseList(std::string_view text, ReleaseList& out, std::string& erro
       }
     }
     out.groups.back().releases.push_back(std::move(r));
-  }
+    return true;
+  });
+  if (!read) return false;
   if (out.month.empty()) {
-    error = std::to_string(lineNo) + ": the list names no month";
+    // Reported at the last line, where the month was still missing.
+    const auto lines = std::count(text.begin(), text.end(), '\n') + (text.empty() || text.back() == '\n' ? 0 : 1);
+    error = std::to_string(lines) + ": the list names no month";
     return false;
   }
   return true;
