@@ -1,10 +1,12 @@
 // The SDL backend's events: keys latched from key-down events, the mouse
-// mapped onto the frame, window state, Alt+Enter, and the stop signals.
+// mapped onto the frame, window state, Alt+Enter, Alt+S, closing the window
+// and the stop signals.
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -96,10 +98,11 @@ void FollowDesktopKeys(SdlState& s) {
   }
 }
 
-// SIGINT/SIGTERM arrive as a quit event: restore the desktop and end with
-// status 0 without unwinding through the running players. A box open on a
-// player thread holds that thread: closing the devices would wait for it.
-[[noreturn]] void EndOnSignal(SdlState& s) {
+// SIGINT/SIGTERM, a quit event and the window manager's close: stop the
+// music, close the device, restore the desktop and end with status 0
+// without unwinding through the running players. A box open on a player
+// thread holds that thread: closing the devices would wait for it.
+[[noreturn]] void EndProgram(SdlState& s) {
   if (gBoxesOpen.load() > 0) std::_Exit(0);
   s.audio.CloseAll();
   CloseWindow(s);
@@ -120,14 +123,12 @@ void OnWindowEvent(SdlState& s, const SDL_WindowEvent& e) {
       break;
     case SDL_WINDOWEVENT_HIDDEN:
     case SDL_WINDOWEVENT_MINIMIZED: s.active = 0; break;
-    case SDL_WINDOWEVENT_ENTER:
+    case SDL_WINDOWEVENT_ENTER: SyncPointer(s); break;
     case SDL_WINDOWEVENT_MOVED:
-    case SDL_WINDOWEVENT_MAXIMIZED: SyncPointer(s); break;
+    case SDL_WINDOWEVENT_MAXIMIZED:
     case SDL_WINDOWEVENT_RESIZED:
-    case SDL_WINDOWEVENT_SIZE_CHANGED:
-      ComputeTarget(s);
-      SyncPointer(s);
-      break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED: KeepPointer(s); break;
+    case SDL_WINDOWEVENT_CLOSE: EndProgram(s);
     default: break;
   }
 }
@@ -137,6 +138,16 @@ void OnKeyDown(SdlState& s, const SDL_KeyboardEvent& e) {
     if (!e.repeat) {
       s.fullscreen = !s.fullscreen;
       ApplyMode(s);
+    }
+    return;
+  }
+  if (e.keysym.sym == SDLK_s && (e.keysym.mod & KMOD_ALT)) {
+    if (!e.repeat) {
+      s.scaleMode = s.scaleMode == ScaleMode::kFill ? ScaleMode::kWholeFactor : ScaleMode::kFill;
+      s.keepX = s.input.mouseX;
+      s.keepY = s.input.mouseY;
+      s.keepPointerUntil = SDL_GetTicks() + 1;
+      KeepPointer(s);
     }
     return;
   }
@@ -171,7 +182,11 @@ void InstallStopHandlers() {
 }
 
 void Pump(SdlState& s) {
-  if (gStopRequested) EndOnSignal(s);
+  if (gStopRequested) EndProgram(s);
+  if (WindowDestroyed(s.window)) {
+    std::fputs("korveld: the window was destroyed by another program\n", stderr);
+    EndProgram(s);
+  }
   SDL_Event e;
   while (SDL_PollEvent(&e)) {
     switch (e.type) {
@@ -199,7 +214,7 @@ void Pump(SdlState& s) {
       case SDL_KEYUP: OnKeyUp(s, e.key); break;
       case SDL_QUIT:
         // With the last-window-close hint off, a quit event is a signal.
-        EndOnSignal(s);
+        EndProgram(s);
       default: break;
     }
   }

@@ -4,25 +4,36 @@
 # contents) and by its own exit.
 #   tests/app/xvfb_desktop.sh KORVELD CHECK
 # CHECK: no-display, plain-800, quit-held-wm, quit-held-bare, escape-held,
-# kiosk-1600, minimised, error-box, memory-limit; or "fuzz SEED", random input
-# outside `make test`.
+# kiosk-1600, openbox-1280, fill-1920, error-box, memory-limit; or "fuzz SEED",
+# random input outside `make test`. Input is what a quick hand or a touchpad
+# sends: key taps and clicks whose press and release come together.
 # KORVELD_SHOTS=DIR keeps the screenshots there as PNG files.
 set -u
 bin=$1; check=$2
 here=$(cd "$(dirname "$0")" && pwd) work=$(mktemp -d) shots=${KORVELD_SHOTS:-} pid= wm= xvfb=
 trap '{ [ -n "$pid" ] && kill -9 $pid; kill $wm $xvfb; } 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL ($check): $*"; exit 1; }
-for tool in Xvfb xdotool xwd openbox python3; do command -v $tool >/dev/null || fail "$tool missing (make test-deps)"; done
+for tool in Xvfb xdotool xwd openbox wmctrl python3; do command -v $tool >/dev/null || fail "$tool missing (make test-deps)"; done
 export SDL_AUDIODRIVER=dummy
 # Leaks in the real binary are those of the X client libraries, whose stacks
 # cannot be unwound; our own code's leaks are checked headless.
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 
-# screen WIDTH HEIGHT MANAGER(wm|bare): a fresh X screen, the frame's place on it.
+# place fill|whole: the frame's place on the screen: the largest whole factor,
+# or in fill mode the screen's height (4:3) unless the whole factor reaches
+# 90% of it.
+place() {
+  local whole=$(( W / 800 < H / 600 ? W / 800 : H / 600 )) fw fh
+  if [ $((H * 800)) -le $((W * 600)) ]; then fh=$H fw=$((H * 800 / 600)); else fw=$W fh=$((W * 600 / 800)); fi
+  if [ $whole -ge 1 ] && { [ "$1" = whole ] || [ $((60000 * whole)) -ge $((fh * 90)) ]; }; then
+    fw=$((800 * whole)) fh=$((600 * whole))
+  fi
+  FW=$fw FH=$fh FX=$(( (W - fw) / 2 )) FY=$(( (H - fh) / 2 ))
+}
+# screen WIDTH HEIGHT MANAGER(wm|bare): a fresh X screen, the frame filling it.
 screen() {
   W=$1 H=$2
-  scale=$(( W / 800 < H / 600 ? W / 800 : H / 600 ))
-  FX=$(( (W - 800 * scale) / 2 )) FY=$(( (H - 600 * scale) / 2 ))
+  place fill
   # Xvfb picks a free display number and tells it once it is ready;
   # -noreset keeps the pointer where it was put when a client disconnects.
   Xvfb -displayfd 3 -screen 0 "${W}x${H}x24" -br -noreset -nolisten tcp 3>"$work/display" >/dev/null 2>&1 & xvfb=$!
@@ -34,20 +45,49 @@ screen() {
     for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
   fi
 }
-# Screen position of frame pixel (x, y).
-at() { echo $(( FX + $1 * scale + scale / 2 )) $(( FY + $2 * scale + scale / 2 )); }
+# Screen position of (the centre of) frame pixel (x, y).
+at() { echo $(( FX + (2 * $1 + 1) * FW / 1600 )) $(( FY + (2 * $2 + 1) * FH / 1200 )); }
 # shot NAME: keep a PNG; look X Y W H WHAT: ask xshot.py about a rectangle of the frame.
 shot() { [ -z "$shots" ] || python3 "$here/xshot.py" png "$shots/$check-$1.png"; }
-look() { python3 "$here/xshot.py" "$5" $((FX + $1 * scale)) $((FY + $2 * scale)) $(($3 * scale)) $(($4 * scale)); }
+look() { python3 "$here/xshot.py" "$5" $((FX + $1 * FW / 800)) $((FY + $2 * FH / 600)) $(($3 * FW / 800)) $(($4 * FH / 600)); }
 # until_ok SECONDS COMMAND...: true once COMMAND succeeds within SECONDS.
 until_ok() { local end=$((SECONDS + $1)); shift; while [ $SECONDS -lt $end ]; do "$@" && return 0; sleep 0.2; done; false; }
 launch() { "$bin" 2>"$work/stderr" & pid=$!; }
 is_kind() { [ "$(look 0 0 800 600 kind)" = "$1" ]; }
 intro_bars() { [ "$(look 0 0 800 600 kind)" = picture ] && [ "$(look 0 0 800 600 bars)" -ge 10 ]; }
 ended() { ! kill -0 "$pid" 2>/dev/null; }
-press_escape() { xdotool keydown Escape; sleep 0.2; xdotool keyup Escape; }
+press_escape() { xdotool key Escape; }
 # ends_ok SECONDS WHY: the program ends within SECONDS, with status 0.
 ends_ok() { until_ok "$1" ended || fail "$2"; wait "$pid"; local rc=$?; pid=; [ $rc = 0 ] || fail "exit status $rc"; }
+# closes WHY: the window manager's close ends the program with status 0 within 2 s.
+closes() {
+  local start; start=$(date +%s%N)
+  wmctrl -c KORVELD || fail "no window to close"
+  while ! ended && [ $(( $(date +%s%N) - start )) -lt 2000000000 ]; do sleep 0.05; done
+  ended || fail "closing the window did not end the program within 2 s ($1)"
+  wait "$pid"; local rc=$?; pid=
+  [ $rc = 0 ] || fail "exit status $rc after closing the window ($1)"
+}
+# idles WHAT: minimised, the main thread uses under 5% of a core over 5 s
+# while the music is still written (disk sound driver); then restored.
+idles() {
+  xdotool getactivewindow windowminimize --sync
+  sleep 1
+  local hz c0 c1 s0 s1
+  hz=$(getconf CLK_TCK) c0=$(main_cpu) s0=$(stat -c %s "$work/music.raw")
+  sleep 5
+  c1=$(main_cpu) s1=$(stat -c %s "$work/music.raw")
+  echo "$1 minimised: $((c1 - c0)) of $((5 * hz)) clock ticks, music +$((s1 - s0)) bytes"
+  [ $(( (c1 - c0) * 100 )) -lt $(( 5 * hz * 5 )) ] || fail "$1 busy while minimised: $((c1 - c0)) ticks in 5 s"
+  [ "$s1" -gt "$s0" ] || fail "the music stopped while the $1 was minimised"
+  wmctrl -a KORVELD
+  sleep 1
+}
+main_cpu() { awk '{ print $14 + $15 }' "/proc/$pid/task/$pid/stat"; }
+# The menu's right column: entries in the charts menu, empty in the articles
+# menu (a few colours, or exactly as first seen where the frame is filtered).
+menu() { look 402 60 240 40 hash; }
+charts_shown() { [ "$(look 402 60 240 40 colours)" -ge 10 ] && [ "$(menu)" != "$articles" ]; }
 ctrl_c_ends() { kill -INT "$pid"; ends_ok "$1" "Ctrl+C did not end the program${2:-}"; }
 # The intro on screen, then Escape and the 3 s change-over: the viewer.
 to_viewer() {
@@ -103,7 +143,7 @@ case $check in
     xdotool keyup Escape
     until_ok 6 intro_bars || { shot released; fail "no raster bars after Escape was released"; }
     shot released
-    ctrl_c_ends 5
+    closes "the intro"
     ;;
   kiosk-1600)
     # No window manager on a 1600 x 1200 screen: the frame at scale 2 fills
@@ -115,39 +155,69 @@ case $check in
     shot viewer
     [ "$(python3 "$here/xshot.py" scaled 2)" = yes ] || fail "the screen is not the frame at scale 2"
     [ "$(look 0 0 800 1 kind)" != black ] && [ "$(look 0 599 800 1 kind)" != black ] || fail "black edges: the frame does not fill the screen"
-    # The charts menu fills the menu's right column, empty in the articles menu.
-    before=$(look 402 60 240 40 colours)
-    # A click as a hand makes it: a press shorter than a frame is not seen.
-    xdotool mousemove $(at 79 74) mousedown 1 sleep 0.2 mouseup 1 sleep 0.5
-    after=$(look 402 60 240 40 colours)
+    [ "$(look 402 60 240 40 colours)" -le 6 ] || fail "the viewer did not start with the articles menu"
+    articles=$(menu)
+    xdotool mousemove $(at 79 74) click 1 sleep 0.5
     shot charts
-    [ "$before" -le 6 ] && [ "$after" -ge 10 ] || fail "CHARTS did not open the charts menu (colours $before -> $after)"
+    charts_shown || fail "CHARTS did not open the charts menu"
     # The scroll-bar thumb leaves the top of its track.
     xdotool mousemove 5 5 sleep 0.3
     top=$(look 772 190 20 40 hash)
-    xdotool keydown KP_Next sleep 0.2 keyup KP_Next sleep 0.5
+    xdotool key KP_Next sleep 0.5
     shot pagedown
     [ "$(look 772 190 20 40 hash)" != "$top" ] || fail "keypad Page Down did not move the page"
     press_escape
     ends_ok 5 "Escape did not end the viewer"
     ;;
-  minimised)
-    # Minimised, the viewer composes nothing (under 5% of a core over 5 s)
-    # while the music goes on being written by the disk sound driver.
+  openbox-1280)
+    # Under openbox at 1280 x 1024, full screen filled (scale 1.6): the intro
+    # and the viewer idle while minimised; single clicks switch the menu each
+    # time, a tap of F2 the skin; after Alt+Enter the pointer is still over
+    # the button it was over; the window's close ends the windowed viewer.
     screen 1280 1024 wm
     export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/music.raw
     launch
+    until_ok 60 intro_bars || { shot intro; fail "the intro never appeared"; }
+    idles intro
     to_viewer
-    xdotool getactivewindow windowminimize --sync
-    sleep 1
-    cpu() { awk '{ print $14 + $15 }' "/proc/$pid/stat"; }
-    c0=$(cpu) s0=$(stat -c %s "$work/music.raw")
-    sleep 5
-    c1=$(cpu) s1=$(stat -c %s "$work/music.raw") hz=$(getconf CLK_TCK)
-    echo "minimised: $((c1 - c0)) of $((5 * hz)) clock ticks, music +$((s1 - s0)) bytes"
-    [ $(( (c1 - c0) * 100 )) -lt $(( 5 * hz * 5 )) ] || fail "busy while minimised: $((c1 - c0)) ticks in 5 s"
-    [ "$s1" -gt "$s0" ] || fail "the music stopped while minimised"
-    ctrl_c_ends 5
+    articles=$(menu)
+    xdotool mousemove $(at 79 74) click 1 sleep 0.7
+    charts_shown || { shot charts; fail "a click on CHARTS did not open the charts menu"; }
+    xdotool mousemove $(at 79 99) click 1 sleep 0.7
+    [ "$(menu)" = "$articles" ] || { shot articles; fail "a click on ARTICLES did not open the articles menu"; }
+    skin=$(look 0 0 800 600 hash)
+    xdotool key F2 sleep 1
+    shot skin2
+    [ "$(look 0 0 800 600 hash)" != "$skin" ] || fail "a tap of F2 did not switch the skin"
+    xdotool key F1 sleep 1
+    idles viewer
+    # Over CHARTS, then windowed: a click without moving hits CHARTS there.
+    xdotool mousemove $(at 79 74) sleep 0.3 key alt+Return sleep 1.5
+    eval "$(xdotool search --name KORVELD getwindowgeometry --shell | grep -E '^(X|Y)=')"
+    FX=$X FY=$Y FW=800 FH=600
+    xdotool click 1 sleep 0.7
+    shot windowed
+    charts_shown || fail "after Alt+Enter the click did not land on CHARTS"
+    closes "the windowed viewer"
+    ;;
+  fill-1920)
+    # 1920 x 1080: filled, the frame takes the screen's height at 4:3; Alt+S
+    # switches to the whole factor (1, centred). A click at QUIT quits in both.
+    screen 1920 1080 wm
+    for mode in fill whole; do
+      launch
+      to_viewer
+      if [ $mode = whole ]; then xdotool key alt+s sleep 0.5; fi
+      place $mode
+      shot $mode
+      echo "$mode: frame ${FW}x${FH} at $FX,$FY"
+      [ $mode = whole ] || [ "$FH" = 1080 ] || fail "the fill is not the screen's height"
+      [ "$(look 0 0 800 1 kind)" != black ] && [ "$(look 0 599 800 1 kind)" != black ] || fail "$mode: no frame at its edges"
+      [ "$(python3 "$here/xshot.py" kind 0 0 $FX $H)" = black ] || fail "$mode: no black bar left of the frame"
+      [ $mode = fill ] || [ "$(python3 "$here/xshot.py" kind 0 0 $W $FY)" = black ] || fail "$mode: no black bar above"
+      xdotool mousemove $(at 79 49) click 1
+      ends_ok 5 "$mode: a click at QUIT did not end the program"
+    done
     ;;
   error-box)
     # No sound device: the intro's tune opens an error box. Ctrl+C ends the
