@@ -165,6 +165,9 @@ void OnKeyDown(SdlState& s, const SDL_KeyboardEvent& e) {
   if (e.keysym.sym == SDLK_RETURN && (e.keysym.mod & KMOD_ALT)) {
     if (!e.repeat) {
       s.fullscreen = !s.fullscreen;
+      s.keepX = s.input.mouseX;
+      s.keepY = s.input.mouseY;
+      s.keepPointerUntil = SDL_GetTicks() + 1000;
       ApplyMode(s);
     }
     return;

@@ -63,10 +63,10 @@ void ComputeTarget(SdlState& s);
 void MapMouse(SdlState& s, int wx, int wy);
 // The pointer where it really is now, mapped with the geometry of this moment.
 void SyncPointer(SdlState& s);
-// Full screen or windowed, as s.fullscreen says; the pointer stays over the
-// same frame position.
+// Full screen or windowed, as s.fullscreen says.
 void ApplyMode(SdlState& s);
-// While a mode change settles: the system pointer moved to the kept frame position.
+// Until s.keepPointerUntil: the system pointer moved to the kept frame
+// position in the current geometry; after it, the pointer mapped as it is.
 void KeepPointer(SdlState& s);
 // Converts and shows one frame; false when it could not be handed over.
 bool PresentFrame(SdlState& s, const std::uint32_t* frame);

@@ -233,9 +233,6 @@ void KeepPointer(SdlState& s) {
 // the request and the window would stay 800 x 600 while SDL reports the
 // desktop size, so the window covers the display itself, borderless.
 void ApplyMode(SdlState& s) {
-  s.keepX = s.input.mouseX;
-  s.keepY = s.input.mouseY;
-  s.keepPointerUntil = SDL_GetTicks() + 1000;
   SDL_Rect bounds{0, 0, s.width, s.height};
   const int display = std::max(0, SDL_GetWindowDisplayIndex(s.window));
   SDL_GetDisplayBounds(display, &bounds);
