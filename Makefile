@@ -10,7 +10,7 @@ JOBS       ?= $(shell nproc)
 BUILD_PACKAGES = build-essential cmake ninja-build pkg-config libsdl2-dev libx11-dev libpng-dev \
                  libfreetype-dev fonts-dejavu-core 64tass
 TEST_PACKAGES  = libgtest-dev libgmock-dev googletest \
-                 xvfb xauth xdotool x11-apps x11-utils xfonts-base openbox python3 \
+                 xvfb xauth xdotool x11-apps x11-utils xfonts-base openbox wmctrl python3 \
                  pulseaudio pulseaudio-utils
 BENCH_PACKAGES = libbenchmark-dev python3
 # clang's libFuzzer and sanitizer runtimes for `make fuzz`.

@@ -56,6 +56,8 @@ void IntroLoop(Program& p) {
   auto& s = p.spine;
   // Any press of the left button ends it, a click too short to be seen held.
   while (!EscapePressed(p) && !HeldTest(p.platform.buttonState())) {
+    // Hidden or minimised: nothing drawn, the tune plays on, the clocks wait.
+    if (p.platform.waitIfHidden()) continue;
     s.IntroFrameStart = p.platform.timer();
     for (int n = 1; n <= kSidTunes; ++n) {
       if (PressTest(p.platform.keyState(platform::kVkF1 + n - 1)) && s.SidTune != n) PlayIntroTune(p, n);

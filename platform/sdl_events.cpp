@@ -1,12 +1,17 @@
 // The SDL backend's events: keys latched from key-down events, the mouse
-// mapped onto the frame, window state, Alt+Enter, and the stop signals.
+// mapped onto the frame, window state, Alt+Enter, Alt+S, closing the window
+// and the stop signals.
+#include <dirent.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <thread>
 
 #include "platform/input_map.hpp"
 #include "platform/sdl_state.hpp"
@@ -16,16 +21,38 @@ namespace korveld::platform {
 namespace {
 
 // Ctrl+C and termination requests. A signal handler can reach only
-// process-wide state, so these two are the backend's only globals. While an
-// error box runs its own event loop the main thread never pumps ours, so the
-// handler ends the process itself (the X server closes the window with the
-// connection); otherwise the next pump restores the desktop and exits.
+// process-wide state, so these two are the backend's only globals. The main
+// thread pumps events even while an error box is open, so the next pump
+// ends the program.
 std::atomic<int> gBoxesOpen{0};
 volatile std::sig_atomic_t gStopRequested = 0;
 
-extern "C" void OnStopSignal(int) {
-  if (gBoxesOpen.load() > 0) _exit(0);
-  gStopRequested = 1;
+extern "C" void OnStopSignal(int) { gStopRequested = 1; }
+
+// SDL may show a box from a child process that shares the window's X
+// connection: left running, it would keep the box and the window on screen
+// after we are gone. Our only children are such boxes.
+void EndBoxProcesses() {
+  DIR* proc = opendir("/proc");
+  if (!proc) return;
+  const pid_t self = getpid();
+  while (const dirent* entry = readdir(proc)) {
+    const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
+    if (pid <= 0) continue;
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/%d/stat", static_cast<int>(pid));
+    std::FILE* f = std::fopen(path, "r");
+    if (!f) continue;
+    char line[512] = {};
+    const bool read = std::fgets(line, sizeof line, f) != nullptr;
+    std::fclose(f);
+    // "pid (name) state ppid ...": the name may hold spaces and parentheses.
+    const char* close = read ? std::strrchr(line, ')') : nullptr;
+    char state = 0;
+    int parent = 0;
+    if (close && std::sscanf(close + 1, " %c %d", &state, &parent) == 2 && parent == self) kill(pid, SIGKILL);
+  }
+  closedir(proc);
 }
 
 // With NumLock off the keypad's 9/3/7/1 and arrows are Page Up/Down, Home/End
@@ -96,11 +123,15 @@ void FollowDesktopKeys(SdlState& s) {
   }
 }
 
-// SIGINT/SIGTERM arrive as a quit event: restore the desktop and end with
-// status 0 without unwinding through the running players. A box open on a
-// player thread holds that thread: closing the devices would wait for it.
-[[noreturn]] void EndOnSignal(SdlState& s) {
-  if (gBoxesOpen.load() > 0) std::_Exit(0);
+// SIGINT/SIGTERM, a quit event and the window manager's close: stop the
+// music, close the device, restore the desktop and end with status 0
+// without unwinding through the running players. A box open on a player
+// thread holds that thread: closing the devices would wait for it.
+[[noreturn]] void EndProgram(SdlState& s) {
+  if (gBoxesOpen.load() > 0) {
+    EndBoxProcesses();
+    std::_Exit(0);
+  }
   s.audio.CloseAll();
   CloseWindow(s);
   SDL_Quit();
@@ -120,14 +151,12 @@ void OnWindowEvent(SdlState& s, const SDL_WindowEvent& e) {
       break;
     case SDL_WINDOWEVENT_HIDDEN:
     case SDL_WINDOWEVENT_MINIMIZED: s.active = 0; break;
-    case SDL_WINDOWEVENT_ENTER:
+    case SDL_WINDOWEVENT_ENTER: SyncPointer(s); break;
     case SDL_WINDOWEVENT_MOVED:
-    case SDL_WINDOWEVENT_MAXIMIZED: SyncPointer(s); break;
+    case SDL_WINDOWEVENT_MAXIMIZED:
     case SDL_WINDOWEVENT_RESIZED:
-    case SDL_WINDOWEVENT_SIZE_CHANGED:
-      ComputeTarget(s);
-      SyncPointer(s);
-      break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED: KeepPointer(s); break;
+    case SDL_WINDOWEVENT_CLOSE: EndProgram(s);
     default: break;
   }
 }
@@ -136,7 +165,20 @@ void OnKeyDown(SdlState& s, const SDL_KeyboardEvent& e) {
   if (e.keysym.sym == SDLK_RETURN && (e.keysym.mod & KMOD_ALT)) {
     if (!e.repeat) {
       s.fullscreen = !s.fullscreen;
+      s.keepX = s.input.mouseX;
+      s.keepY = s.input.mouseY;
+      s.keepPointerUntil = SDL_GetTicks() + 1000;
       ApplyMode(s);
+    }
+    return;
+  }
+  if (e.keysym.sym == SDLK_s && (e.keysym.mod & KMOD_ALT)) {
+    if (!e.repeat) {
+      s.scaleMode = s.scaleMode == ScaleMode::kFill ? ScaleMode::kWholeFactor : ScaleMode::kFill;
+      s.keepX = s.input.mouseX;
+      s.keepY = s.input.mouseY;
+      s.keepPointerUntil = SDL_GetTicks() + 1;
+      KeepPointer(s);
     }
     return;
   }
@@ -171,7 +213,11 @@ void InstallStopHandlers() {
 }
 
 void Pump(SdlState& s) {
-  if (gStopRequested) EndOnSignal(s);
+  if (gStopRequested) EndProgram(s);
+  if (WindowDestroyed(s.window)) {
+    std::fputs("korveld: the window was destroyed by another program\n", stderr);
+    EndProgram(s);
+  }
   SDL_Event e;
   while (SDL_PollEvent(&e)) {
     switch (e.type) {
@@ -199,7 +245,7 @@ void Pump(SdlState& s) {
       case SDL_KEYUP: OnKeyUp(s, e.key); break;
       case SDL_QUIT:
         // With the last-window-close hint off, a quit event is a signal.
-        EndOnSignal(s);
+        EndProgram(s);
       default: break;
     }
   }
@@ -231,9 +277,26 @@ void Settle(SdlState& s) {
   SyncPointer(s);
 }
 
+// The box runs its own event loop on a connection of its own; the window's
+// events are pumped here meanwhile, so closing the window still ends the
+// program. Keys and clicks meant for the box are dropped, never presses.
 void ShowErrorBox(SdlState& s, std::string_view caption, std::string_view text) {
   gBoxesOpen.fetch_add(1);
-  s.audio.ShowError(std::string(caption), std::string(text));
+  std::atomic<bool> shut{false};
+  std::thread box([&s, &shut, c = std::string(caption), t = std::string(text)] {
+    s.audio.ShowError(c, t);
+    shut.store(true);
+  });
+  while (!shut.load()) {
+    if (gStopRequested) EndProgram(s);
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+      if (e.type == SDL_QUIT) EndProgram(s);
+      if (e.type == SDL_WINDOWEVENT) OnWindowEvent(s, e.window);
+    }
+    SDL_Delay(20);
+  }
+  box.join();
   gBoxesOpen.fetch_sub(1);
 }
 

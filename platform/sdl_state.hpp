@@ -12,6 +12,7 @@
 
 #include "platform/converters.hpp"
 #include "platform/platform.hpp"
+#include "platform/scaling.hpp"
 #include "platform/sdl_audio.hpp"
 
 namespace korveld::platform {
@@ -30,12 +31,23 @@ struct SdlState {
   Uint32 nextPresent = 0;   // without vsync: the earliest next present, SDL ticks
   bool fullscreen = true;
   bool managed = true;  // a window manager places and sizes the window
+  bool wayland = false;  // no global pointer position, no window position
   int active = 0;
   // The left button was down before the window saw a press: its release goes
   // to another window, so the desktop's button state is read until it is up.
   bool leftFromDesktop = false;
   std::array<bool, kKeyCount> keyFromDesktop{};  // held since before the window had the keyboard
-  SDL_Rect target{0, 0, 800, 600};  // where the frame lands in renderer pixels
+  ScaleMode scaleMode = ScaleMode::kFill;  // Alt+S switches
+  FramePlacement placement;                // where the frame lands in renderer pixels
+  SDL_Rect target{0, 0, 800, 600};         // the same as an SDL rectangle
+  // A fill that is no whole factor: the frame blown up by placement.factor
+  // with nearest-neighbour into this, which is then drawn filtered.
+  SDL_Texture* upscaled = nullptr;
+  int upscaledFactor = 0;
+  // After a mode change the pointer is put back over this frame position as
+  // the new geometry arrives, until keepPointerUntil (SDL ticks).
+  int keepX = 0, keepY = 0;
+  Uint32 keepPointerUntil = 0;
   RandomGenerator random;
   std::chrono::steady_clock::time_point epoch = std::chrono::steady_clock::now();
   SdlAudio audio;
@@ -53,6 +65,9 @@ void MapMouse(SdlState& s, int wx, int wy);
 void SyncPointer(SdlState& s);
 // Full screen or windowed, as s.fullscreen says.
 void ApplyMode(SdlState& s);
+// Until s.keepPointerUntil: the system pointer moved to the kept frame
+// position in the current geometry; after it, the pointer mapped as it is.
+void KeepPointer(SdlState& s);
 // Converts and shows one frame; false when it could not be handed over.
 bool PresentFrame(SdlState& s, const std::uint32_t* frame);
 // Milliseconds of one frame of the window's display.
@@ -60,7 +75,8 @@ int DisplayFrameMs(SdlState& s);
 void CloseWindow(SdlState& s);
 
 // --- sdl_events.cpp ----------------------------------------------------------
-// Ctrl+C and termination requests end the program with status 0.
+// Ctrl+C, termination requests and closing the window end the program with
+// status 0.
 void InstallStopHandlers();
 // Handles every waiting event.
 void Pump(SdlState& s);

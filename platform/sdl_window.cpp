@@ -1,6 +1,7 @@
 // The SDL backend's window and presentation: desktop full screen (or an
-// 800 x 600 window with KORVELD_WINDOWED=1), the frame scaled by the largest
-// whole factor that fits, letterboxed in black, nearest-neighbour.
+// 800 x 600 window with KORVELD_WINDOWED=1), the frame placed by PlaceFrame
+// (platform/scaling.hpp), letterboxed in black: a whole factor drawn
+// nearest-neighbour, a fill blown up to the next whole factor and filtered down.
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -139,6 +140,8 @@ bool OpenWindow(SdlState& s, std::string_view title) {
   if (!s.renderer) return CannotOpen(SDL_GetError());
   if (!MakeTexture(s)) return false;
   s.managed = WindowManagerRuns(s.window);
+  const char* driver = SDL_GetCurrentVideoDriver();
+  s.wayland = driver && std::strcmp(driver, "wayland") == 0;
   ApplyMode(s);
   SDL_ShowWindow(s.window);
   // Without a window manager the keyboard follows the pointer unless given.
@@ -152,40 +155,78 @@ bool OpenWindow(SdlState& s, std::string_view title) {
 void ComputeTarget(SdlState& s) {
   int ow = s.width, oh = s.height;
   SDL_GetRendererOutputSize(s.renderer, &ow, &oh);
-  const int scale = std::min(ow / s.width, oh / s.height);
-  if (scale >= 1) {
-    s.target.w = s.width * scale;
-    s.target.h = s.height * scale;
-  } else {
-    // Smaller than the frame: keep the aspect.
-    const double f = std::min(static_cast<double>(ow) / s.width, static_cast<double>(oh) / s.height);
-    s.target.w = std::max(1, static_cast<int>(s.width * f));
-    s.target.h = std::max(1, static_cast<int>(s.height * f));
+  s.placement = PlaceFrame(ow, oh, s.width, s.height, s.scaleMode);
+  s.target = {s.placement.x, s.placement.y, s.placement.w, s.placement.h};
+  // Shrinking below the frame filters the frame itself; a fill above it goes
+  // through the blown-up copy, made again when its factor changes.
+  const bool throughCopy = s.placement.smooth && s.placement.factor > 1 && SDL_RenderTargetSupported(s.renderer);
+  SDL_SetTextureScaleMode(s.texture, s.placement.smooth && !throughCopy ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+  if (!throughCopy || s.upscaledFactor != s.placement.factor) {
+    if (s.upscaled) SDL_DestroyTexture(s.upscaled);
+    s.upscaled = nullptr;
+    s.upscaledFactor = 0;
   }
-  s.target.x = (ow - s.target.w) / 2;
-  s.target.y = (oh - s.target.h) / 2;
+  if (throughCopy && !s.upscaled) {
+    s.upscaled = SDL_CreateTexture(s.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_TARGET,
+                                   s.width * s.placement.factor, s.height * s.placement.factor);
+    if (s.upscaled) {
+      SDL_SetTextureScaleMode(s.upscaled, SDL_ScaleModeLinear);
+      s.upscaledFactor = s.placement.factor;
+    } else {
+      // No room for the copy: the frame is filtered straight to the screen.
+      SDL_SetTextureScaleMode(s.texture, SDL_ScaleModeLinear);
+    }
+  }
 }
 
-// The letterbox bars report positions outside the frame: clamped onto it.
-void MapMouse(SdlState& s, int wx, int wy) {
+namespace {
+
+// Window coordinates and renderer pixels differ where the display scales.
+double WindowToOutput(SdlState& s, int v, bool vertical) {
   int ww = 1, wh = 1, ow = 1, oh = 1;
   SDL_GetWindowSize(s.window, &ww, &wh);
   SDL_GetRendererOutputSize(s.renderer, &ow, &oh);
-  const double px = static_cast<double>(wx) * ow / std::max(ww, 1);
-  const double py = static_cast<double>(wy) * oh / std::max(wh, 1);
-  const int fx = static_cast<int>((px - s.target.x) * s.width / std::max(s.target.w, 1));
-  const int fy = static_cast<int>((py - s.target.y) * s.height / std::max(s.target.h, 1));
-  s.input.mouseX = std::clamp(fx, 0, s.width - 1);
-  s.input.mouseY = std::clamp(fy, 0, s.height - 1);
+  return vertical ? static_cast<double>(v) * oh / std::max(wh, 1) : static_cast<double>(v) * ow / std::max(ww, 1);
+}
+
+}  // namespace
+
+// The letterbox bars report positions outside the frame: clamped onto it.
+void MapMouse(SdlState& s, int wx, int wy) {
+  const FramePoint f =
+      ScreenToFrame(s.placement, s.width, s.height, WindowToOutput(s, wx, false), WindowToOutput(s, wy, true));
+  s.input.mouseX = f.x;
+  s.input.mouseY = f.y;
 }
 
 // Mouse events queued before a move, resize or mode change carry positions
-// relative to the old geometry; this corrects them.
+// relative to the old geometry; this corrects them. Wayland tells no global
+// position and no window position: there the pointer's place in the window
+// under it is the truth.
 void SyncPointer(SdlState& s) {
   int gx = 0, gy = 0, wx = 0, wy = 0;
-  SDL_GetGlobalMouseState(&gx, &gy);
-  SDL_GetWindowPosition(s.window, &wx, &wy);
+  if (s.wayland) {
+    if (SDL_GetMouseFocus() != s.window) return;
+    SDL_GetMouseState(&gx, &gy);
+  } else {
+    SDL_GetGlobalMouseState(&gx, &gy);
+    SDL_GetWindowPosition(s.window, &wx, &wy);
+  }
   MapMouse(s, gx - wx, gy - wy);
+}
+
+void KeepPointer(SdlState& s) {
+  ComputeTarget(s);
+  // Wayland lets no client move the pointer: the mapping follows it instead.
+  if (s.wayland || static_cast<Sint32>(s.keepPointerUntil - SDL_GetTicks()) <= 0) return SyncPointer(s);
+  const FramePoint p = FrameToScreen(s.placement, s.width, s.height, s.keepX, s.keepY);
+  int ww = 1, wh = 1, ow = 1, oh = 1;
+  SDL_GetWindowSize(s.window, &ww, &wh);
+  SDL_GetRendererOutputSize(s.renderer, &ow, &oh);
+  // Warps are relative to the window, whose size is what SDL saw last.
+  SDL_WarpMouseInWindow(s.window, p.x * ww / std::max(ow, 1), p.y * wh / std::max(oh, 1));
+  s.input.mouseX = s.keepX;
+  s.input.mouseY = s.keepY;
 }
 
 // Full screen with a window manager is its job; without one nobody acts on
@@ -211,7 +252,7 @@ void ApplyMode(SdlState& s) {
     SDL_SetWindowPosition(s.window, bounds.x + (bounds.w - s.width) / 2, bounds.y + (bounds.h - s.height) / 2);
   }
   ComputeTarget(s);
-  SyncPointer(s);
+  KeepPointer(s);
 }
 
 bool PresentFrame(SdlState& s, const std::uint32_t* frame) {
@@ -224,9 +265,15 @@ bool PresentFrame(SdlState& s, const std::uint32_t* frame) {
                  s.converted.data() + static_cast<std::size_t>(y) * s.width * bytes, s.width);
     if (SDL_UpdateTexture(s.texture, nullptr, s.converted.data(), s.width * bytes) != 0) return false;
   }
+  SDL_Texture* shown = s.texture;
+  if (s.upscaled && SDL_SetRenderTarget(s.renderer, s.upscaled) == 0) {
+    SDL_RenderCopy(s.renderer, s.texture, nullptr, nullptr);
+    SDL_SetRenderTarget(s.renderer, nullptr);
+    shown = s.upscaled;
+  }
   SDL_SetRenderDrawColor(s.renderer, 0, 0, 0, 255);
   SDL_RenderClear(s.renderer);
-  SDL_RenderCopy(s.renderer, s.texture, nullptr, &s.target);
+  SDL_RenderCopy(s.renderer, shown, nullptr, &s.target);
   SDL_RenderPresent(s.renderer);
   if (!s.vsync) {
     // Nothing waits for the display: one frame of it at most per present.
@@ -246,6 +293,8 @@ int DisplayFrameMs(SdlState& s) {
 }
 
 void CloseWindow(SdlState& s) {
+  if (s.upscaled) SDL_DestroyTexture(s.upscaled);
+  s.upscaled = nullptr;
   if (s.texture) SDL_DestroyTexture(s.texture);
   if (s.renderer) SDL_DestroyRenderer(s.renderer);
   if (s.window) SDL_DestroyWindow(s.window);

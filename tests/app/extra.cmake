@@ -2,9 +2,9 @@
 add_test(NAME korveld_no_display COMMAND ${PROJECT_SOURCE_DIR}/tests/app/xvfb_desktop.sh $<TARGET_FILE:korveld> no-display)
 # Real desktops: the frame's own size and larger screens, with and without a
 # window manager.
-foreach(check plain-800 quit-held-wm quit-held-bare escape-held kiosk-1600 minimised error-box memory-limit)
+foreach(check plain-800 quit-held-wm quit-held-bare escape-held kiosk-1600 openbox-1280 fill-1920 error-box memory-limit)
   add_test(NAME korveld_desktop_${check} COMMAND ${PROJECT_SOURCE_DIR}/tests/app/xvfb_desktop.sh $<TARGET_FILE:korveld> ${check})
-  set_tests_properties(korveld_desktop_${check} PROPERTIES LABELS "app;xvfb;desktop" RUN_SERIAL TRUE TIMEOUT 180)
+  set_tests_properties(korveld_desktop_${check} PROPERTIES LABELS "app;xvfb;desktop" RUN_SERIAL TRUE TIMEOUT 300)
 endforeach()
 add_test(NAME korveld_render_script COMMAND ${PROJECT_SOURCE_DIR}/tests/app/render_cli.sh $<TARGET_FILE:korveld-render>)
 # Random sessions from fixed seeds (tests/app/session_fuzz.py --regression);
