@@ -43,7 +43,7 @@ def level_table(build):
         tools += [("module %d" % n, ["korveld-xm2wav", "--embedded", str(n)]) for n in range(1, 5)]
         for name, (tool, *args) in tools:
             subprocess.run([os.path.join(build, tool), *args, out, "--seconds", str(SECONDS)], check=True,
-                           stdout=subprocess.DEVNULL)
+                           stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
             pcm = wav_samples(out)
             rms = math.sqrt(sum(v * v for v in pcm) / len(pcm))
             rows.append((name, dbfs(rms), dbfs(max(abs(v) for v in pcm))))
