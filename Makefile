@@ -87,6 +87,7 @@ bench: bench-deps build
 	@for b in $(BUILD)/korveld_bench_*; do [ -x "$$b" ] || continue; echo "== $$(basename $$b)"; \
 	  $$b --benchmark_format=console --benchmark_counters_tabular=true || exit 1; done
 	python3 bench/tools_bench.py $(BUILD)
+	python3 bench/sound_bench.py $(BUILD)
 
 asan: test-deps
 	cmake -S . -B build-asan -G $(GENERATOR) -DKORVELD_SANITIZE=address -DCMAKE_BUILD_TYPE=Debug -DKORVELD_BUILD_TESTS=ON

@@ -14,12 +14,12 @@
 namespace korveld::platform {
 namespace {
 
-// Frames SDL asks for at a time: 2048 frames, 46 ms. The sound server holds
-// about one such buffer more, so about 93 ms are in flight: room for a busy
-// desktop to run the callback late without a gap. A music program needs no
-// shorter delay; what the spectrum bars show is corrected by it (see
-// LatencyFrames).
-constexpr int kDeviceFrames = 2048;
+// Frames SDL asks for at a time: 4096 frames, 93 ms. The sound server holds
+// about one such buffer more, so about 186 ms are in flight: room for a busy
+// desktop (two cores shared by several builds) to run the callback late
+// without a gap. A music program needs no shorter delay; what the spectrum
+// bars show is corrected by it (see LatencyFrames).
+constexpr int kDeviceFrames = 4096;
 // A device whose callback has not come for this long has stopped.
 constexpr std::int64_t kSilentDeviceNs = 2'000'000'000;
 // At the end, the last sounds get this long to play out.

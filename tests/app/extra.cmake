@@ -19,3 +19,17 @@ add_test(NAME tools_read_what_the_file_holds
   COMMAND python3 ${PROJECT_SOURCE_DIR}/tests/app/tool_input_test.py $<TARGET_FILE:korveld-xm2wav>
           $<TARGET_FILE:korveld-sid2wav> ${CMAKE_BINARY_DIR}/content/xm/tune1.xm ${CMAKE_BINARY_DIR}/content/sid/tune01.sid)
 set_tests_properties(tools_read_what_the_file_holds PROPERTIES LABELS app)
+# The real program through a private PulseAudio daemon, recorded from its
+# null sink: the music at the headless render's level, no dropout, no click.
+# Once idle and once with a second process keeping a core busy; alone, so
+# that the machine's load is the one the test makes.
+foreach(load idle busy)
+  set(load_flag)
+  if(load STREQUAL "busy")
+    set(load_flag --busy)
+  endif()
+  add_test(NAME korveld_sound_server_${load}
+    COMMAND python3 ${PROJECT_SOURCE_DIR}/tests/app/sound_server.py $<TARGET_FILE:korveld>
+            $<TARGET_FILE:korveld-render> ${load_flag})
+  set_tests_properties(korveld_sound_server_${load} PROPERTIES LABELS "app;xvfb;sound" RUN_SERIAL TRUE TIMEOUT 300)
+endforeach()

@@ -2,6 +2,7 @@
 // sound starts or stops, the sum of both devices, the heard position behind
 // the sink's buffers, and a sink that dies and comes back.
 #include "platform/sound_output.hpp"
+#include "tests/support/hand_sink.hpp"
 
 #include <gtest/gtest.h>
 
@@ -12,33 +13,9 @@
 namespace korveld::platform {
 namespace {
 
-struct FakeSink : SoundSink {
-  int starts = 0;
-  bool failStart = false, lost = false;
-  std::int64_t latency = 0;
-  bool Start(SoundOutput&) override {
-    ++starts;
-    lost = false;
-    return !failStart;
-  }
-  void Stop() override {}
-  bool Lost() override { return lost; }
-  std::int64_t LatencyFrames() override { return latency; }
-  void Drain(std::int64_t) override {}
-};
-
-// The queue's buffers never come back here: these tests write none.
-struct NoCompletions : CompletionThread {
-  void Start(std::function<void()>) override {}
-  void Join() override {}
-  void WaitForWork(std::unique_lock<std::mutex>&, std::int64_t, const std::function<bool()>&) override {}
-  void WaitForHandBack(std::unique_lock<std::mutex>&, const std::function<bool()>&) override {}
-  void Wake() override {}
-};
-
 struct Stream : ::testing::Test {
-  FakeSink sink;
-  NoCompletions completions;
+  korveld::testing::HandSink sink;
+  korveld::testing::NoCompletions completions;
   SoundOutput output{sink, completions};
   const PcmFormat stereo{2, 44100, 16};
   std::vector<std::int16_t> Pull(int frames) {

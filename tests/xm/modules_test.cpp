@@ -6,14 +6,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/program.hpp"
+#include "content/sid/sid_tunes.hpp"
 #include "content/xm/xm_modules.hpp"
 #include "platform/headless.hpp"
 #include "platform/image_io.hpp"
 #include "platform/sound_output.hpp"
+#include "sid/tune.hpp"
 #include "tests/support/golden.hpp"
 #include "tests/xm/xm_test_helpers.hpp"
 
@@ -62,6 +66,38 @@ TEST_F(ModulesTest, GoldenHashesOfTheFirstTwentySeconds) {
     support::ExpectGolden(KORVELD_SOURCE_DIR "/tests/xm/golden_hashes.txt", "tune" + std::to_string(n),
                           platform::BytesHash(pcm.data(), pcm.size() * sizeof(std::int16_t)));
   }
+}
+
+// The music does not jump in loudness when the viewer opens or a button
+// changes it: the first minute of every module and of every intro tune has
+// an RMS within 1.5 dB of all the others, and none reaches full scale.
+TEST_F(ModulesTest, ModulesAndIntroTunesPlayWithinOneAndAHalfDecibels) {
+  constexpr int kSeconds = 60;
+  std::vector<std::pair<std::string, double>> levels;
+  auto measure = [&](const std::string& name, const std::vector<std::int16_t>& pcm) {
+    double squares = 0;
+    int peak = 0;
+    for (const std::int16_t v : pcm) {
+      squares += static_cast<double>(v) * v;
+      peak = std::max(peak, std::abs(static_cast<int>(v)));
+    }
+    EXPECT_LT(peak, 32767) << name;
+    levels.emplace_back(name, 20 * std::log10(std::sqrt(squares / static_cast<double>(pcm.size())) / 32768));
+  };
+  for (int n = 1; n <= content::kXmModuleCount; ++n) measure("module " + std::to_string(n), Render(n, kSeconds * 44100));
+  for (int n = 1; n <= 12; ++n) {
+    auto sid = std::make_unique<sid::SidState>();
+    ASSERT_TRUE(sid::StartTune(*sid, content::SidTuneTable()[n].image, content::SidTuneTable()[n].song).ok);
+    std::vector<std::int16_t> pcm(kSeconds * 50 * sid::kFrameSamples);
+    for (std::size_t at = 0; at < pcm.size(); at += sid::kFrameSamples) {
+      sid::RenderFrame(*sid, pcm.data() + at, sid::kFrameSamples);
+    }
+    measure("tune " + std::to_string(n), pcm);
+  }
+  const auto [quietest, loudest] =
+      std::minmax_element(levels.begin(), levels.end(), [](auto& a, auto& b) { return a.second < b.second; });
+  EXPECT_LE(loudest->second - quietest->second, 1.5)
+      << loudest->first << " at " << loudest->second << " dBFS, " << quietest->first << " at " << quietest->second;
 }
 
 // End to end: the program on the headless backend plays XM tune 1 after the

@@ -1,4 +1,6 @@
 // Part-writing helpers shared by the songs.
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "tools/xmgen/songs.hpp"
@@ -48,6 +50,19 @@ Instrument Make(const std::string& name, Sample s, int volume, int panning) {
   ins.name = name;
   ins.samples.push_back(std::move(s));
   return ins;
+}
+
+void ScaleVolumes(Module& m, double gain) {
+  auto scaled = [gain](int v) { return std::clamp(static_cast<int>(std::lround(v * gain)), 0, 64); };
+  for (Instrument& ins : m.instruments) {
+    for (Sample& s : ins.samples) s.volume = static_cast<std::uint8_t>(scaled(s.volume));
+  }
+  for (Pattern& p : m.patterns) {
+    for (Cell& c : p.cells) {
+      if (c.volume >= 0x10 && c.volume <= 0x50) c.volume = static_cast<std::uint8_t>(0x10 + scaled(c.volume - 0x10));
+      if (c.effect == 0xC) c.parameter = static_cast<std::uint8_t>(scaled(std::min<int>(c.parameter, 64)));
+    }
+  }
 }
 
 Chord ParseChord(std::string_view name) {

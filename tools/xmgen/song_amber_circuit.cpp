@@ -42,15 +42,20 @@ Wave Snare(double decay) {
   return tone;
 }
 
-Wave Hat(double seconds, double decay, std::uint32_t seed) {
-  Wave w(static_cast<std::size_t>(seconds * kSynthRate));
+// Rendered at twice the synthesis rate and played an octave up (relative
+// note 24), so the noise reaches 16 kHz instead of stopping at 8: the
+// highpass and the decay are halved to sound at their stated values.
+Sample Hat(double seconds, double decay, std::uint32_t seed) {
+  Wave w(static_cast<std::size_t>(2 * seconds * kSynthRate));
   Noise n{seed};
   for (double& v : w) v = n.next();
-  Highpass(w, 4200.0);
-  Highpass(w, 4200.0);
-  DecayEnvelope(w, 0.0, decay);
+  Highpass(w, 2100.0);
+  Highpass(w, 2100.0);
+  DecayEnvelope(w, 0.0, decay / 2);
   Normalize(w, 0.8);
-  return w;
+  Sample s = MakeSample(w, false);
+  s.relativeNote = 24;
+  return s;
 }
 
 }  // namespace
@@ -66,8 +71,8 @@ Module ComposeAmberCircuit() {
   // --- instruments (8-bit) -----------------------------------------------
   m.instruments.push_back(Make("kick", MakeSample(Kick(), false), 64, 128));
   m.instruments.push_back(Make("snare", MakeSample(Snare(14.0), false), 60, 140));
-  m.instruments.push_back(Make("hat", MakeSample(Hat(0.07, 45.0, 3), false), 40, 170));
-  m.instruments.push_back(Make("open hat", MakeSample(Hat(0.4, 7.0, 5), false), 40, 170));
+  m.instruments.push_back(Make("hat", Hat(0.07, 45.0, 3), 40, 170));
+  m.instruments.push_back(Make("open hat", Hat(0.4, 7.0, 5), 40, 170));
   {
     Wave bass = Saw(64, 1, 14);
     Wave sub = Additive({1.0}, 64, 1);
@@ -107,6 +112,7 @@ Module ComposeAmberCircuit() {
   kit.snare = kSnare;
   kit.hat = kHat;
   kit.openHat = kOpenHat;
+  kit.hatVolume = 36;  // the hats carry the top of the mix
   const std::string beat = "k.h.s.h.k.h.s.hh";
   const std::string beat2 = "k.h.s.hkk.h.s.ho";
   const std::string fill = "k.h.s.h.k.s.rrss";
@@ -232,6 +238,7 @@ Module ComposeAmberCircuit() {
     pattern({d, bass, arp, lead});
   }
   m.orders = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+  ScaleVolumes(m, 0.746);  // the level every tune and module plays at
   return m;
 }
 

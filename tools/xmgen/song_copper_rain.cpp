@@ -104,7 +104,13 @@ Module ComposeCopperRain() {
   // --- instruments (8-bit) -----------------------------------------------
   m.instruments.push_back(Make("kick", MakeSample(Drum(0.3, 50.0, 9.0, 0.2, 80.0, 0.0, 3, 2.5), false), 64, 128));
   m.instruments.push_back(Make("snare", MakeSample(Drum(0.25, 210.0, 25.0, 1.0, 16.0, 1200.0, 8), false), 52, 112));
-  m.instruments.push_back(Make("hat", MakeSample(Drum(0.06, 0.0, 0.0, 1.0, 55.0, 5000.0, 12), false), 36, 150));
+  {
+    // Rendered at twice the rate, halved highpass and decay, and played an
+    // octave up: the same hat with noise up to 16 kHz.
+    Sample hat = MakeSample(Drum(0.12, 0.0, 0.0, 1.0, 27.5, 2500.0, 12), false);
+    hat.relativeNote = 24;
+    m.instruments.push_back(Make("hat", hat, 36, 150));
+  }
   {
     // Three quick noise bursts: a hand clap.
     Wave w(static_cast<std::size_t>(0.25 * kSynthRate));
@@ -156,7 +162,7 @@ Module ComposeCopperRain() {
   kit.snare = kSnare;
   kit.hat = kHat;
   kit.openHat = kClap;
-  kit.hatVolume = 36;
+  kit.hatVolume = 46;
   kit.openVolume = 44;
   const std::string f1 = "k.h.s.h.h.k.s.hh";
   const std::string f2 = "k.hks.h.h.khs.hg";
@@ -270,6 +276,7 @@ Module ComposeCopperRain() {
     pattern({d, bass, StabLine(vamp, stabs, 4), lead});
   }
   m.orders = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 4, 5, 10};
+  ScaleVolumes(m, 1.330);  // the level every tune and module plays at
   return m;
 }
 

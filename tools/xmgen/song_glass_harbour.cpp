@@ -70,13 +70,17 @@ Module ComposeGlassHarbour() {
     m.instruments.push_back(Make("brush", MakeSample(w, true), 44, 150));
   }
   {
-    Wave w(static_cast<std::size_t>(0.09 * kSynthRate));
+    // Rendered at twice the rate (times and the highpass halved) and played
+    // an octave up: the noise reaches 16 kHz instead of stopping at 8.
+    Wave w(static_cast<std::size_t>(0.18 * kSynthRate));
     Noise n{77};
     for (double& v : w) v = n.next();
-    Highpass(w, 3000.0);
-    DecayEnvelope(w, 0.015, 30.0);
+    Highpass(w, 1500.0);
+    DecayEnvelope(w, 0.03, 15.0);
     Normalize(w, 0.8);
-    m.instruments.push_back(Make("shaker", MakeSample(w, true), 26, 90));
+    Sample shaker = MakeSample(w, true);
+    shaker.relativeNote = 24;
+    m.instruments.push_back(Make("shaker", shaker, 26, 90));
   }
   {
     std::vector<double> saw;
@@ -147,8 +151,8 @@ Module ComposeGlassHarbour() {
   kit.openHat = kShaker;
   kit.kickVolume = 52;
   kit.snareVolume = 44;
-  kit.hatVolume = 24;
-  kit.openVolume = 30;
+  kit.hatVolume = 34;  // the shaker carries the top of the mix
+  kit.openVolume = 38;
   const auto progA = Chords("Dmaj7 Bm7 Gmaj7 A");
   const auto progB = Chords("Em7 A D Bm");
   const auto progC = Chords("G A F#m Bm");
@@ -278,6 +282,7 @@ Module ComposeGlassHarbour() {
     pattern({DrumLine("k...............k...............", kit), bass, pad1, pad2, piano, flute});
   }
   m.orders = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+  ScaleVolumes(m, 0.870);  // the level every tune and module plays at
   return m;
 }
 

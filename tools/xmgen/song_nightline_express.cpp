@@ -302,6 +302,7 @@ Module ComposeNightlineExpress() {
     pattern({kick, line(claps, 2), line(hats, 3), bass, plucks, pad1, pad2});
   }
   m.orders = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
+  ScaleVolumes(m, 0.928);  // the level every tune and module plays at
   return m;
 }
 

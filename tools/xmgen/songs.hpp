@@ -62,6 +62,12 @@ void SetEffect(Track& t, int row, int effect, int parameter);
 // Sets the volume-column byte of one row.
 void SetVolumeColumn(Track& t, int row, int byte);
 
+// Scales every volume the module sets (the samples' default volumes, the
+// volume column's set-volume bytes and Cxx) by `gain`, rounded and held at
+// 64: how a song's level is matched to the others' without touching its
+// samples. Slides and envelopes are relative and stay as written.
+void ScaleVolumes(Module& m, double gain);
+
 // Appends the rows of `b` to `a`.
 Track& Append(Track& a, const Track& b);
 

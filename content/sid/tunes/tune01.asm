@@ -27,7 +27,7 @@ entry_init
         .include "driver.inc"
 
 song_speed  .byte 6, 6
-song_filter .byte $a1, $1f, $14, $40, 3, $30
+song_filter .byte $a1, $16, $14, $40, 3, $30
 order_tab   .word order1, order2, order3
 
 I_BASS = I0+1

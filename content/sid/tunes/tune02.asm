@@ -22,7 +22,7 @@ entry_play
         jmp driver_play
 
 song_speed  .byte 5, 5
-song_filter .byte $72, $2e, $18, $78, 1, $40
+song_filter .byte $72, $28, $18, $78, 1, $40
 order_tab   .word order1, order2, order3
 
 I_BASS = I0+1

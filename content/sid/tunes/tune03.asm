@@ -22,7 +22,7 @@ VECTOR = 1
         .include "driver.inc"
 
 song_speed  .byte 8, 8
-song_filter .byte $c6, $1d, $10, $58, 1, $30
+song_filter .byte $c6, $18, $10, $58, 1, $30
 order_tab   .word order1, order2, order3
 
 I_BASS = I0+1

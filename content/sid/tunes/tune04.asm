@@ -21,7 +21,7 @@ VECTOR = 1
         .include "driver.inc"
 
 song_speed  .byte 5, 4
-song_filter .byte $b2, $1e, $20, $88, 2, $60
+song_filter .byte $b2, $17, $20, $88, 2, $60
 order_tab   .word order1, order2, order3
 
 I_BASS = I0+1

@@ -12,7 +12,7 @@ AUTHOR = "Juno Halvorsen"
         jmp driver_init
         .fill SHARED_SONG - *, 0
 song_speed  .byte 7, 5
-song_filter .byte $94, $2e, $28, $70, 2, $50
+song_filter .byte $94, $29, $28, $70, 2, $50
 order_tab   .word order1, order2, order3
         .fill SHARED_PATTAB - *, 0
 pattab  .word p_groove, p_groove2, p_arpmaj, p_arpmin, p_rest, p_bell

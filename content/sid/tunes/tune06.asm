@@ -13,7 +13,7 @@ AUTHOR = "Renske Vool"
         jmp driver_init
         .fill SHARED_SONG - *, 0
 song_speed  .byte 7, 7
-song_filter .byte $82, $5d, $18, $68, 1, $40
+song_filter .byte $82, $57, $18, $68, 1, $40
 order_tab   .word order1, order2, order3
         .fill SHARED_PATTAB - *, 0
 pattab  .word p_groove, p_arpmaj, p_arpmin, p_rest, p_arpdom

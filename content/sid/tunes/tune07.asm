@@ -12,7 +12,7 @@ AUTHOR = "Anouk Brecht"
         jmp driver_init
         .fill SHARED_SONG - *, 0
 song_speed  .byte 5, 5
-song_filter .byte $e2, $1e, $10, $68, 3, $20
+song_filter .byte $e2, $16, $10, $68, 3, $20
 order_tab   .word order1, order2, order3
         .fill SHARED_PATTAB - *, 0
 pattab  .word p_floor, p_bassonly, p_arpmaj, p_arpmin, p_rest

@@ -13,7 +13,7 @@ AUTHOR = "Dario Kessel"
         jmp driver_init
         .fill SHARED_SONG - *, 0
 song_speed  .byte 7, 5
-song_filter .byte $64, $1d, $20, $60, 2, $40
+song_filter .byte $64, $19, $20, $60, 2, $40
 order_tab   .word order1, order2, order3
         .fill SHARED_PATTAB - *, 0
 pattab  .word p_funk, p_stabmaj, p_stabmin, p_rest, p_ring

@@ -22,7 +22,7 @@ VECTOR = 0
         .include "driver.inc"
 
 song_speed  .byte 8, 8
-song_filter .byte $a2, $2f, $20, $70, 1, $30
+song_filter .byte $a2, $2a, $20, $70, 1, $30
 order_tab   .word order1, order2, order3
 
 I_BASS = I0+1

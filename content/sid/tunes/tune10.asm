@@ -13,7 +13,7 @@ AUTHOR = "Juno Halvorsen"
         jmp driver_init
         .fill SHARED_SONG - *, 0
 song_speed  .byte 6, 6
-song_filter .byte $b1, $1e, $14, $48, 3, $40
+song_filter .byte $b1, $16, $14, $48, 3, $40
 order_tab   .word order1, order2, order3
         .fill SHARED_PATTAB - *, 0
 pattab  .word p_drive, p_arp, p_arpmin, p_rest, p_bell, p_bassonly

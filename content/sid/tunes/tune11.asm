@@ -21,7 +21,7 @@ VECTOR = 1
         .include "driver.inc"
 
 song_speed  .byte 5, 5
-song_filter .byte $d1, $1e, $18, $50, 4, $50
+song_filter .byte $d1, $18, $18, $50, 4, $50
 order_tab   .word order1, order2, order3
 
 I_BASS = I0+1

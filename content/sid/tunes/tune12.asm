@@ -20,7 +20,7 @@ VECTOR = 0
         .logical LOAD
 
 song_speed  .byte 7, 7
-song_filter .byte $72, $1e, $18, $58, 1, $38
+song_filter .byte $72, $18, $18, $58, 1, $38
 order_tab   .word order1, order2, order3
 
 I_BASS = I0+1
