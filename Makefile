@@ -12,7 +12,7 @@ BUILD_PACKAGES = build-essential cmake ninja-build pkg-config libsdl2-dev libx11
 TEST_PACKAGES  = libgtest-dev libgmock-dev googletest \
                  xvfb xauth xdotool x11-apps x11-utils xfonts-base openbox wmctrl python3 \
                  pulseaudio pulseaudio-utils
-BENCH_PACKAGES = libbenchmark-dev python3
+BENCH_PACKAGES = libbenchmark-dev python3 time
 # clang's libFuzzer and sanitizer runtimes for `make fuzz`.
 FUZZ_PACKAGES  = clang-14 libclang-rt-14-dev
 # The WebAssembly build: emscripten, and Node to run the headless twin.

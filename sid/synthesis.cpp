@@ -1,6 +1,8 @@
 #include "sid/synthesis.hpp"
 
 #include <algorithm>
+#include <array>
+#include <utility>
 
 namespace korveld::sid {
 namespace {
@@ -71,10 +73,18 @@ struct VoiceRun {
   int phase;
   std::uint32_t attackStep, decayStep, releaseStep;
   std::int32_t sustainLevel;
+  bool noiseOutputStale;  // the register moved while its output was not needed
 };
+
+// Waves: the waveform bits (control >> 4) when known at compile time, so only
+// the waves that sound are computed and the noise output byte is worked out
+// only while noise sounds (once at the end of the call otherwise); kAnyWaves
+// takes them from the plan's masks.
+constexpr int kAnyWaves = -1;
 
 // One sample of a voice: oscillator (with test, sync against the voice
 // before it, ring), waveform, envelope; returns its signed contribution.
+template <int Waves>
 [[gnu::always_inline]] inline std::int32_t StepVoice(VoiceRun& v, const VoicePlan& plan, std::uint32_t refAccumulator,
                               std::uint32_t refStep) {
   std::uint32_t a = (v.accumulator + v.frequencyStep) & kAccumulatorMask;
@@ -94,10 +104,23 @@ struct VoiceRun {
     std::uint32_t r = v.noiseRegister;
     r = (((r >> 22) ^ (r >> 17)) & 1) | (r << 1);
     v.noiseRegister = r;
-    v.noiseOutput = NoiseOutputOf(r);
+    if (Waves == kAnyWaves || (Waves & 8) != 0) {
+      v.noiseOutput = NoiseOutputOf(r);
+    } else {
+      v.noiseOutputStale = true;
+    }
   }
   if (plan.ring && refAccumulator < kAccumulatorHalf) tri ^= 0xFF;
-  const std::uint32_t o = (tri | plan.triangle) & (saw | plan.sawtooth) & (pulse | plan.pulse) & (v.noiseOutput | plan.noise);
+  std::uint32_t o;
+  if constexpr (Waves == kAnyWaves) {
+    o = (tri | plan.triangle) & (saw | plan.sawtooth) & (pulse | plan.pulse) & (v.noiseOutput | plan.noise);
+  } else {
+    o = 0xFF;
+    if constexpr ((Waves & 1) != 0) o &= tri;
+    if constexpr ((Waves & 2) != 0) o &= saw;
+    if constexpr ((Waves & 4) != 0) o &= pulse;
+    if constexpr ((Waves & 8) != 0) o &= v.noiseOutput;
+  }
 
   switch (v.phase) {
     case kAttack:
@@ -124,6 +147,32 @@ struct VoiceRun {
   }
   return (static_cast<std::int32_t>(o) - 128) * v.level >> 22;
 }
+
+// A voice through a chunk, adding into the two sums. A voice that syncs or
+// rings reads the accumulator of the voice before it, sample by sample, from
+// reference[i]; every voice leaves its own accumulators in accumulators[i],
+// for a voice that reads it (null: none does).
+template <int Waves, bool Reads>
+void RunVoice(VoiceRun& v, const VoicePlan& plan, int n, std::int32_t* unfiltered, std::int32_t* filtered,
+              const std::uint32_t* reference, std::uint32_t refStep, std::uint32_t* accumulators) {
+  VoiceRun run = v;
+  for (int i = 0; i < n; ++i) {
+    const std::int32_t x = StepVoice<Waves>(run, plan, Reads ? reference[i] : 0, Reads ? refStep : 0);
+    if (accumulators != nullptr) accumulators[i] = run.accumulator;
+    unfiltered[i] += x & plan.unfiltered;
+    filtered[i] += x & plan.filtered;
+  }
+  v = run;
+}
+
+using RunVoiceFunction = void (*)(VoiceRun&, const VoicePlan&, int, std::int32_t*, std::int32_t*,
+                                  const std::uint32_t*, std::uint32_t, std::uint32_t*);
+template <bool Reads, std::size_t... Waves>
+constexpr std::array<RunVoiceFunction, sizeof...(Waves)> RunVoiceTable(std::index_sequence<Waves...>) {
+  return {&RunVoice<static_cast<int>(Waves), Reads>...};
+}
+constexpr auto kRunVoice = RunVoiceTable<false>(std::make_index_sequence<16>{});
+constexpr auto kRunLinkedVoice = RunVoiceTable<true>(std::make_index_sequence<16>{});
 
 }  // namespace
 
@@ -299,7 +348,7 @@ void SidRender(SidState& s, std::int16_t* out, int count) {
     runs[v] = {voice.accumulator, voice.frequencyStep, voice.pulseThreshold, voice.noisePosition,
                voice.noiseRegister, voice.noiseOutput, voice.envelopeLevel, voice.phase,
                voice.attackStep, voice.decayStep, voice.releaseStep,
-               static_cast<std::int32_t>(voice.sustain << 16)};
+               static_cast<std::int32_t>(voice.sustain << 16), false};
   }
   const std::int32_t lowMask = f.lowPass != 0 ? -1 : 0;
   const std::int32_t bandMask = f.bandPass != 0 ? -1 : 0;
@@ -312,31 +361,42 @@ void SidRender(SidState& s, std::int16_t* out, int count) {
   constexpr int kChunk = 256;
   std::int32_t unfiltered[kChunk];
   std::int32_t filtered[kChunk];
+  std::uint32_t accumulators[3][kChunk + 1];
   for (int first = 0; first < count; first += kChunk) {
     const int n = std::min(kChunk, count - first);
-    if (linked) {
-      // Each voice's sync and ring read the voice before it: voice 1 reads
-      // voice 3 as it was before this sample, voices 2 and 3 read theirs after.
+    // Each voice's sync and ring read the voice before it: voice 1 reads
+    // voice 3 as it was before this sample, voices 2 and 3 read theirs after.
+    // Unless all three read, the voices run one after another through the
+    // chunk, starting after one that reads none, each reader finding the
+    // accumulators of the voice it reads already made.
+    int firstVoice = -1;
+    for (int v = 0; v < 3 && firstVoice < 0; ++v) {
+      if (!plans[v].sync && !plans[v].ring) firstVoice = v;
+    }
+    if (firstVoice < 0) {
       for (int i = 0; i < n; ++i) {
-        const std::int32_t x0 = StepVoice(runs[0], plans[0], runs[2].accumulator, runs[2].frequencyStep);
-        const std::int32_t x1 = StepVoice(runs[1], plans[1], runs[0].accumulator, runs[0].frequencyStep);
-        const std::int32_t x2 = StepVoice(runs[2], plans[2], runs[1].accumulator, runs[1].frequencyStep);
+        const std::int32_t x0 = StepVoice<kAnyWaves>(runs[0], plans[0], runs[2].accumulator, runs[2].frequencyStep);
+        const std::int32_t x1 = StepVoice<kAnyWaves>(runs[1], plans[1], runs[0].accumulator, runs[0].frequencyStep);
+        const std::int32_t x2 = StepVoice<kAnyWaves>(runs[2], plans[2], runs[1].accumulator, runs[1].frequencyStep);
         unfiltered[i] = (x0 & plans[0].unfiltered) + (x1 & plans[1].unfiltered) + (x2 & plans[2].unfiltered);
         filtered[i] = (x0 & plans[0].filtered) + (x1 & plans[1].filtered) + (x2 & plans[2].filtered);
       }
     } else {
-      // No voice reads another: each runs through the chunk on its own.
       std::fill_n(unfiltered, n, 0);
       std::fill_n(filtered, n, 0);
-      for (int v = 0; v < 3; ++v) {
-        VoiceRun run = runs[v];
-        const VoicePlan plan = plans[v];
-        for (int i = 0; i < n; ++i) {
-          const std::int32_t x = StepVoice(run, plan, 0, 0);
-          unfiltered[i] += x & plan.unfiltered;
-          filtered[i] += x & plan.filtered;
+      for (int k = 0; k < 3; ++k) {
+        const int v = (firstVoice + k) % 3;
+        const int ref = (v + 2) % 3;
+        const unsigned waves = s.voices[v].control >> 4;
+        // accumulators[v][0] is where the voice stood before the chunk, [i + 1] after sample i.
+        accumulators[v][0] = runs[v].accumulator;
+        std::uint32_t* own = linked ? accumulators[v] + 1 : nullptr;
+        if (plans[v].sync || plans[v].ring) {
+          const std::uint32_t* reference = v == 0 ? accumulators[ref] : accumulators[ref] + 1;
+          kRunLinkedVoice[waves](runs[v], plans[v], n, unfiltered, filtered, reference, runs[ref].frequencyStep, own);
+        } else {
+          kRunVoice[waves](runs[v], plans[v], n, unfiltered, filtered, nullptr, 0, own);
         }
-        runs[v] = run;
       }
     }
     for (int i = 0; i < n; ++i) {
@@ -357,7 +417,7 @@ void SidRender(SidState& s, std::int16_t* out, int count) {
     voice.accumulator = run.accumulator;
     voice.noisePosition = run.noisePosition;
     voice.noiseRegister = run.noiseRegister;
-    voice.noiseOutput = static_cast<std::uint8_t>(run.noiseOutput);
+    voice.noiseOutput = static_cast<std::uint8_t>(run.noiseOutputStale ? NoiseOutputOf(run.noiseRegister) : run.noiseOutput);
     voice.envelopeLevel = run.level;
     voice.phase = static_cast<std::uint8_t>(run.phase);
   }

@@ -144,6 +144,11 @@ bool BeginOfflineRender(XmPlayer& player, XmSong* song) {
   if (song == nullptr) return false;
   StopSong(player, song);
   PrepareSong(player, *song);
+  // Offline, each block is taken before the next is filled: a ring of one
+  // block will do, and a process that renders a few seconds does not fault
+  // in and clear the other 99 blocks' megabyte.
+  player.ringLength = player.blockLength;
+  player.blockCount = 1;
   AllocateBuffers(player);
   return true;
 }

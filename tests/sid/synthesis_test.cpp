@@ -102,6 +102,21 @@ TEST(SidRender, HardSyncResetsToReferencePhase) {
   EXPECT_EQ(s->voices[0].accumulator, (5u * step1) / step3);
 }
 
+// The noise register runs whether or not noise sounds, and its output byte
+// follows it either way: a voice switched to noise later starts from it.
+TEST(SidRender, NoiseOutputFollowsTheRegisterWhileNoiseIsOff) {
+  auto silent = QuietState();
+  auto noisy = QuietState();
+  Write(*silent, {{0, 0xFF}, {1, 0xFF}, {4, 0x20}});
+  Write(*noisy, {{0, 0xFF}, {1, 0xFF}, {4, 0x80}});
+  std::array<std::int16_t, 300> out{};
+  SidRender(*silent, out.data(), 300);
+  SidRender(*noisy, out.data(), 300);
+  EXPECT_EQ(silent->voices[0].noiseRegister, noisy->voices[0].noiseRegister);
+  EXPECT_NE(noisy->voices[0].noiseOutput, 0);
+  EXPECT_EQ(silent->voices[0].noiseOutput, noisy->voices[0].noiseOutput);
+}
+
 TEST(SidEnvelope, GateOneDoesNotRetriggerButGateZeroThenOneDoes) {
   auto s = QuietState();
   Write(*s, {{5, 0x00}, {6, 0x80}, {4, 0x11}});  // fastest attack and decay, sustain 8
