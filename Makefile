@@ -15,13 +15,14 @@ TEST_PACKAGES  = libgtest-dev libgmock-dev googletest \
 BENCH_PACKAGES = libbenchmark-dev python3
 # clang's libFuzzer and sanitizer runtimes for `make fuzz`.
 FUZZ_PACKAGES  = clang-14 libclang-rt-14-dev
-# The WebAssembly build: emscripten, and Node to run the headless twin.
-WEB_PACKAGES   = emscripten nodejs
-# The browser the page is tested in. npm comes with Node.js from some sources
+# The WebAssembly build: emscripten, Node to run the headless twin, and
+# brotli for the page's precompressed copies.
+WEB_PACKAGES   = emscripten nodejs brotli
+# The browsers the page is tested in. npm comes with Node.js from some sources
 # and as Debian's own package otherwise; the browser test's driver
 # (puppeteer-core) is installed into the build folder and drives the system
-# Chromium (it never downloads a browser).
-BROWSER_PACKAGES = chromium
+# Chromium and Firefox (it never downloads a browser).
+BROWSER_PACKAGES = chromium firefox-esr
 NPM_PACKAGE     := $(if $(shell command -v npm),,npm)
 PUPPETEER_CORE   = puppeteer-core@24.43.1
 WEB_PORT        ?= 8035
@@ -118,9 +119,10 @@ web-headless-test: web-headless $(BUILD)/build.ninja
 	tests/web/headless_twin.sh $(BUILD)/korveld-render $(WEB_BUILD)/korveld-render.js
 
 # The magazine as a web page in $(WEB_BUILD)/: index.html, korveld.js,
-# korveld.wasm, korveld.worker.js and the audio worklet korveld-audio.js.
+# korveld.wasm, korveld.worker.js, the audio worklet korveld-audio.js and the
+# isolation worker korveld-isolation.js, each also as .gz and .br.
 web: web-deps $(WEB_BUILD)/build.ninja
-	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target korveld
+	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target korveld_page
 
 # Serves the page on http://127.0.0.1:$(WEB_PORT)/ with the cross-origin
 # isolation headers threads need. Run `make web` first.

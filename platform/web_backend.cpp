@@ -120,6 +120,12 @@ double DeltaPixels(const EmscriptenWheelEvent* e) {
   }
 }
 
+// The backend whose display is open: the page's touch handler feeds it.
+std::atomic<WebPlatform::Impl*> gOpen{nullptr};
+
+// Set by the page when the reader asks for the magazine again.
+std::atomic<std::int32_t> gRestart{0};
+
 }  // namespace
 
 struct WebPlatform::Impl {
@@ -193,6 +199,25 @@ struct WebPlatform::Impl {
     self->heldAs.clear();
     self->events.Push({EventKind::kBlur, 0, 0, 0, false});
     return EM_FALSE;
+  }
+
+  // kind 0: the pointer moves to (x, y); 1: the left button goes down there;
+  // 2: it goes up there; 3: wheel notches, positive away from the user.
+  void PushTouch(int kind, int x, int y, int notches) {
+    InputEvent ev;
+    ev.x = std::clamp(x, 0, kFrameWidth - 1);
+    ev.y = std::clamp(y, 0, kFrameHeight - 1);
+    switch (kind) {
+      case 0: ev.kind = EventKind::kMove; break;
+      case 1: ev.kind = EventKind::kButtonDown; break;
+      case 2: ev.kind = EventKind::kButtonUp; break;
+      case 3:
+        if (notches == 0) return;
+        ev = {EventKind::kWheel, notches, 0, 0, false};
+        break;
+      default: return;
+    }
+    events.Push(ev);
   }
 
   void Register() {
@@ -287,6 +312,7 @@ int WebPlatform::open(std::string_view, int width, int height) {
   s.exchange.pixels = static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(s.pixels.data()));
   s.exchange.sound = static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(&s.audio.sound()));
   s.Register();
+  gOpen.store(&s);
   // The page starts its presenter and its audio worklet on this record.
   const int ok = MAIN_THREAD_EM_ASM_INT({ return Module['korveldAttach']($0) ? 1 : 0; }, &s.exchange);
   s.opened = ok != 0;
@@ -326,6 +352,7 @@ void WebPlatform::close() {
   // The callbacks hold this backend: they go before it does. The listeners
   // live on the browser's thread, so they are removed there.
   MAIN_THREAD_EM_ASM({ JSEvents.removeAllEventListeners(); });
+  gOpen.store(nullptr);
   s.opened = false;
 }
 
@@ -366,7 +393,21 @@ void WebPlatform::messageBox(std::string_view caption, std::string_view text) {
 }
 
 void ReportProgramEnd(int status) {
-  MAIN_THREAD_ASYNC_EM_ASM({ Module['korveldEnded']($0); }, status);
+  gRestart.store(0);
+  MAIN_THREAD_ASYNC_EM_ASM({ Module['korveldEnded']($0, $1); }, status, &gRestart);
+}
+
+void WaitForRestart() {
+  while (gRestart.load() == 0) emscripten_futex_wait(&gRestart, 0, 1000.0);
+}
+
+// The page's touch handler turns taps and drags into pointer moves, button
+// presses and wheel notches (platform/web/index.html) and hands them over
+// here, on the browser's thread, as the mouse callbacks do.
+extern "C" EMSCRIPTEN_KEEPALIVE void korveld_touch_input(int kind, int x, int y, int notches) {
+  WebPlatform::Impl* s = gOpen.load();
+  if (s == nullptr) return;
+  s->PushTouch(kind, x, y, notches);
 }
 
 }  // namespace korveld::platform
