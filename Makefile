@@ -21,8 +21,9 @@ WEB_PACKAGES   = emscripten nodejs brotli
 # The browsers the page is tested in. npm comes with Node.js from some sources
 # and as Debian's own package otherwise; the browser test's driver
 # (puppeteer-core) is installed into the build folder and drives the system
-# Chromium and Firefox (it never downloads a browser).
-BROWSER_PACKAGES = chromium firefox-esr
+# Chromium and Firefox (it never downloads a browser). Firefox plays a page's
+# sound only into a sound server: the test starts a private PulseAudio.
+BROWSER_PACKAGES = chromium firefox-esr pulseaudio
 NPM_PACKAGE     := $(if $(shell command -v npm),,npm)
 PUPPETEER_CORE   = puppeteer-core@24.43.1
 WEB_PORT        ?= 8035
@@ -134,7 +135,8 @@ web-serve:
 # frames and samples, and the page in a real browser.
 web-test: web-headless-test web-browser-test
 
-# The page in headless Chromium, compared with the native headless program.
+# The page in headless Chromium and Firefox, served as a plain static host
+# serves it, compared with the native headless program.
 web-browser-test: web web-test-deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS) --target korveld-render
 	KORVELD_WEB_DIR=$(WEB_BUILD) KORVELD_RENDER=$(BUILD)/korveld-render \

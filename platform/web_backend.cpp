@@ -233,8 +233,34 @@ struct WebPlatform::Impl {
     emscripten_set_blur_callback_on_thread(window, this, EM_FALSE, OnBlur, page);
   }
 
+  // A click whose press has not been polled yet keeps the pointer where it
+  // was pressed: a move queued right behind it (a quick click, then away)
+  // waits until the press has been seen, or a few pumps at most, so the
+  // press counts where it happened.
+  bool moveHeld = false;
+  int heldPumps = 0;
+  std::int32_t heldX = 0, heldY = 0;
+  static constexpr int kMaxHeldPumps = 4;
+
+  void Move(std::int32_t x, std::int32_t y) {
+    if (input.buttonPressed && !input.buttonDown) {
+      moveHeld = true;
+      heldX = x;
+      heldY = y;
+      return;
+    }
+    input.mouseX = x;
+    input.mouseY = y;
+  }
+
   // The events the browser's thread queued, into the input record.
   void Pump() {
+    if (moveHeld && (!input.buttonPressed || ++heldPumps > kMaxHeldPumps)) {
+      input.mouseX = heldX;
+      input.mouseY = heldY;
+      moveHeld = false;
+      heldPumps = 0;
+    }
     InputEvent e;
     while (events.Pop(e)) {
       switch (e.kind) {
@@ -247,12 +273,10 @@ struct WebPlatform::Impl {
           }
           break;
         case EventKind::kKeyUp: KeyUp(input, e.code); break;
-        case EventKind::kMove:
-          input.mouseX = e.x;
-          input.mouseY = e.y;
-          break;
+        case EventKind::kMove: Move(e.x, e.y); break;
         case EventKind::kButtonDown:
         case EventKind::kButtonUp:
+          moveHeld = false;
           input.mouseX = e.x;
           input.mouseY = e.y;
           if (e.code != 0) break;  // only the left button is used
