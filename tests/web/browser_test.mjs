@@ -225,8 +225,8 @@ async function session(name) {
     // The program's event callbacks point into its memory: none may outlive it.
     check('no event callbacks after the end', await page.evaluate(() => JSEvents.eventHandlers.length) === 0);
     await click(400, 300);
-    const again = await until(() => page.evaluate(() => [korveld.runs, korveld.framesShown, korveld.soundingFrames()]),
-      ([runs, frames, sounding]) => runs === 2 && frames > 10 && sounding > 0);
+    const again = await until(() => page.evaluate(() => [korveld.runs, korveld.framesShown, korveld.soundingFrames(), korveld.state]),
+      ([runs, frames, sounding]) => runs === 2 && frames > 10 && sounding > 0, 30);
     check('a click starts it again without a reload', again[0] === 2 && again[1] > 10 && again[2] > 0, JSON.stringify(again));
   } finally {
     await browser.close();
