@@ -15,13 +15,15 @@ TEST_PACKAGES  = libgtest-dev libgmock-dev googletest \
 BENCH_PACKAGES = libbenchmark-dev python3 time
 # clang's libFuzzer and sanitizer runtimes for `make fuzz`.
 FUZZ_PACKAGES  = clang-14 libclang-rt-14-dev
-# The WebAssembly build: emscripten, and Node to run the headless twin.
-WEB_PACKAGES   = emscripten nodejs
-# The browser the page is tested in. npm comes with Node.js from some sources
+# The WebAssembly build: emscripten, Node to run the headless twin, and
+# brotli for the page's precompressed copies.
+WEB_PACKAGES   = emscripten nodejs brotli
+# The browsers the page is tested in. npm comes with Node.js from some sources
 # and as Debian's own package otherwise; the browser test's driver
 # (puppeteer-core) is installed into the build folder and drives the system
-# Chromium (it never downloads a browser).
-BROWSER_PACKAGES = chromium
+# Chromium and Firefox (it never downloads a browser). Firefox plays a page's
+# sound only into a sound server: the test starts a private PulseAudio.
+BROWSER_PACKAGES = chromium firefox-esr pulseaudio
 NPM_PACKAGE     := $(if $(shell command -v npm),,npm)
 PUPPETEER_CORE   = puppeteer-core@24.43.1
 WEB_PORT        ?= 8035
@@ -119,9 +121,10 @@ web-headless-test: web-headless $(BUILD)/build.ninja
 	tests/web/headless_twin.sh $(BUILD)/korveld-render $(WEB_BUILD)/korveld-render.js
 
 # The magazine as a web page in $(WEB_BUILD)/: index.html, korveld.js,
-# korveld.wasm, korveld.worker.js and the audio worklet korveld-audio.js.
+# korveld.wasm, korveld.worker.js, the audio worklet korveld-audio.js and the
+# isolation worker korveld-isolation.js, each also as .gz and .br.
 web: web-deps $(WEB_BUILD)/build.ninja
-	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target korveld
+	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target korveld_page
 
 # Serves the page on http://127.0.0.1:$(WEB_PORT)/ with the cross-origin
 # isolation headers threads need. Run `make web` first.
@@ -133,7 +136,8 @@ web-serve:
 # frames and samples, and the page in a real browser.
 web-test: web-headless-test web-browser-test
 
-# The page in headless Chromium, compared with the native headless program.
+# The page in headless Chromium and Firefox, served as a plain static host
+# serves it, compared with the native headless program.
 web-browser-test: web web-test-deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS) --target korveld-render
 	KORVELD_WEB_DIR=$(WEB_BUILD) KORVELD_RENDER=$(BUILD)/korveld-render \

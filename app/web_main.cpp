@@ -4,12 +4,16 @@
 #include "app/program.hpp"
 #include "platform/web_backend.hpp"
 
+// When the magazine ends, the page offers it again: the same program runs
+// once more from the start, with a fresh platform, without a reload.
 int main() {
-  int status = 0;
-  {
-    korveld::platform::WebPlatform platform;
-    status = korveld::app::RunProgram(platform);
+  for (;;) {
+    int status = 0;
+    {
+      korveld::platform::WebPlatform platform;
+      status = korveld::app::RunProgram(platform);
+    }
+    korveld::platform::ReportProgramEnd(status);
+    korveld::platform::WaitForRestart();
   }
-  korveld::platform::ReportProgramEnd(status);
-  return status;
 }

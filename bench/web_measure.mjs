@@ -1,8 +1,9 @@
 // Measures the page in the system Chromium (headless): the size of its
-// files, the time from the opening click to the first frame, frames per
-// second and the page thread's share of a core in the intro and the viewer
-// (Chrome's own task timings), and whether a hidden tab stops frames and
-// sound. Environment as for tests/web/browser_test.mjs.
+// files as built and as sent compressed (brotli, gzip), the time from the
+// opening click to the first frame on a fast line and on a 1.5 Mbit/s one,
+// frames per second and the page thread's share of a core in the intro and
+// the viewer (Chrome's own task timings), and whether a hidden tab stops the
+// frames and keeps the sound. Environment as for tests/web/browser_test.mjs.
 import { spawn } from 'node:child_process';
 import { createRequire } from 'node:module';
 import fs from 'node:fs';
@@ -13,13 +14,20 @@ const here = path.dirname(new URL(import.meta.url).pathname);
 const webDir = process.env.KORVELD_WEB_DIR;
 const puppeteer = createRequire(path.resolve(process.env.KORVELD_NODE_MODULES, 'x.js'))('puppeteer-core');
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
-const files = ['index.html', 'korveld.js', 'korveld.wasm', 'korveld.worker.js', 'korveld-audio.js'];
-const result = { pageBytes: files.reduce((n, f) => n + fs.statSync(path.join(webDir, f)).size, 0) };
+const files = ['index.html', 'korveld.js', 'korveld.wasm', 'korveld.worker.js', 'korveld-audio.js',
+  'korveld-isolation.js'];
+const bytes = (suffix) => files.reduce((n, f) => n + fs.statSync(path.join(webDir, f + suffix)).size, 0);
+const result = { pageBytes: bytes(''), brotliBytes: bytes('.br'), gzipBytes: bytes('.gz') };
 
 const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'korveld-measure-'));
-const server = spawn('python3', [path.join(here, '../platform/web/serve.py'), '0', webDir],
-  { stdio: ['ignore', 'pipe', 'inherit'] });
-const url = await new Promise((resolve) => server.stdout.once('data', (d) => resolve(/http\S+/.exec(String(d))[0])));
+const serve = async (...options) => {
+  const server = spawn('python3', [path.join(here, '../platform/web/serve.py'), ...options, '0', webDir],
+    { stdio: ['ignore', 'pipe', 'inherit'] });
+  const url = await new Promise((resolve) => server.stdout.once('data', (d) => resolve(/http\S+/.exec(String(d))[0])));
+  return { server, url };
+};
+const { server, url } = await serve();
+const slow = await serve('--rate', '187500');  // 1.5 Mbit/s
 const browser = await puppeteer.launch({
   executablePath: process.env.CHROMIUM || '/usr/bin/chromium', headless: true, userDataDir: profile,
   args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
@@ -27,6 +35,16 @@ const browser = await puppeteer.launch({
   defaultViewport: { width: 960, height: 680 },
 });
 try {
+  // The first frame on a 1.5 Mbit/s line, clicked as soon as the card shows.
+  {
+    const page = await browser.newPage();
+    await page.goto(slow.url, { waitUntil: 'domcontentloaded' });
+    await page.mouse.click(480, 340);
+    await page.waitForFunction(() => korveld.framesShown > 0, { timeout: 60000, polling: 50 });
+    result.slowLine = await page.evaluate(() => ({ firstFrameMs: Math.round(korveld.firstFrameAt - korveld.gestureAt),
+      barSteps: korveld.barShown.length }));
+    await page.close();
+  }
   const page = await browser.newPage();
   await page.goto(url, { waitUntil: 'load' });
   await page.mouse.click(480, 340);
@@ -62,10 +80,11 @@ try {
   await other.close();
   await sleep(1000);
   const h2 = await progress();
-  result.hiddenTab = { stopped: h1[0] === h0[0] && h1[1] === h0[1], resumed: h2[0] > h1[0] && h2[1] > h1[1] };
+  result.hiddenTab = { picturesStopped: h1[0] === h0[0], soundFrames: h1[1] - h0[1], resumed: h2[0] > h1[0] };
 } finally {
   await browser.close();
   server.kill();
+  slow.server.kill();
   fs.rmSync(profile, { recursive: true, force: true });
 }
 console.log(JSON.stringify(result, null, 1));

@@ -120,6 +120,12 @@ double DeltaPixels(const EmscriptenWheelEvent* e) {
   }
 }
 
+// The backend whose display is open: the page's touch handler feeds it.
+std::atomic<WebPlatform::Impl*> gOpen{nullptr};
+
+// Set by the page when the reader asks for the magazine again.
+std::atomic<std::int32_t> gRestart{0};
+
 }  // namespace
 
 struct WebPlatform::Impl {
@@ -195,6 +201,25 @@ struct WebPlatform::Impl {
     return EM_FALSE;
   }
 
+  // kind 0: the pointer moves to (x, y); 1: the left button goes down there;
+  // 2: it goes up there; 3: wheel notches, positive away from the user.
+  void PushTouch(int kind, int x, int y, int notches) {
+    InputEvent ev;
+    ev.x = std::clamp(x, 0, kFrameWidth - 1);
+    ev.y = std::clamp(y, 0, kFrameHeight - 1);
+    switch (kind) {
+      case 0: ev.kind = EventKind::kMove; break;
+      case 1: ev.kind = EventKind::kButtonDown; break;
+      case 2: ev.kind = EventKind::kButtonUp; break;
+      case 3:
+        if (notches == 0) return;
+        ev = {EventKind::kWheel, notches, 0, 0, false};
+        break;
+      default: return;
+    }
+    events.Push(ev);
+  }
+
   void Register() {
     const pthread_t page = EM_CALLBACK_THREAD_CONTEXT_MAIN_BROWSER_THREAD;
     const char* window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
@@ -208,8 +233,34 @@ struct WebPlatform::Impl {
     emscripten_set_blur_callback_on_thread(window, this, EM_FALSE, OnBlur, page);
   }
 
+  // A click whose press has not been polled yet keeps the pointer where it
+  // was pressed: a move queued right behind it (a quick click, then away)
+  // waits until the press has been seen, or a few pumps at most, so the
+  // press counts where it happened.
+  bool moveHeld = false;
+  int heldPumps = 0;
+  std::int32_t heldX = 0, heldY = 0;
+  static constexpr int kMaxHeldPumps = 4;
+
+  void Move(std::int32_t x, std::int32_t y) {
+    if (input.buttonPressed && !input.buttonDown) {
+      moveHeld = true;
+      heldX = x;
+      heldY = y;
+      return;
+    }
+    input.mouseX = x;
+    input.mouseY = y;
+  }
+
   // The events the browser's thread queued, into the input record.
   void Pump() {
+    if (moveHeld && (!input.buttonPressed || ++heldPumps > kMaxHeldPumps)) {
+      input.mouseX = heldX;
+      input.mouseY = heldY;
+      moveHeld = false;
+      heldPumps = 0;
+    }
     InputEvent e;
     while (events.Pop(e)) {
       switch (e.kind) {
@@ -222,12 +273,10 @@ struct WebPlatform::Impl {
           }
           break;
         case EventKind::kKeyUp: KeyUp(input, e.code); break;
-        case EventKind::kMove:
-          input.mouseX = e.x;
-          input.mouseY = e.y;
-          break;
+        case EventKind::kMove: Move(e.x, e.y); break;
         case EventKind::kButtonDown:
         case EventKind::kButtonUp:
+          moveHeld = false;
           input.mouseX = e.x;
           input.mouseY = e.y;
           if (e.code != 0) break;  // only the left button is used
@@ -287,6 +336,7 @@ int WebPlatform::open(std::string_view, int width, int height) {
   s.exchange.pixels = static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(s.pixels.data()));
   s.exchange.sound = static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(&s.audio.sound()));
   s.Register();
+  gOpen.store(&s);
   // The page starts its presenter and its audio worklet on this record.
   const int ok = MAIN_THREAD_EM_ASM_INT({ return Module['korveldAttach']($0) ? 1 : 0; }, &s.exchange);
   s.opened = ok != 0;
@@ -326,6 +376,7 @@ void WebPlatform::close() {
   // The callbacks hold this backend: they go before it does. The listeners
   // live on the browser's thread, so they are removed there.
   MAIN_THREAD_EM_ASM({ JSEvents.removeAllEventListeners(); });
+  gOpen.store(nullptr);
   s.opened = false;
 }
 
@@ -366,7 +417,21 @@ void WebPlatform::messageBox(std::string_view caption, std::string_view text) {
 }
 
 void ReportProgramEnd(int status) {
-  MAIN_THREAD_ASYNC_EM_ASM({ Module['korveldEnded']($0); }, status);
+  gRestart.store(0);
+  MAIN_THREAD_ASYNC_EM_ASM({ Module['korveldEnded']($0, $1); }, status, &gRestart);
+}
+
+void WaitForRestart() {
+  while (gRestart.load() == 0) emscripten_futex_wait(&gRestart, 0, 1000.0);
+}
+
+// The page's touch handler turns taps and drags into pointer moves, button
+// presses and wheel notches (platform/web/index.html) and hands them over
+// here, on the browser's thread, as the mouse callbacks do.
+extern "C" EMSCRIPTEN_KEEPALIVE void korveld_touch_input(int kind, int x, int y, int notches) {
+  WebPlatform::Impl* s = gOpen.load();
+  if (s == nullptr) return;
+  s->PushTouch(kind, x, y, notches);
 }
 
 }  // namespace korveld::platform

@@ -35,7 +35,10 @@ class WebPlatform : public Platform {
   std::unique_ptr<Impl> impl_;
 };
 
-// Tells the page that the program has ended with this status.
+// Tells the page that the program has ended with this status; the page
+// offers to start it again.
 void ReportProgramEnd(int status);
+// Blocks until the reader asks the page for the magazine again.
+void WaitForRestart();
 
 }  // namespace korveld::platform
