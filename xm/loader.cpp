@@ -1,6 +1,5 @@
-// The XM loader: reads a module through the installed SourceCallbacks into an
-// XmSong. Every read goes through the source; bytes the source cannot deliver
-// (a truncated image) read as zeros.
+// The XM loader: reads a module image in memory into an XmSong. Bytes past
+// the end of the image (a truncated module) read as zeros.
 #include <algorithm>
 #include <cstring>
 #include <thread>
@@ -25,15 +24,13 @@ constexpr std::int64_t kSampleSlackBytes = 16 << 20;
 // 4-bit ADPCM (a later tracker's extension), which this loader does not read.
 constexpr std::uint8_t kAdpcmMark = 0xAD;
 
-// Reads through the callbacks; what the source does not deliver is zero.
+// Reads little-endian fields at the cursor; what lies past the image is zero.
 struct Reader {
-  const SourceCallbacks& io;
-  void* handle;
+  MemoryCursor cursor;
 
   void bytes(void* out, std::int32_t count) {
     if (count <= 0) return;
-    std::int32_t got = io.read(out, count, handle);
-    if (got < 0) got = 0;
+    const std::int32_t got = Read(cursor, out, count);
     if (got < count) std::memset(static_cast<std::uint8_t*>(out) + got, 0, static_cast<std::size_t>(count - got));
   }
   std::uint8_t u8() {
@@ -51,12 +48,9 @@ struct Reader {
     bytes(b, 4);
     return std::uint32_t{b[0]} | (std::uint32_t{b[1]} << 8) | (std::uint32_t{b[2]} << 16) | (std::uint32_t{b[3]} << 24);
   }
-  void seek(std::int64_t offset, int mode) {
-    offset = std::clamp<std::int64_t>(offset, INT32_MIN, INT32_MAX);
-    io.seek(handle, static_cast<std::int32_t>(offset), mode);
-  }
-  std::int32_t tell() { return io.tell(handle); }
-  void skip(std::int32_t count) { seek(count, 1); }
+  void seek(std::int64_t offset) { Seek(cursor, offset, SeekFrom::Start); }
+  std::int32_t tell() const { return Tell(cursor); }
+  void skip(std::int32_t count) { Seek(cursor, count, SeekFrom::Current); }
 };
 
 std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
@@ -201,7 +195,7 @@ const char* LoadInstruments(Reader& in, XmSong& song, std::int64_t& sampleBudget
     instrument.sampleCount = static_cast<std::uint32_t>(sampleCount);
     instrument.samples.fill(DummySample());
     if (sampleCount == 0) {
-      in.seek(start + headerSize, 0);
+      in.seek(start + headerSize);
       continue;
     }
     in.u32();  // sample header size: every sample header is 40 bytes
@@ -229,7 +223,7 @@ const char* LoadInstruments(Reader& in, XmSong& song, std::int64_t& sampleBudget
     instrument.fadeout = static_cast<std::uint16_t>(Le16(tail + 14) * 2);
     if (vol.count < 2) vol.type = 0;
     if (pan.count < 2) pan.type = 0;
-    in.seek(start + headerSize, 0);
+    in.seek(start + headerSize);
 
     for (int s = 0; s < sampleCount; ++s) {
       bool adpcm = false;
@@ -251,20 +245,20 @@ const char* LoadInstruments(Reader& in, XmSong& song, std::int64_t& sampleBudget
 
 const char* RunLoader(Reader& in, XmSong& song, std::int64_t imageBytes) {
   char magic[kMagicLength];
-  in.seek(0, 0);
+  in.seek(0);
   in.bytes(magic, kMagicLength);
   if (std::memcmp(magic, kMagic, kMagicLength) != 0) return "not an XM module (no \"Extended Module: \" header)";
   // The layouts before version 1.04 store their records differently; read as
   // 1.04 they fail further on, for a reason that misleads (a pattern of more
   // than 256 rows).
-  in.seek(58, 0);
+  in.seek(58);
   const std::uint16_t version = in.u16();
   if (version == 0x0102) return "older XM layout (v1.02) not supported";
   if (version == 0x0103) return "older XM layout (v1.03) not supported";
   song.tickProcedure = UpdateTick;
   song.defaultGlobalVolume = 64;
 
-  in.seek(60, 0);
+  in.seek(60);
   const std::uint32_t headerSize = in.u32();
   int songLength = in.u16();
   int restart = in.u16();
@@ -272,7 +266,7 @@ const char* RunLoader(Reader& in, XmSong& song, std::int64_t imageBytes) {
   const int headerPatterns = in.u16();
   std::uint8_t block[264];
   in.bytes(block, sizeof block);
-  in.seek(std::int64_t{60} + headerSize, 0);
+  in.seek(std::int64_t{60} + headerSize);
   const int instruments = Le16(block);
   if (channels > kChannels) return "more than 32 channels";
   if (headerPatterns > kMaxPatterns) return "more than 256 patterns";
@@ -319,17 +313,12 @@ XmSample* DummySample() {
   return &dummy;
 }
 
-std::unique_ptr<XmSong> LoadSong(XmPlayer& player, const char* name) {
+std::unique_ptr<XmSong> LoadSong(XmPlayer& player) {
   player.loadError = "no module source";
-  if (!player.callbacks.complete()) return nullptr;
+  if (player.image == nullptr && player.imageSize != 0) return nullptr;
   auto song = std::make_unique<XmSong>();
-  void* handle = player.callbacks.open(player, name);
-  if (handle == nullptr) return nullptr;  // the new record goes with it
-  Reader in{player.callbacks, handle};
-  in.seek(0, 2);
-  const std::int64_t imageBytes = in.tell();
-  player.loadError = RunLoader(in, *song, imageBytes);
-  player.callbacks.close(handle);
+  Reader in{MemoryCursor{player.image, std::max<std::int32_t>(player.imageSize, 0), 0}};
+  player.loadError = RunLoader(in, *song, in.cursor.length);
   if (player.loadError != nullptr) return nullptr;  // releases everything built so far
   return song;
 }
@@ -339,8 +328,7 @@ bool LoadSongFromMemory(XmPlayer& player, const std::uint8_t* image, std::int32_
   if (player.CurrentSong) FreeSong(player);
   player.image = image;
   player.imageSize = size;
-  InstallSourceCallbacks(player, MemorySourceCallbacks());
-  player.CurrentSong = LoadSong(player, "");
+  player.CurrentSong = LoadSong(player);
   return player.CurrentSong != nullptr;
 }
 

@@ -108,7 +108,7 @@ void OutputThread(XmPlayer& player) {
 bool PlaySong(XmPlayer& player, XmSong* song) {
   if (song == nullptr) return false;
   StopSong(player, song);
-  if (!player.callbacks.complete() || player.platform == nullptr) return false;
+  if (player.platform == nullptr) return false;
   PrepareSong(player, *song);
 
   platform::LoopingDevice& device = player.platform->loopingDevice();

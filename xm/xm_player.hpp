@@ -44,7 +44,6 @@ struct XmPlayer {
   // Memory source: the image most recently given to LoadSongFromMemory.
   const std::uint8_t* image = nullptr;
   std::int32_t imageSize = 0;
-  SourceCallbacks callbacks;
   // Why the last LoadSong refused its module (one line), none after a load.
   const char* loadError = nullptr;
 
@@ -74,10 +73,13 @@ struct XmPlayer {
 void XmPlayerInit(XmPlayer& player, platform::Platform& platform);
 
 // --- source and loader ---------------------------------------------------
-void InstallSourceCallbacks(XmPlayer& player, const SourceCallbacks& callbacks);
-SourceCallbacks MemorySourceCallbacks();
+// Copies up to count bytes from the cursor into out and advances past them;
+// returns how many there were before the end of the image.
+std::int32_t Read(MemoryCursor& cursor, void* out, std::int32_t count);
+void Seek(MemoryCursor& cursor, std::int64_t offset, SeekFrom from);
+inline std::int32_t Tell(const MemoryCursor& cursor) { return cursor.position; }
 bool LoadSongFromMemory(XmPlayer& player, const std::uint8_t* image, std::int32_t size);
-std::unique_ptr<XmSong> LoadSong(XmPlayer& player, const char* name);
+std::unique_ptr<XmSong> LoadSong(XmPlayer& player);
 bool FreeSong(XmPlayer& player, std::unique_ptr<XmSong>& song);
 inline bool FreeSong(XmPlayer& player) { return FreeSong(player, player.CurrentSong); }
 std::int32_t GetNumChannels(const XmPlayer& player);

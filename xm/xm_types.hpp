@@ -1,6 +1,6 @@
 // Records of the XM player: the loaded song with its patterns, instruments
-// and samples, the replay channels, the mixer voices and the byte source the
-// loader reads through.
+// and samples, the replay channels, the mixer voices and the cursor the
+// loader reads the module image with.
 #pragma once
 
 #include <array>
@@ -15,23 +15,15 @@ struct XmSong;
 
 // ---------------------------------------------------------------- source --
 
-// One open image: the memory source's handle.
-struct MemoryFile {
+// A read cursor over a module image in memory. Reads and seeks never leave
+// the image: a read stops at its end, a seek stops at either end.
+struct MemoryCursor {
+  const std::uint8_t* base = nullptr;
   std::int32_t length = 0;
   std::int32_t position = 0;
-  const std::uint8_t* base = nullptr;
 };
 
-// The five operations the loader reads through. They are installed together:
-// a set with any operation missing clears all five.
-struct SourceCallbacks {
-  void* (*open)(XmPlayer& player, const char* name) = nullptr;
-  void (*close)(void* handle) = nullptr;
-  std::int32_t (*read)(void* buffer, std::int32_t count, void* handle) = nullptr;
-  void (*seek)(void* handle, std::int32_t offset, int mode) = nullptr;
-  std::int32_t (*tell)(void* handle) = nullptr;
-  bool complete() const { return open && close && read && seek && tell; }
-};
+enum class SeekFrom { Start, Current, End };
 
 // ------------------------------------------------------------------ song --
 

@@ -81,14 +81,11 @@ TEST(PageMarkup, EscapesBracesAndFills) {
 TEST(PageMarkup, BadLinesSayWhatIsWrong) {
   EXPECT_EQ(MustFail(std::string(82, 'a')), "text is 82 characters long; a line holds at most 81");
   EXPECT_EQ(MustFail("ab{W}c"), "column 3 of the source: unknown colour or face code {W} (colours 1..9 and A..V, faces b and l)");
-  EXPECT_EQ(MustFail("{h}"), "column 1 of the source: unknown colour or face code {h} (colours 1..9 and A..V, faces b and l)");
   EXPECT_EQ(MustFail("{bold}"), "column 1 of the source: unknown code {bold}");
   EXPECT_EQ(MustFail("abc{"), "column 4 of the source: \"{\" without \"}\" (write \"{{\" for a brace)");
   EXPECT_EQ(MustFail("abcd{>3.}"), "column 5 of the source: fill to column 3 but the text already reaches column 4");
-  EXPECT_EQ(MustFail("{>83x}"), "column 1 of the source: fill to column 83 but a line holds at most 81 characters");
   // Refused before filling: found by fuzzing as a page that took seconds and gigabytes.
   EXPECT_EQ(MustFail("{>44555555.}"), "column 1 of the source: fill to column 44555555 but a line holds at most 81 characters");
-  EXPECT_EQ(MustFail("x\ty"), "column 2 of the source: tab character (use spaces)");
   EXPECT_EQ(MustFail("x€"), "column 2 of the source: character U+20AC is not in code page 437");
   EXPECT_EQ(MustFail("\xC3("), "column 1 of the source: invalid UTF-8");
 }
@@ -125,10 +122,7 @@ TEST(PageSource, BrokenPagesReportFileAndLine) {
       {"%page 3\n{H}<END>\n<END>\n",
        "b.txt:2: a line starting with <END> ends the page; write the end line as a plain <END>"},
       {"%page 3\n@9 x\n<END>\n", "b.txt:2: glow marker must be @0..@8 followed by a space or the end of the line"},
-      {"%page 3\n@1x\n<END>\n", "b.txt:2: glow marker must be @0..@8 followed by a space or the end of the line"},
-      {"%page 21\n<END>\n", "b.txt:1: %page needs a page number 1..20"},
       {"%colour W\n%page 3\n<END>\n", "b.txt:1: unknown colour code \"W\" (1..9, A..V)"},
-      {"%page 3\n%face x\n<END>\n", "b.txt:2: unknown face code \"x\" (b or l)"},
       {"%page 3\n%pgae 3\n<END>\n", "b.txt:2: unknown directive %pgae"},
       {"text\n<END>\n", "b.txt:1: page text before the %page directive"},
       {"%page 3\n\n\n   {>90}\n<END>\n", "b.txt:4: column 4 of the source: fill to column 90 but a line holds at most 81 characters"},
@@ -223,8 +217,6 @@ TEST(PageTableCheck, BrokenTables) {
       {"1 3 none a\n" + rest, "t.txt:19: page 2 is missing from the table"},
       {"1 3 none a\n2 1 none b\n2 1 none c\n" + rest, "t.txt:3: page 2 listed twice"},
       {"1 3 9:1 a\n2 1 none b\n" + rest,
-       "t.txt:1: glow must be \"none\" or style:count pairs such as 2:14,4:7"},
-      {"1 3 2:1,2:1 a\n2 1 none b\n" + rest,
        "t.txt:1: glow must be \"none\" or style:count pairs such as 2:14,4:7"},
       {"1 0 none a\n2 1 none b\n" + rest, "t.txt:1: line count must be a positive number"},
       {"# c\n1 3 none\n2 1 none b\n" + rest, "t.txt:2: page 1 has no label"},

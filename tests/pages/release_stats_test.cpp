@@ -68,14 +68,7 @@ TEST(ReleaseRules, BadListsNameTheLine) {
       {"month MAY 2009\n01 GAME A\n", "2: release before the first group"},
       {"month MAY 2009\ngroup G\n32 GAME A\n", "3: day must be 1..31"},
       {"month MAY 2009\ngroup G\n01 GAMES A\n", "3: unknown release type GAMES"},
-      {"month MAY 2009\ngroup G\n01 GAME A !\n", "3: nuke without a reason"},
-      {"month MAY 2009\ngroup G\n01 GAME\n", "3: expected: day type title"},
-      {"month MAY 2009\ngroup G\n01 GAME 1234567890123456789012345678901234567890\n", "3: title must be 1..39 characters"},
       {"group G\n", "1: the list names no month"},
-      {"month MAY\n", "1: month must read like \"NOVEMBER 2009\""},
-      {"month MAY 2009\nlast 1\n", "2: last month's place before the first group"},
-      {"month MAY 2009\ngroup G\nlast 1\nlast 2\n", "4: second last-month line for G"},
-      {"month MAY 2009\ngroup G\nlast first\n", "3: expected: last PLACE, last new or last back"},
       {"month MAY 2009\nleft GONE\n", "2: expected: left PLACE NAME"},
   };
   for (const auto& [text, message] : cases) {
@@ -130,8 +123,6 @@ TEST(ReleaseRules, BreachesNameTheirLines) {
   // (among the other places it leaves empty).
   const std::pair<const char*, const char*> places[] = {
       {"group A\n01 GAME X\ngroup B\nlast 1\nleft 2 C\n", "2: A gives no place in last month's chart (last N, last new or last back)"},
-      {"group A\nlast 1\ngroup B\nlast 1\n", "5: B: place 1 last month is already given on line 3"},
-      {"group A\nlast 3\ngroup B\nlast new\n", "3: A: last month's chart had 2 places, not 3"},
       {"group A\nlast 2\ngroup B\nlast back\n", "1: nobody held place 1 last month: a group that left the chart needs a \"left\" line"},
   };
   for (const auto& [text, message] : places) {

@@ -195,38 +195,6 @@ TEST_F(MixerTest, EveryPositionNearALoopPointAdvancesAndWraps) {
   }
 }
 
-// A module of one note on a sample whose loop is all its 1 to 3 values:
-// at every real note 0..255, on both frequency tables, forward and ping-pong,
-// the player renders and keeps the voice inside the loop, sounding. The
-// rounded count hung on some 40 of these (note 75 on the linear table with a
-// 1-value forward loop: a valid module of 652 bytes).
-TEST_F(MixerTest, NoModuleOfOneToThreeValueLoopsHangsAtAnyNote) {
-  for (const bool linear : {false, true}) {
-    for (const xmgen::Loop loop : {xmgen::Loop::Forward, xmgen::Loop::PingPong}) {
-      for (std::uint32_t length = 1; length <= 3; ++length) {
-        for (int realNote = 0; realNote < 256; ++realNote) {
-          xmgen::Sample s = xmgen::ConstantSample(length, 0x3000);
-          s.sixteenBit = false;
-          s.loop = loop;
-          s.loopLength = length;
-          const int note = 1 + realNote % 96;
-          s.relativeNote = static_cast<std::int8_t>(realNote - note + 1);
-          xmgen::Module m = xmgen::SimpleModule(1, {s}, linear);
-          m.cell(0, 0, 0) = {static_cast<std::uint8_t>(note), 1, 0, 0, 0};
-          ASSERT_TRUE(Load(m));
-          BeginOfflineRender(player, player.CurrentSong.get());
-          const std::vector<std::int16_t> pcm = testing::RenderBlocks(player, 8);
-          const MixVoice& v = player.voices[static_cast<std::size_t>(player.channels[0].voice)];
-          ASSERT_NE(v.sample, nullptr) << realNote;
-          ASSERT_LT(v.position, length) << realNote;
-          ASSERT_NE(pcm.back(), 0) << realNote;
-          StopSong(player);
-        }
-      }
-    }
-  }
-}
-
 // Tiny loops at the fastest tempo (every voice ramping all the time, see
 // TinyLoopModule) with distinct values: 3-value loops at real note 255, where
 // every frame wraps, and 16-value loops at real note 123 (a step of 14.4
