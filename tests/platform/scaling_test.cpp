@@ -22,9 +22,9 @@ TEST(FramePlacement, FillTakesTheScreenHeightUnlessAWholeFactorNearlyDoes) {
   EXPECT_EQ(Place(1280, 1024, whole), T(240, 212, 800, 600, 1, false));
   EXPECT_EQ(Place(1600, 1200, fill), T(0, 0, 1600, 1200, 2, false));
   EXPECT_EQ(Place(2560, 1440, fill), T(320, 0, 1920, 1440, 3, true));
-  // The whole factor's 1200 rows are 90 % of a 1333-row fill, not of 1334.
-  EXPECT_EQ(Place(1800, 1333, fill), T(100, 66, 1600, 1200, 2, false));
-  EXPECT_EQ(Place(1800, 1334, fill), T(11, 0, 1778, 1334, 3, true));
+  // The whole factor's 1800 rows are 90 % of a 2000-row fill, not of 2001.
+  EXPECT_EQ(Place(3000, 2000, fill), T(300, 100, 2400, 1800, 3, false));
+  EXPECT_EQ(Place(3000, 2001, fill), T(166, 0, 2668, 2001, 4, true));
   // Smaller than the frame: shrunk to fit in either mode.
   EXPECT_EQ(Place(640, 400, whole), T(53, 0, 533, 400, 1, true));
   EXPECT_EQ(Place(640, 400, fill), Place(640, 400, whole));
