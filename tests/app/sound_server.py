@@ -3,17 +3,15 @@
 
   sound_server.py KORVELD KORVELD_RENDER [--busy] [--bench] [--keep DIR]
 
-Starts a private PulseAudio daemon with a null sink (44100 Hz, 16-bit stereo),
-an Xvfb screen, and the magazine with SDL's pulseaudio driver; drives it
-through the intro (an F-key tune change) into the viewer (MUSIC 2, MUTE and
-back, MUSIC 3, QUIT) while parec records the sink's monitor. The same session
-runs on the headless twin (korveld-render) for comparison. Then checks:
-  - the recording is the music: its level is within 3 dB of the headless
-    render's;
+A private PulseAudio daemon with a null sink, an Xvfb screen and the magazine
+on SDL's pulseaudio driver, driven through the intro (an F-key tune change)
+into the viewer (MUSIC 2, MUTE twice, MUSIC 3, QUIT) while parec records the
+sink's monitor; the same session on korveld-render for comparison. Checks:
+  - the recording is the music: its level is within 3 dB of the render's;
   - no dropout: no run of silence of 10 ms or more inside the music (the
     deliberate gaps around a tune change or MUTE are left out);
   - no click: around MUTE, MUSIC n and the F-key change, no sample-to-sample
-    step into or out of silence larger than kEdgeStep.
+    step into or out of silence larger than EDGE_STEP.
 --busy keeps one core busy with a second process while the session runs.
 --bench prints the figures (dropouts, levels, steps) and always exits 0.
 """
@@ -61,10 +59,6 @@ def read_pcm(path, skip=0):
         data = f.read()[skip:]
     n = len(data) // 4
     return struct.unpack("<%dh" % (2 * n), data[:4 * n])
-
-
-def db(a, b):
-    return 20 * math.log10(a / b) if a > 0 and b > 0 else float("inf")
 
 
 class Session:
@@ -157,10 +151,7 @@ class Session:
         if status != 0:
             fail("the program ended with status %d" % status)
         samples = read_pcm(rec_path)
-        marks = [f0 + int(m * RATE) for m in marks]
-        with open(os.path.join(self.work, "marks.txt"), "w") as f:
-            f.write(" ".join(map(str, marks)) + "\n")
-        return samples, marks
+        return samples, [f0 + int(m * RATE) for m in marks]
 
     def run_headless(self):
         script = os.path.join(self.work, "session.txt")
@@ -240,7 +231,7 @@ def main():
             busy.kill()
         s.close()
     real_level, render_level = level(real, rmarks), level(headless, hmarks)
-    diff = db(real_level, render_level)
+    diff = 20 * math.log10(real_level / render_level) if real_level > 0 else float("inf")
     faults = hard_silences(real, rmarks)
     dropouts = [f for f in faults if not f[3]]
     print("%s: %d dropouts, %d clicks at a press; level %.0f against %.0f (%+.2f dB)"

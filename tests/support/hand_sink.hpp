@@ -1,5 +1,4 @@
-// A sound sink and a completion thread that do nothing by themselves: the
-// test pulls the stream by hand and says when the sink fails or is lost.
+// A sound sink pulled by hand, told when to fail or be lost; no hand-backs.
 #pragma once
 
 #include "platform/sound_output.hpp"
@@ -21,7 +20,6 @@ struct HandSink : platform::SoundSink {
   void Drain(std::int64_t) override {}
 };
 
-// The queue's buffers never come back: a test gets the first two only.
 struct NoCompletions : platform::CompletionThread {
   void Start(std::function<void()>) override {}
   void Join() override {}
