@@ -96,15 +96,13 @@ async function session(name) {
   };
   try {
     // Where no service worker may run, the page says in one sentence what
-    // the host must send, and a click starts nothing.
+    // the host must send.
     {
       const page = await browser.newPage();
       pageErrors(page);
       await page.evaluateOnNewDocument(() => { delete Navigator.prototype.serviceWorker; });
       await page.goto(url, { waitUntil: 'load' });
       const said = await until(() => page.$eval('#line', (l) => l.textContent), (t) => t.length > 0);
-      await page.mouse.click(850, 650);
-      await sleep(300);
       check('without isolation: one sentence names the headers',
         /^This host does not send the headers Cross-Origin-Opener-Policy: same-origin and Cross-Origin-Embedder-Policy: require-corp[^.]*\.$/.test(said) &&
         await page.evaluate(() => korveld.state) === 'error', said);
@@ -212,11 +210,13 @@ async function session(name) {
       `frames ${h0[0]} -> ${h1[0]}, sounding ${h0[1]} -> ${h1[1]}`);
 
     await page.click('#full');
-    const full = await until(() => page.evaluate(() => !!document.fullscreenElement), (f) => f, 5);
-    check('the full-screen button enters full screen', full === true);
-    await page.evaluate(() => document.fullscreenElement && document.exitFullscreen());
-    await until(() => page.evaluate(() => !document.fullscreenElement), (f) => f, 5);
+    check('the full-screen button enters full screen',
+      await until(() => page.evaluate(() => !!document.fullscreenElement), (f) => f, 5) === true);
+    await page.evaluate(() => document.fullscreenElement && document.exitFullscreen());  // awaited
+    await page.setViewport({ width: 1366, height: 1000, hasTouch: true });  // 2x does not fit: fill
     Object.assign(box, await (await page.$('#screen')).boundingBox());
+    check('a window too small for 2x is filled at 4:3', box.height === 1000 && Math.round(box.width) === 1333 &&
+      await page.evaluate(() => !document.getElementById('view').hidden), JSON.stringify(box));
 
     await page.touchscreen.tap(...at(63, 58));  // QUIT on the Carbon skin
     await until(() => page.evaluate(() => korveld.state), (s) => s === 'ended', 5);
