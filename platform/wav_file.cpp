@@ -1,6 +1,7 @@
 #include "platform/wav_file.hpp"
 
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -54,6 +55,8 @@ bool OpenWav(WavFile& wav, const std::string& path, std::uint64_t frames, int ch
     if (error) *error = path + ": " + std::strerror(errno);
     return false;
   }
+  // Whole blocks of samples go out in few large writes instead of 4 KiB ones.
+  std::setvbuf(wav.file.get(), nullptr, _IOFBF, std::size_t{1} << 18);
   const auto header = WavHeader(frames, channels, rate);
   wav.ok = std::fwrite(header.data(), 1, header.size(), wav.file.get()) == header.size();
   return true;
@@ -61,6 +64,11 @@ bool OpenWav(WavFile& wav, const std::string& path, std::uint64_t frames, int ch
 
 void AppendWav(WavFile& wav, std::span<const std::int16_t> samples) {
   if (!wav.file || !wav.ok) return;
+  if constexpr (std::endian::native == std::endian::little) {
+    // The samples in memory are already the file's bytes.
+    wav.ok = std::fwrite(samples.data(), 2, samples.size(), wav.file.get()) == samples.size();
+    return;
+  }
   std::vector<std::uint8_t> bytes(samples.size() * 2);
   for (std::size_t i = 0; i < samples.size(); ++i) {
     const auto v = static_cast<std::uint16_t>(samples[i]);
