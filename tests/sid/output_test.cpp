@@ -99,6 +99,11 @@ TEST(SidOutput, StopEmptiesTheRecordsBeforeTheReset) {
 }
 
 TEST(SidOutput, OutOfRangeTuneNumbersOnlyStop) {
+  for (int n : {1, 12}) {  // the first and the last tune play
+    Rig rig;
+    PlaySidTune(*rig.player, n);
+    EXPECT_TRUE(rig.player->stream.open) << n;
+  }
   for (int n : {0, 13, -1}) {
     Rig rig;
     PlaySidTune(*rig.player, 2);
