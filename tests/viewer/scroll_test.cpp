@@ -108,6 +108,57 @@ TEST(PageKeys, FromThePlatformPageKeysActOncePerPressAndArrowsWhileHeld) {
   EXPECT_EQ(std::pair(v.TopLine, v.ScrollOffset), std::pair(2, 6));
 }
 
+// The longest page of the issue, crossed with Page Down from the top and with
+// Page Up from the end, pressed as the platform reports keys: every line with
+// text lies whole (all 12 rows of its cells inside the text area, rows 193 to
+// 569, or 570 on skin 2) in at least one of the positions each way, whatever
+// offset the arrow keys left and on both skins.
+TEST(PageKeys, EveryLineOfTheLongestPageShowsWholeGoingDownAndUp) {
+  int longest = 1;
+  for (int page = 1; page <= content::kPageCount; ++page) {
+    if (content::PageLines(page).size() > content::PageLines(longest).size()) longest = page;
+  }
+  const auto lines = content::PageLines(longest);
+  const int count = static_cast<int>(lines.size()) - 1;
+  ASSERT_GT(count, 1000);
+  for (int skin : {1, 2}) {
+    for (int offset : {0, 6, 12}) {
+      for (int key : {platform::kVkPageDown, platform::kVkPageUp}) {
+        SCOPED_TRACE("skin " + std::to_string(skin) + ", offset " + std::to_string(offset) +
+                     (key == platform::kVkPageDown ? ", down" : ", up"));
+        ViewState v = Page(count, key == platform::kVkPageDown ? 0 : count - kVisibleRows, offset);
+        v.CurrentSkin = skin;
+        std::vector<bool> whole(static_cast<std::size_t>(count), false);
+        auto look = [&] {
+          for (int r = 0; r < kVisibleRows; ++r) {
+            const int y = v.ScrollOffset + 175 + 12 * r;
+            if (y >= 193 && y + 11 <= (skin == 2 ? 570 : 569)) whole[static_cast<std::size_t>(v.TopLine + r)] = true;
+          }
+        };
+        testing::ScriptedPlatform platform;
+        MouseState mouse;
+        look();
+        for (int before = -1, presses = 0; before != v.TopLine && presses < 100; ++presses) {
+          before = v.TopLine;
+          platform.pressKey(key);
+          PollInput(mouse, v, platform);
+          platform.releaseKey(key);
+          look();
+        }
+        EXPECT_EQ(v.TopLine, key == platform::kVkPageDown ? count - kVisibleRows : 0);
+        int missed = 0, first = -1;
+        for (int line = 0; line < count; ++line) {
+          const std::string_view text = lines[static_cast<std::size_t>(line)].text;
+          if (text.find_first_not_of(' ') != std::string_view::npos && !whole[static_cast<std::size_t>(line)]) {
+            if (missed++ == 0) first = line;
+          }
+        }
+        EXPECT_EQ(missed, 0) << "never whole, the first: line " << first;
+      }
+    }
+  }
+}
+
 MouseState Mouse(int x, int y, int left) {
   MouseState m;
   m.x = x;
