@@ -155,8 +155,10 @@ TEST(SidOutput, RefillErrorsWaitForTheMainThreadAndEndThatBuffersRefills) {
 struct StreamRig : platform::NullPlatform {
   korveld::testing::HandSink sink;
   korveld::testing::NoCompletions completions;
-  platform::SoundOutput output{sink, completions};
+  // The player owns the buffers the stream still holds when it shuts down, so
+  // it is made first and goes last.
   std::unique_ptr<SidPlayer> player = std::make_unique<SidPlayer>();
+  platform::SoundOutput output{sink, completions};
   StreamRig() { SidPlayerInit(*player, *this); }
   platform::BufferQueueDevice& queueDevice() override { return output.queue(); }
   std::vector<std::int16_t> Left(int frames) {
