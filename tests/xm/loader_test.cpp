@@ -73,21 +73,15 @@ TEST_F(LoaderTest, PatternCellsPackedUnpackedEmptyAndWithoutRows) {
   ASSERT_TRUE(Load(m));
   const XmPattern& pat = song().patterns[0];
   ASSERT_EQ(pat.rows, 2);
-  const PatternCell& empty = pat.cells[0];
-  EXPECT_EQ(empty.note | empty.instrument | empty.volume | empty.effect | empty.parameter, 0);
-  const PatternCell& unpacked = pat.cells[1];
-  EXPECT_EQ(unpacked.note, 0);
-  EXPECT_EQ(unpacked.instrument, 5);
-  EXPECT_EQ(unpacked.volume, 0x20);
-  EXPECT_EQ(unpacked.effect, 0x0C);
-  EXPECT_EQ(unpacked.parameter, 0x40);
-  EXPECT_EQ(pat.cells[2].note, 255);
-  EXPECT_EQ(pat.cells[2].instrument, 0);
+  auto fields = [](const PatternCell& c) { return std::array<int, 5>{c.note, c.instrument, c.volume, c.effect, c.parameter}; };
+  EXPECT_EQ(fields(pat.cells[0]), (std::array<int, 5>{0, 0, 0, 0, 0}));
+  EXPECT_EQ(fields(pat.cells[1]), (std::array<int, 5>{0, 5, 0x20, 0x0C, 0x40}));
+  EXPECT_EQ(fields(pat.cells[2]), (std::array<int, 5>{255, 0, 0, 0, 0}));
   EXPECT_EQ(pat.cells[3].instrument, 128);
-  EXPECT_EQ(song().patterns[1].rows, 20);
-  EXPECT_EQ(song().patterns[1].cells.size(), 40u);
-  EXPECT_EQ(song().patterns[2].rows, 64);
-  EXPECT_EQ(song().patterns[2].cells.size(), 128u);
+  for (auto [p, rows] : {std::pair{1, 20}, {2, 64}}) {
+    EXPECT_EQ(song().patterns[p].rows, rows);
+    EXPECT_EQ(song().patterns[p].cells.size(), 2u * rows);
+  }
   EXPECT_EQ(song().instruments[0].samples[0]->length, 1000u);  // found after the empty patterns
 }
 
