@@ -164,13 +164,8 @@ TEST(HandleScrollBar, DragOnPage4GoesOnOutsideTheBarWhileHeld) {
   EXPECT_EQ(v.ScrollGlow, 15);  // rose by 5 in each of the four dragging frames, then fell
 }
 
+// The glow's cap is in the hovered golden frame; here the open edges.
 TEST(HandleScrollBar, HoverGlowsAndSetsThePointerInsideOpenEdges) {
-  ViewState v = Page(100);
-  int pointer = 1;
-  for (int i = 0; i < 30; ++i) HandleScrollBar(v, Mouse(790, 560, 0), pointer);
-  EXPECT_EQ(pointer, 2);
-  EXPECT_EQ(v.ScrollGlow, 125);
-  EXPECT_EQ(v.TopLine, 0);
   // (x, y, skin, hot): skin 2 moves the bar five pixels right.
   for (auto [x, y, skin, hot] : {std::tuple{775, 300, 1, false}, {791, 300, 1, false}, {780, 200, 1, false},
                                  {780, 561, 1, false}, {795, 300, 2, true}, {778, 300, 2, false}}) {
