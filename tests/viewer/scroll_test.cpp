@@ -79,8 +79,9 @@ TEST(PageKeys, FromThePlatformPageKeysActOncePerPressAndArrowsWhileHeld) {
   platform.pressKey(platform::kVkPageUp);
   PageKeys(v, platform);
   EXPECT_EQ(v.TopLine, 1419);
+  platform.releaseKey(platform::kVkEnd);
+  platform.pressKey(platform::kVkEnd);  // pressed with Home: Home wins
   platform.pressKey(platform::kVkHome);
-  platform.pressKey(platform::kVkEnd);  // Home wins
   platform.pressKey(platform::kVkDown);
   PageKeys(v, platform);
   for (int frame = 0; frame < 4; ++frame) ScrollByKeys(v, platform);
