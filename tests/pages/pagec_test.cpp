@@ -167,7 +167,8 @@ TEST(PageTableCheck, AcceptsAnIssueThatFitsAndWarnsOfMismatchesOnlyWhenDrafting)
   const PageTable table = SmallTable();
   Diagnostics diags;
   std::vector<CompiledPage> ordered;
-  ASSERT_TRUE(AssembleIssue(table, FullIssue(kFits), {}, ordered, diags));  // the issue's own pages: every build
+  // The order and the code it emits are the issue's own, built into every program.
+  ASSERT_TRUE(AssembleIssue(table, FullIssue(kFits), {}, ordered, diags));
   EXPECT_FALSE(AssembleIssue(table, FullIssue(kShort), {}, ordered, diags));
   EXPECT_EQ(Messages(diags), (std::vector<std::string>{
                                  "p1.txt:4: page 1 has 2 lines; the page table (t.txt:1) wants 3",
