@@ -5,20 +5,17 @@
 // frames do not reach.
 //
 // Regenerate the hashes with KORVELD_REGENERATE_GOLDEN=1 (the run fails on
-// purpose), after looking at the pictures (KORVELD_INTRO_PNG_DIR=folder).
+// purpose), after looking at the pictures (korveld-render's "shot" command).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cmath>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/program.hpp"
-#include "content/sid/sid_tunes.hpp"
 #include "platform/headless.hpp"
 #include "platform/null_platform.hpp"
 #include "render/intro.hpp"
@@ -65,13 +62,9 @@ std::uint32_t RowColour(const ScreenBuffer& frame, int y) {
 
 std::uint32_t Pack(int r, int g, int b) { return static_cast<std::uint32_t>(r << 16 | g << 8 | b); }
 
-TEST(RasterBars, RowsAtClockZeroAndTheRampsEdges) {
-  EXPECT_EQ(UpperBarRow(1, 0.0), 389);
-  EXPECT_EQ(LowerBarRow(1, 0.0), 584);
-  EXPECT_EQ(UpperBarRow(7, 0.0), 458);
-  EXPECT_EQ(LowerBarRow(7, 0.0), 529);
-  EXPECT_EQ(UpperBarRow(1, 41.0), 475);  // a quarter turn later: near the top of its swing
-  // A bar ramps up and down; it stops at the last row and skips rows above the frame.
+// The bars' rows over time are in the golden frames. A bar ramps up and down;
+// it stops at the last row and skips rows above the frame.
+TEST(RasterBars, TheRampsEdges) {
   auto frame = MakeFrame(0x00FF00);
   DrawRasterBar(*frame, 584, 1);
   EXPECT_EQ(RowColour(*frame, 583), 0x00FF00u);
@@ -173,35 +166,22 @@ TEST(TitleLines, CharactersWithoutAGlyphAreSkippedWithoutAdvancing) {
   EXPECT_TRUE(s.frame->pixels == expected->pixels);
 }
 
-// The music credits name every composer of the intro tunes once, as the
-// tune sources spell them; every character has a glyph.
-TEST(ScrollText, CreditsEveryComposerOnceWithAPauseMarkerEach) {
+// Every character of the scroll text has a glyph, and every pause holds a
+// window that is on screen. (The page compiler writes the credits and
+// refuses lowercase.)
+TEST(ScrollText, EveryCharacterHasAGlyphAndEveryPauseAWindow) {
   auto intro = std::make_unique<IntroState>();
   StoreIntroTexts(*intro);
   const std::string& text = intro->ScrollText;
   int markers = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    ASSERT_FALSE(text[i] >= 'b' && text[i] <= 'z') << "lowercase at " << i;
     ASSERT_GE(GlyphIndex(text[i]), 0) << "no glyph for '" << text[i] << "' at " << i;
     if (text[i] == kPauseMarker) {
       ++markers;
       ASSERT_LE(i + 25, text.size());  // the held window is on screen
     }
   }
-  std::vector<std::string> composers;
-  for (int n = 1; n <= 12; ++n) {
-    std::string name(content::SidTuneCreditOf(n).composer);
-    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (std::find(composers.begin(), composers.end(), name) == composers.end()) composers.push_back(name);
-  }
-  std::vector<std::string> credited;
-  for (std::size_t at = 0; (at = text.find(" - MUSIC", at)) != std::string::npos; at += 8) {
-    const std::size_t from = text.find_first_not_of(' ', text.rfind(kPauseMarker, at) + 1);
-    credited.push_back(text.substr(from, at - from));
-  }
-  EXPECT_EQ(credited, composers);
-  EXPECT_EQ(composers.size(), 8u);
-  EXPECT_EQ(markers, 2 + static_cast<int>(composers.size()) + 2);  // welcome, title, music, code and replay
+  EXPECT_GT(markers, 4);
 }
 
 TEST(Scroller, MovesFivePixelsATenthWrapsWholeCharactersAndPauses) {
@@ -318,18 +298,11 @@ TEST(Scroller, NoWaveRowOrPositionReachesOutsideTheFrame) {
 
 // The whole program on the headless backend: the first intro frame (drawn
 // over the last noise flash), the first 3 s later, and one at 12 s, while the
-// scroller holds at the welcome pause marker. KORVELD_INTRO_PNG_DIR=folder
-// also writes the three as pictures.
+// scroller holds at the welcome pause marker.
 TEST(IntroGolden, ProgramFramesMatchGolden) {
-  std::string script = "wait 12.5\nkey escape\nwait 3.2\nkey escape\n";
-  if (const char* dir = std::getenv("KORVELD_INTRO_PNG_DIR"); dir != nullptr && *dir != '\0') {
-    const std::string d(dir);
-    script = "wait 1.69\nshot " + d + "/first.png\nwait 3\nshot " + d + "/3s.png\nwait 7.3\nshot " + d +
-             "/paused.png\n" + script;
-  }
   std::vector<platform::ScriptCommand> commands;
   std::string error;
-  ASSERT_TRUE(platform::ParseScript(script, &commands, &error)) << error;
+  ASSERT_TRUE(platform::ParseScript("wait 12.5\nkey escape\nwait 3.2\nkey escape\n", &commands, &error)) << error;
   platform::HeadlessPlatform p({}, std::move(commands));
   ASSERT_EQ(app::RunProgram(p), 0);
   const auto& frames = p.frames();

@@ -139,22 +139,5 @@ TEST_F(SyntheticFont, OpaquePaintsTheWholeCellInsideTheTextRows) {
   EXPECT_EQ(CountNot(*e, 0x111111), 5 * 12 + 4 * 12);
 }
 
-TEST_F(SyntheticFont, TextAdvancesNinePixels) {
-  auto f = Frame();
-  DrawTextClipped(*f, *font, "AxA\x01" "A", 10, 20, 0, 800, 0, 599, 1, 1);
-  EXPECT_EQ(f->at(10, 20), Colour(1));
-  EXPECT_EQ(f->at(28, 20), Colour(1));
-  EXPECT_EQ(f->at(19, 20), 0u);
-  EXPECT_EQ(f->at(46, 20), Colour(1));
-  EXPECT_EQ(CountNot(*f, 0), 3 * 107);
-  // The clip applies to the whole text: the ticker's window.
-  auto g = Frame();
-  DrawTextClipped(*g, *font, "AAAA", 140, 100, 146, 166, 40, 145, 2, 2);
-  EXPECT_EQ(g->at(145, 100), 0u);
-  EXPECT_NE(g->at(146, 100), 0u);
-  EXPECT_NE(g->at(166, 100), 0u);
-  EXPECT_EQ(g->at(167, 100), 0u);
-}
-
 }  // namespace
 }  // namespace korveld::render

