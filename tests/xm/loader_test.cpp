@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <tuple>
 
 #include "tests/xm/xm_test_helpers.hpp"
 
@@ -156,12 +157,9 @@ TEST_F(LoaderTest, InstrumentEnvelopesKeymapAndEmptyInstruments) {
   m.instruments.push_back(xmgen::OneSampleInstrument(ConstantSample(4)));
   ASSERT_TRUE(Load(m));
   const XmInstrument& in = song().instruments[0];
-  EXPECT_EQ(in.volumeEnvelope.type, 0);
-  EXPECT_EQ(in.panningEnvelope.type, 5);
-  EXPECT_EQ(in.panningEnvelope.points[2].y, 64);
-  EXPECT_EQ(in.keymap[40], 3);
-  EXPECT_EQ(song().instruments[1].sampleCount, 0u);
-  EXPECT_EQ(song().instruments[1].samples[0], DummySample());
+  EXPECT_EQ(std::tuple(in.volumeEnvelope.type, in.panningEnvelope.type, in.panningEnvelope.points[2].y, in.keymap[40]),
+            std::tuple(0, 5, 64, 3));
+  EXPECT_EQ(std::pair(song().instruments[1].sampleCount, song().instruments[1].samples[0]), std::pair(0u, DummySample()));
   EXPECT_EQ(song().instruments[2].samples[0]->length, 4u);
 }
 

@@ -2,6 +2,8 @@
 // a thread the test drives), and the viewer's music selection on top.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "tests/xm/xm_test_helpers.hpp"
 #include "viewer/music.hpp"
 
@@ -36,9 +38,7 @@ TEST_F(OutputTest, PlaySongPrimesAllBlocksBeforeTheDeviceStarts) {
   m.cell(0, 0, 0) = {49, 1};
   ASSERT_TRUE(Load(m));
   ASSERT_TRUE(PlaySong(player));
-  EXPECT_EQ(platform.device.opens, 1);
-  EXPECT_EQ(player.fillBlock, 0);
-  EXPECT_EQ(manual.started, 1);
+  EXPECT_EQ(std::tuple(platform.device.opens.load(), player.fillBlock, manual.started), std::tuple(1, 0, 1));
   // The device's copy is the whole primed ring, and it differs from silence.
   ASSERT_EQ(platform.device.copy.size(), 353600u);
   EXPECT_EQ(0, std::memcmp(platform.device.copy.data(), player.deviceBuffer.data(), 353600));
@@ -46,12 +46,10 @@ TEST_F(OutputTest, PlaySongPrimesAllBlocksBeforeTheDeviceStarts) {
   EXPECT_EQ(platform.device.writes, 0);
   // Ring entries: order 0 and the row reached at the end of each block.
   for (int k = 0; k < 100; ++k) ASSERT_EQ(RingEntry(player, k), (RowAfterBlock(k) % 64) << 8 | RowAfterBlock(k) / 64);
-  EXPECT_EQ(GetAudibleOrder(player, &song()), 0);
-  EXPECT_EQ(GetAudibleRow(player, &song()), 0);
-  EXPECT_EQ(GetAudibleNote(player, 0), 49u | (1u << 8));
+  EXPECT_EQ(std::tuple(GetAudibleOrder(player, &song()), GetAudibleRow(player, &song()), GetAudibleNote(player, 0)),
+            std::tuple(0, 0, 49u | (1u << 8)));
   EXPECT_TRUE(StopSong(player));
-  EXPECT_EQ(platform.device.closes, 1);
-  EXPECT_EQ(manual.joined, 1);
+  EXPECT_EQ(std::pair(platform.device.closes.load(), manual.joined), std::pair(1, 1));
   EXPECT_EQ(player.positionRing, nullptr);
   EXPECT_EQ(GetAudibleRow(player, &song()), 0);
 }
@@ -72,14 +70,11 @@ TEST_F(OutputTest, TicksFallAtTheirFramesAndABpmChangeActsFromTheNextTick) {
   TickLog::calls = 0;
   song().tickProcedure = TickLog::Record;
   FillBlock(player);  // ticks at frames 0 and 882
-  EXPECT_EQ(TickLog::calls, 2);
-  EXPECT_EQ(song().samplesUntilNextTick, 880);
+  EXPECT_EQ(std::pair(TickLog::calls, song().samplesUntilNextTick), std::pair(2, 880));
   FillBlock(player);  // frame 1764 lies in block 1 (884..1767)
-  EXPECT_EQ(TickLog::calls, 3);
-  EXPECT_EQ(song().samplesUntilNextTick, 882 - 4);
+  EXPECT_EQ(std::pair(TickLog::calls, song().samplesUntilNextTick), std::pair(3, 882 - 4));
   FillBlock(player);  // the fourth tick (frame 2646) sets BPM 32: 3445 frames
-  EXPECT_EQ(TickLog::calls, 4);
-  EXPECT_EQ(song().samplesUntilNextTick, 3445 - (2652 - 2646));
+  EXPECT_EQ(std::pair(TickLog::calls, song().samplesUntilNextTick), std::pair(4, 3445 - (2652 - 2646)));
 }
 
 TEST_F(OutputTest, StopWithoutPlayAndFailedOpen) {

@@ -5,6 +5,7 @@
 #include <array>
 #include <initializer_list>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "tests/xm/xm_test_helpers.hpp"
@@ -152,13 +153,9 @@ TEST_F(ReplayTest, TonePortamentoSlidesWithoutRetrigger) {
     const MixVoice* before = &voice();
     const std::uint32_t position = before->position;
     Tick();  // row 1, tick 0
-    EXPECT_EQ(&voice(), before);  // no swap to the paired voice: no trigger
-    EXPECT_EQ(voice().position, position);
-    EXPECT_EQ(ch().note, C4 - 1);
-    EXPECT_EQ(ch().instrument, 0);
-    EXPECT_EQ(ch().sample, song().instruments[0].samples[0]);
-    EXPECT_EQ(ch().period, 1712);
-    EXPECT_EQ(ch().tonePortaTarget, 856);
+    EXPECT_EQ(std::pair(&voice(), voice().position), std::pair(before, position));  // no swap to the paired voice
+    EXPECT_EQ(std::tuple(ch().note, ch().instrument, ch().sample), std::tuple(C4 - 1, 0, song().instruments[0].samples[0]));
+    EXPECT_EQ(std::pair(ch().period, ch().tonePortaTarget), std::pair(1712, 856));
     Tick(5);  // 3xx slides by 4 x 0x20 a tick; 5xx has no slide speed of its own yet
     EXPECT_EQ(ch().period, effect == 0x3 ? 1712 - 5 * 4 * 0x20 : 1712);
   }
