@@ -44,8 +44,8 @@ TEST(SidOutput, FramesFillBufferAThenBAndRefillOnCompletion) {
   const platform::PcmFormat& f = rig.device.format;
   EXPECT_EQ(std::tuple(f.channels, f.samplesPerSecond, f.bitsPerSample), std::tuple(1, 44100, 16));
   ASSERT_EQ(rig.device.writes.size(), 2u);
-  EXPECT_EQ(std::pair(rig.device.writes[0].header, rig.device.writes[1].header),
-            std::pair(&rig.player->stream.headerA, &rig.player->stream.headerB));
+  EXPECT_EQ(std::tuple(rig.device.writes[0].header, rig.device.writes[1].header),
+            std::tuple(&rig.player->stream.headerA, &rig.player->stream.headerB));
   ASSERT_EQ(rig.device.writes[0].samples.size(), static_cast<std::size_t>(kBufferSamples));
   for (int f = 0; f < 8; ++f) {
     EXPECT_EQ(FrameLevel(rig.device.writes[0].samples, f), kLevel * (f + 1)) << "frame " << f + 1;

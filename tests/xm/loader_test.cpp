@@ -159,7 +159,7 @@ TEST_F(LoaderTest, InstrumentEnvelopesKeymapAndEmptyInstruments) {
   const XmInstrument& in = song().instruments[0];
   EXPECT_EQ(std::tuple(in.volumeEnvelope.type, in.panningEnvelope.type, in.panningEnvelope.points[2].y, in.keymap[40]),
             std::tuple(0, 5, 64, 3));
-  EXPECT_EQ(std::pair(song().instruments[1].sampleCount, song().instruments[1].samples[0]), std::pair(0u, DummySample()));
+  EXPECT_EQ(std::tuple(song().instruments[1].sampleCount, song().instruments[1].samples[0]), std::tuple(0u, DummySample()));
   EXPECT_EQ(song().instruments[2].samples[0]->length, 4u);
 }
 

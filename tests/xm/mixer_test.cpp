@@ -62,12 +62,12 @@ TEST_F(MixerTest, ForwardLoopSegmentWrapsInsideTheLoop) {
   Steady(v, &s, 255, 255, 3.5);
   v.position = 108;
   Mix(1);  // ceiling(2 / 3.5) = 1 frame reaches 111.5, which wraps to 101.5
-  EXPECT_EQ(std::pair(v.position, v.fraction), std::pair(101u, 0x80000000u));
+  EXPECT_EQ(std::tuple(v.position, v.fraction), std::tuple(101u, 0x80000000u));
   EXPECT_EQ(v.sample, &s);
   Mix(2);  // 105.0, 108.5
-  EXPECT_EQ(std::pair(v.position, v.fraction), std::pair(108u, 0x80000000u));
+  EXPECT_EQ(std::tuple(v.position, v.fraction), std::tuple(108u, 0x80000000u));
   Mix(1);  // 112.0 -> 102.0
-  EXPECT_EQ(std::pair(v.position, v.fraction), std::pair(102u, 0u));
+  EXPECT_EQ(std::tuple(v.position, v.fraction), std::tuple(102u, 0u));
   // Every frame inside the loop reads the constant.
   EXPECT_FLOAT_EQ(out[0], 1000.0f * (255 * 0.003921569f));
   v.stepInteger = 4;  // 106.0, then exactly the loop end: back to the start
@@ -85,7 +85,7 @@ TEST_F(MixerTest, LoopsShorterThanTheStepLandWhereSingleWrapsWould) {
   Steady(v, &s, 0, 0, 1000.5);
   v.position = 2;
   Mix(1);  // 1002.5 -> 2 + (1000.5 mod 3) = 3.5
-  EXPECT_EQ(std::pair(v.position, v.fraction), std::pair(3u, 0x80000000u));
+  EXPECT_EQ(std::tuple(v.position, v.fraction), std::tuple(3u, 0x80000000u));
 
   s.loopMode = kLoopPingPong;  // 1002.5 bounces 166 times between 5 and 2 to 3.5 - 2^-32, going back
   v.position = 2;

@@ -49,7 +49,7 @@ TEST_F(OutputTest, PlaySongPrimesAllBlocksBeforeTheDeviceStarts) {
   EXPECT_EQ(std::tuple(GetAudibleOrder(player, &song()), GetAudibleRow(player, &song()), GetAudibleNote(player, 0)),
             std::tuple(0, 0, 49u | (1u << 8)));
   EXPECT_TRUE(StopSong(player));
-  EXPECT_EQ(std::pair(platform.device.closes.load(), manual.joined), std::pair(1, 1));
+  EXPECT_EQ(std::tuple(platform.device.closes.load(), manual.joined), std::tuple(1, 1));
   EXPECT_EQ(player.positionRing, nullptr);
   EXPECT_EQ(GetAudibleRow(player, &song()), 0);
 }
@@ -70,11 +70,11 @@ TEST_F(OutputTest, TicksFallAtTheirFramesAndABpmChangeActsFromTheNextTick) {
   TickLog::calls = 0;
   song().tickProcedure = TickLog::Record;
   FillBlock(player);  // ticks at frames 0 and 882
-  EXPECT_EQ(std::pair(TickLog::calls, song().samplesUntilNextTick), std::pair(2, 880));
+  EXPECT_EQ(std::tuple(TickLog::calls, song().samplesUntilNextTick), std::tuple(2, 880));
   FillBlock(player);  // frame 1764 lies in block 1 (884..1767)
-  EXPECT_EQ(std::pair(TickLog::calls, song().samplesUntilNextTick), std::pair(3, 882 - 4));
+  EXPECT_EQ(std::tuple(TickLog::calls, song().samplesUntilNextTick), std::tuple(3, 882 - 4));
   FillBlock(player);  // the fourth tick (frame 2646) sets BPM 32: 3445 frames
-  EXPECT_EQ(std::pair(TickLog::calls, song().samplesUntilNextTick), std::pair(4, 3445 - (2652 - 2646)));
+  EXPECT_EQ(std::tuple(TickLog::calls, song().samplesUntilNextTick), std::tuple(4, 3445 - (2652 - 2646)));
 }
 
 TEST_F(OutputTest, StopWithoutPlayAndFailedOpen) {

@@ -153,9 +153,9 @@ TEST_F(ReplayTest, TonePortamentoSlidesWithoutRetrigger) {
     const MixVoice* before = &voice();
     const std::uint32_t position = before->position;
     Tick();  // row 1, tick 0
-    EXPECT_EQ(std::pair(&voice(), voice().position), std::pair(before, position));  // no swap to the paired voice
+    EXPECT_EQ(std::tuple(&voice(), voice().position), std::tuple(before, position));  // no swap to the paired voice
     EXPECT_EQ(std::tuple(ch().note, ch().instrument, ch().sample), std::tuple(C4 - 1, 0, song().instruments[0].samples[0]));
-    EXPECT_EQ(std::pair(ch().period, ch().tonePortaTarget), std::pair(1712, 856));
+    EXPECT_EQ(std::tuple(ch().period, ch().tonePortaTarget), std::tuple(1712, 856));
     Tick(5);  // 3xx slides by 4 x 0x20 a tick; 5xx has no slide speed of its own yet
     EXPECT_EQ(ch().period, effect == 0x3 ? 1712 - 5 * 4 * 0x20 : 1712);
   }
