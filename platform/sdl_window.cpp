@@ -91,6 +91,21 @@ bool AddressSpaceTight() {
   return getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < kGlAddressSpace;
 }
 
+// The index of the OpenGL ES 2 renderer, or -1 (SDL's own choice) when it is
+// missing or the user named a renderer. It takes the frame's bytes as they
+// are and swaps the channels in its shader; the desktop OpenGL renderer
+// hands our 0x00RRGGBB pixels to the driver as BGRA, which a software GL
+// driver converts pixel by pixel on the main thread, every frame.
+int PreferredRenderer() {
+  const char* chosen = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
+  if (chosen && *chosen) return -1;
+  for (int i = 0; i < SDL_GetNumRenderDrivers(); ++i) {
+    SDL_RendererInfo info{};
+    if (SDL_GetRenderDriverInfo(i, &info) == 0 && std::strcmp(info.name, "opengles2") == 0) return i;
+  }
+  return -1;
+}
+
 // The display's own renderer, paced by the display; failing that, SDL's
 // software renderer, paced by PresentFrame.
 SDL_Renderer* MakeRenderer(SdlState& s) {
@@ -100,7 +115,10 @@ SDL_Renderer* MakeRenderer(SdlState& s) {
     // otherwise back with a GL texture.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   } else {
-    renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    const int preferred = PreferredRenderer();
+    if (preferred >= 0)
+      renderer = SDL_CreateRenderer(s.window, preferred, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    if (!renderer) renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
     if (!renderer) renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_ACCELERATED);
   }
   if (!renderer) renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_SOFTWARE);
