@@ -12,7 +12,7 @@ BUILD_PACKAGES = build-essential cmake ninja-build pkg-config libsdl2-dev libx11
 TEST_PACKAGES  = libgtest-dev libgmock-dev googletest \
                  xvfb xauth xdotool x11-apps x11-utils xfonts-base openbox wmctrl python3 \
                  pulseaudio pulseaudio-utils
-BENCH_PACKAGES = libbenchmark-dev python3 time
+BENCH_PACKAGES = libbenchmark-dev python3 time xvfb xdotool x11-apps
 # clang's libFuzzer and sanitizer runtimes for `make fuzz`.
 FUZZ_PACKAGES  = clang-14 libclang-rt-14-dev
 # The WebAssembly build: emscripten, Node to run the headless twin, and
@@ -90,6 +90,7 @@ bench: bench-deps build
 	  $$b --benchmark_format=console --benchmark_counters_tabular=true || exit 1; done
 	python3 bench/tools_bench.py $(BUILD)
 	python3 bench/sound_bench.py $(BUILD)
+	python3 bench/idle_viewer_bench.py $(BUILD)
 
 # The sound-server sessions play against a real server's clock, a pace an
 # unoptimised sanitizer build cannot keep: they run in `make test` only.

@@ -2,8 +2,9 @@
 // files as built and as sent compressed (brotli, gzip), the time from the
 // opening click to the first frame on a fast line and on a 1.5 Mbit/s one,
 // frames per second and the page thread's share of a core in the intro and
-// the viewer (Chrome's own task timings), and whether a hidden tab stops the
-// frames and keeps the sound. Environment as for tests/web/browser_test.mjs.
+// the viewer (Chrome's own task timings) at device pixel ratio 2 and, for the
+// viewer, also 1, and whether a hidden tab stops the frames and keeps the
+// sound. Environment as for tests/web/browser_test.mjs.
 import { spawn } from 'node:child_process';
 import { createRequire } from 'node:module';
 import fs from 'node:fs';
@@ -26,13 +27,14 @@ const serve = async (...options) => {
   const url = await new Promise((resolve) => server.stdout.once('data', (d) => resolve(/http\S+/.exec(String(d))[0])));
   return { server, url };
 };
+const viewport = { width: 960, height: 680 };
 const { server, url } = await serve();
 const slow = await serve('--rate', '187500');  // 1.5 Mbit/s
 const browser = await puppeteer.launch({
   executablePath: process.env.CHROMIUM || '/usr/bin/chromium', headless: true, userDataDir: profile,
   args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
     '--disable-component-update', '--disable-sync'],
-  defaultViewport: { width: 960, height: 680 },
+  defaultViewport: viewport,
 });
 try {
   // The first frame on a 1.5 Mbit/s line, clicked as soon as the card shows.
@@ -46,6 +48,7 @@ try {
     await page.close();
   }
   const page = await browser.newPage();
+  await page.setViewport({ ...viewport, deviceScaleFactor: 2 });
   await page.goto(url, { waitUntil: 'load' });
   await page.mouse.click(480, 340);
   await page.waitForFunction(() => korveld.framesShown > 0, { timeout: 10000 });
@@ -62,12 +65,17 @@ try {
     const t = m1.Timestamp - m0.Timestamp;
     return { fps: +((f1 - f0) / t).toFixed(1), pageThreadShare: +((m1.TaskDuration - m0.TaskDuration) / t).toFixed(3) };
   };
-  result.intro = await rate(5);
+  // The intro and the viewer on a screen of two device pixels to a CSS
+  // pixel, then the viewer on a screen of one.
+  result.intro = { dpr2: await rate(5) };
   await page.keyboard.down('Escape');
   await sleep(150);
   await page.keyboard.up('Escape');
   await sleep(4000);
-  result.viewer = await rate(5);
+  result.viewer = { dpr2: await rate(5) };
+  await page.setViewport({ ...viewport, deviceScaleFactor: 1 });
+  await sleep(1000);
+  result.viewer.dpr1 = await rate(5);
 
   const progress = () => page.evaluate(() => [korveld.framesShown, korveld.soundingFrames()]);
   const other = await browser.newPage();

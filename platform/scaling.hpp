@@ -7,9 +7,10 @@
 // the frame shrunk to fit, aspect kept).
 // Fill: the largest rectangle of the frame's aspect that fits, centred,
 // unless the whole factor already covers nearly as much, in which case the
-// exact picture wins. A fill that is not a whole factor is drawn sharp by
-// scaling up by `factor` (the next whole factor) with nearest-neighbour and
-// then down to the rectangle with linear filtering.
+// exact picture wins. A frame at or above its size is drawn nearest-neighbour
+// (each screen pixel shows the frame pixel under its centre), so a fill that
+// is no whole factor has pixels of two neighbouring widths but no blur; only
+// a frame shrunk below its size is filtered.
 #pragma once
 
 #include <algorithm>
@@ -20,8 +21,7 @@ enum class ScaleMode { kFill, kWholeFactor };
 
 struct FramePlacement {
   int x = 0, y = 0, w = 0, h = 0;  // destination rectangle in screen pixels
-  int factor = 1;                   // whole factor of the nearest-neighbour step
-  bool smooth = false;              // w, h are not factor times the frame: filter down
+  bool smooth = false;              // shrunk below the frame's size: filter
 };
 
 // The whole factor wins in fill mode while its height reaches this share of
@@ -48,13 +48,10 @@ constexpr FramePlacement PlaceFrame(int screenW, int screenH, int frameW, int fr
   if (whole >= 1 && (mode == ScaleMode::kWholeFactor || wholeFillsWell)) {
     p.w = frameW * whole;
     p.h = frameH * whole;
-    p.factor = whole;
   } else {
     p.w = fillW;
     p.h = fillH;
-    // The next whole factor at or above the fill, so the filter only shrinks.
-    p.factor = std::max(1, (std::max(fillW * frameH, fillH * frameW) + frameW * frameH - 1) / (frameW * frameH));
-    p.smooth = p.w != frameW * p.factor || p.h != frameH * p.factor;
+    p.smooth = p.w < frameW || p.h < frameH;
   }
   p.x = (screenW - p.w) / 2;
   p.y = (screenH - p.h) / 2;

@@ -40,10 +40,6 @@ struct SdlState {
   ScaleMode scaleMode = ScaleMode::kFill;  // Alt+S switches
   FramePlacement placement;                // where the frame lands in renderer pixels
   SDL_Rect target{0, 0, 800, 600};         // the same as an SDL rectangle
-  // A fill that is no whole factor: the frame blown up by placement.factor
-  // with nearest-neighbour into this, which is then drawn filtered.
-  SDL_Texture* upscaled = nullptr;
-  int upscaledFactor = 0;
   // After a mode change the pointer is put back over this frame position as
   // the new geometry arrives, until keepPointerUntil (SDL ticks).
   int keepX = 0, keepY = 0;

@@ -1,7 +1,7 @@
 // The SDL backend's window and presentation: desktop full screen (or an
 // 800 x 600 window with KORVELD_WINDOWED=1), the frame placed by PlaceFrame
-// (platform/scaling.hpp), letterboxed in black: a whole factor drawn
-// nearest-neighbour, a fill blown up to the next whole factor and filtered down.
+// (platform/scaling.hpp), letterboxed in black: nearest-neighbour at or above
+// the frame's size, filtered only when shrunk below it.
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -91,6 +91,21 @@ bool AddressSpaceTight() {
   return getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < kGlAddressSpace;
 }
 
+// The index of the OpenGL ES 2 renderer, or -1 (SDL's own choice) when it is
+// missing or the user named a renderer. It takes the frame's bytes as they
+// are and swaps the channels in its shader; the desktop OpenGL renderer
+// hands our 0x00RRGGBB pixels to the driver as BGRA, which a software GL
+// driver converts pixel by pixel on the main thread, every frame.
+int PreferredRenderer() {
+  const char* chosen = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
+  if (chosen && *chosen) return -1;
+  for (int i = 0; i < SDL_GetNumRenderDrivers(); ++i) {
+    SDL_RendererInfo info{};
+    if (SDL_GetRenderDriverInfo(i, &info) == 0 && std::strcmp(info.name, "opengles2") == 0) return i;
+  }
+  return -1;
+}
+
 // The display's own renderer, paced by the display; failing that, SDL's
 // software renderer, paced by PresentFrame.
 SDL_Renderer* MakeRenderer(SdlState& s) {
@@ -100,7 +115,10 @@ SDL_Renderer* MakeRenderer(SdlState& s) {
     // otherwise back with a GL texture.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   } else {
-    renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    const int preferred = PreferredRenderer();
+    if (preferred >= 0)
+      renderer = SDL_CreateRenderer(s.window, preferred, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    if (!renderer) renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
     if (!renderer) renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_ACCELERATED);
   }
   if (!renderer) renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_SOFTWARE);
@@ -157,26 +175,7 @@ void ComputeTarget(SdlState& s) {
   SDL_GetRendererOutputSize(s.renderer, &ow, &oh);
   s.placement = PlaceFrame(ow, oh, s.width, s.height, s.scaleMode);
   s.target = {s.placement.x, s.placement.y, s.placement.w, s.placement.h};
-  // Shrinking below the frame filters the frame itself; a fill above it goes
-  // through the blown-up copy, made again when its factor changes.
-  const bool throughCopy = s.placement.smooth && s.placement.factor > 1 && SDL_RenderTargetSupported(s.renderer);
-  SDL_SetTextureScaleMode(s.texture, s.placement.smooth && !throughCopy ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
-  if (!throughCopy || s.upscaledFactor != s.placement.factor) {
-    if (s.upscaled) SDL_DestroyTexture(s.upscaled);
-    s.upscaled = nullptr;
-    s.upscaledFactor = 0;
-  }
-  if (throughCopy && !s.upscaled) {
-    s.upscaled = SDL_CreateTexture(s.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_TARGET,
-                                   s.width * s.placement.factor, s.height * s.placement.factor);
-    if (s.upscaled) {
-      SDL_SetTextureScaleMode(s.upscaled, SDL_ScaleModeLinear);
-      s.upscaledFactor = s.placement.factor;
-    } else {
-      // No room for the copy: the frame is filtered straight to the screen.
-      SDL_SetTextureScaleMode(s.texture, SDL_ScaleModeLinear);
-    }
-  }
+  SDL_SetTextureScaleMode(s.texture, s.placement.smooth ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
 }
 
 namespace {
@@ -265,15 +264,9 @@ bool PresentFrame(SdlState& s, const std::uint32_t* frame) {
                  s.converted.data() + static_cast<std::size_t>(y) * s.width * bytes, s.width);
     if (SDL_UpdateTexture(s.texture, nullptr, s.converted.data(), s.width * bytes) != 0) return false;
   }
-  SDL_Texture* shown = s.texture;
-  if (s.upscaled && SDL_SetRenderTarget(s.renderer, s.upscaled) == 0) {
-    SDL_RenderCopy(s.renderer, s.texture, nullptr, nullptr);
-    SDL_SetRenderTarget(s.renderer, nullptr);
-    shown = s.upscaled;
-  }
   SDL_SetRenderDrawColor(s.renderer, 0, 0, 0, 255);
   SDL_RenderClear(s.renderer);
-  SDL_RenderCopy(s.renderer, shown, nullptr, &s.target);
+  SDL_RenderCopy(s.renderer, s.texture, nullptr, &s.target);
   SDL_RenderPresent(s.renderer);
   if (!s.vsync) {
     // Nothing waits for the display: one frame of it at most per present.
@@ -293,8 +286,6 @@ int DisplayFrameMs(SdlState& s) {
 }
 
 void CloseWindow(SdlState& s) {
-  if (s.upscaled) SDL_DestroyTexture(s.upscaled);
-  s.upscaled = nullptr;
   if (s.texture) SDL_DestroyTexture(s.texture);
   if (s.renderer) SDL_DestroyRenderer(s.renderer);
   if (s.window) SDL_DestroyWindow(s.window);

@@ -8,25 +8,25 @@
 namespace korveld::platform {
 namespace {
 
-using T = std::tuple<int, int, int, int, int, bool>;
+using T = std::tuple<int, int, int, int, bool>;
 T Place(int w, int h, ScaleMode mode) {
   const FramePlacement p = PlaceFrame(w, h, 800, 600, mode);
-  return {p.x, p.y, p.w, p.h, p.factor, p.smooth};
+  return {p.x, p.y, p.w, p.h, p.smooth};
 }
 
 TEST(FramePlacement, FillTakesTheScreenHeightUnlessAWholeFactorNearlyDoes) {
   const ScaleMode fill = ScaleMode::kFill, whole = ScaleMode::kWholeFactor;
-  EXPECT_EQ(Place(1920, 1080, fill), T(240, 0, 1440, 1080, 2, true));
-  EXPECT_EQ(Place(1920, 1080, whole), T(560, 240, 800, 600, 1, false));
-  EXPECT_EQ(Place(1280, 1024, fill), T(0, 32, 1280, 960, 2, true));  // width-bound
-  EXPECT_EQ(Place(1280, 1024, whole), T(240, 212, 800, 600, 1, false));
-  EXPECT_EQ(Place(1600, 1200, fill), T(0, 0, 1600, 1200, 2, false));
-  EXPECT_EQ(Place(2560, 1440, fill), T(320, 0, 1920, 1440, 3, true));
+  EXPECT_EQ(Place(1920, 1080, fill), T(240, 0, 1440, 1080, false));
+  EXPECT_EQ(Place(1920, 1080, whole), T(560, 240, 800, 600, false));
+  EXPECT_EQ(Place(1280, 1024, fill), T(0, 32, 1280, 960, false));  // width-bound
+  EXPECT_EQ(Place(1280, 1024, whole), T(240, 212, 800, 600, false));
+  EXPECT_EQ(Place(1600, 1200, fill), T(0, 0, 1600, 1200, false));
+  EXPECT_EQ(Place(2560, 1440, fill), T(320, 0, 1920, 1440, false));
   // The whole factor's 1800 rows are 90 % of a 2000-row fill, not of 2001.
-  EXPECT_EQ(Place(3000, 2000, fill), T(300, 100, 2400, 1800, 3, false));
-  EXPECT_EQ(Place(3000, 2001, fill), T(166, 0, 2668, 2001, 4, true));
+  EXPECT_EQ(Place(3000, 2000, fill), T(300, 100, 2400, 1800, false));
+  EXPECT_EQ(Place(3000, 2001, fill), T(166, 0, 2668, 2001, false));
   // Smaller than the frame: shrunk to fit in either mode.
-  EXPECT_EQ(Place(640, 400, whole), T(53, 0, 533, 400, 1, true));
+  EXPECT_EQ(Place(640, 400, whole), T(53, 0, 533, 400, true));
   EXPECT_EQ(Place(640, 400, fill), Place(640, 400, whole));
 }
 

@@ -216,7 +216,7 @@ async function session(name) {
     await page.setViewport({ width: 1366, height: 1000, hasTouch: true });  // 2x does not fit: fill
     Object.assign(box, await (await page.$('#screen')).boundingBox());
     check('a window too small for 2x is filled at 4:3', box.height === 1000 && Math.round(box.width) === 1333 &&
-      await page.evaluate(() => !document.getElementById('view').hidden), JSON.stringify(box));
+      await page.evaluate(() => korveld.fill), JSON.stringify(box));
 
     await page.touchscreen.tap(...at(63, 58));  // QUIT on the Carbon skin
     await until(() => page.evaluate(() => korveld.state), (s) => s === 'ended', 5);
