@@ -148,17 +148,6 @@ TEST(Script, BadLinesNameTheirLine) {
   EXPECT_EQ(out[3].notches, -3);
 }
 
-TEST(Clock, FramesAndSleepsAdvanceVirtualTime) {
-  Headless h("", {.frameTime = 0.02});
-  EXPECT_EQ(h.platform.timer(), 0.0);
-  h.Frames();
-  EXPECT_DOUBLE_EQ(h.platform.timer(), 0.02);
-  h.platform.sleepMs(150);
-  EXPECT_DOUBLE_EQ(h.platform.timer(), 0.17);
-  ASSERT_EQ(h.platform.frames().size(), 1u);
-  EXPECT_EQ(h.platform.frames()[0].kind, FrameKind::kBlack);
-}
-
 // A wait longer than the clock can count is a wait without end, not none.
 TEST(Clock, AWaitPastTheClocksRangeNeverEnds) {
   for (const char* wait : {"wait 1e300\n", "wait 2e13\n", "wait 3e13\n"}) {
