@@ -10,7 +10,7 @@ script ends it, within a virtual-time bound worked out from the script and a
 wall-clock limit, with nothing from the sanitizers on stderr.
 
   tests/app/session_fuzz.py RENDER [--seeds A:B | --seed N ... | --regression]
-                            [--jobs J] [--keep DIR] [--print N] [--wall S]
+                            [--jobs J] [--keep DIR] [--wall S]
 """
 import argparse, concurrent.futures, os, random, re, subprocess, sys, tempfile
 
@@ -281,12 +281,7 @@ def main():
     ap.add_argument("--jobs", type=int, default=1)
     ap.add_argument("--wall", type=float, default=300.0, help="wall-clock seconds a run may take")
     ap.add_argument("--keep", help="folder for the scripts and stderr of failing seeds")
-    ap.add_argument("--print", type=int, dest="print_seed", help="print the script of one seed and exit")
     args = ap.parse_args()
-    if args.print_seed is not None:
-        s, text = make_session(args.print_seed)
-        print(text + "# frame time %r, bound %.3f virtual seconds" % (s.frame_time, s.bound()))
-        return 0
     if not args.render:
         ap.error("the korveld-render program is needed")
     seeds = args.seed + (list(range(*map(int, args.seeds.split(":")))) if args.seeds else [])
