@@ -76,7 +76,11 @@ class Session:
         self.env.pop("PULSE_SERVER", None)
 
     def spawn(self, cmd, **kw):
-        p = subprocess.Popen(cmd, env=self.env, **kw)
+        # Each process in a session of its own, as a desktop starts the sound
+        # server and each program: the kernel shares the cores between
+        # sessions first, so the check is not starved by its own siblings
+        # (the other tests of the same run).
+        p = subprocess.Popen(cmd, env=self.env, start_new_session=True, **kw)
         self.procs.append(p)
         return p
 
