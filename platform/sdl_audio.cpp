@@ -169,8 +169,10 @@ void SdlAudio::ShowError(const std::string& caption, const std::string& text) {
 // sound-server test reads it).
 void SdlAudio::CloseAll() {
   impl_->output.Shutdown();
-  if (const std::int64_t n = impl_->output.Underruns(); n > 0)
-    std::fprintf(stderr, "korveld: the sound ran dry %lld times\n", static_cast<long long>(n));
+  if (const SoundOutput::Underruns n = impl_->output.CountedUnderruns(); n.total() > 0)
+    std::fprintf(stderr, "korveld: the sound ran dry %lld times (tune queue %lld, module loop %lld, device %lld)\n",
+                 static_cast<long long>(n.total()), static_cast<long long>(n.queue), static_cast<long long>(n.loop),
+                 static_cast<long long>(n.device));
 }
 
 }  // namespace korveld::platform

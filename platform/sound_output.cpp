@@ -393,14 +393,14 @@ bool SoundOutput::Pull(std::int16_t* out, int frames, std::chrono::milliseconds 
       }
       if (i < n) {
         q.lastLeft = q.lastRight = 0;
-        if (std::exchange(q.fed, false)) underruns_.fetch_add(1, std::memory_order_relaxed);
+        if (std::exchange(q.fed, false)) queueDry_.fetch_add(1, std::memory_order_relaxed);
       }
     }
     if (l.playing && l.frames > 0) {
       const std::int64_t played = pulled_.load(std::memory_order_relaxed) - l.startPulled + n;
       if (l.rewritten) {
         const bool behind = played > l.fresh;
-        if (behind && !l.stale) underruns_.fetch_add(1, std::memory_order_relaxed);
+        if (behind && !l.stale) loopStale_.fetch_add(1, std::memory_order_relaxed);
         l.stale = behind;
       }
       for (i = 0; i < n; ++i) {
@@ -429,7 +429,7 @@ void SoundOutput::WakeCompletions() { completions_.Wake(); }
 void SoundOutput::CountUnderrun() {
   std::lock_guard<std::mutex> lock(mutex_);
   const Queue& q = *queue_;
-  if ((q.open && !q.paused && q.fed) || loop_->playing) underruns_.fetch_add(1, std::memory_order_relaxed);
+  if ((q.open && !q.paused && q.fed) || loop_->playing) deviceLate_.fetch_add(1, std::memory_order_relaxed);
 }
 
 void SoundOutput::Drain() {

@@ -101,7 +101,14 @@ class SoundOutput {
   // Times the stream had nothing new to play while a sound was on: the queue
   // ran dry under a playing tune, or the loop came round to a part its
   // player had not yet rewritten. Each spell counts once.
-  std::int64_t Underruns() const { return underruns_.load(std::memory_order_relaxed); }
+  struct Underruns {
+    std::int64_t queue = 0, loop = 0, device = 0;
+    std::int64_t total() const { return queue + loop + device; }
+  };
+  Underruns CountedUnderruns() const {
+    return {queueDry_.load(std::memory_order_relaxed), loopStale_.load(std::memory_order_relaxed),
+            deviceLate_.load(std::memory_order_relaxed)};
+  }
   // A sink that knows its device ran dry (the callback came too late) adds
   // it; counted only while a sound plays (a gap in silence is not heard).
   void CountUnderrun();
@@ -148,7 +155,7 @@ class SoundOutput {
   int fadeLeft_ = 0;  // frames until the fade ring is silent again
   std::atomic<std::int64_t> pulled_{0};
   std::atomic<std::int64_t> queueFullAt_{-1};
-  std::atomic<std::int64_t> underruns_{0};
+  std::atomic<std::int64_t> queueDry_{0}, loopStale_{0}, deviceLate_{0};
   std::vector<std::int32_t> mix_;
 };
 

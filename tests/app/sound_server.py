@@ -159,7 +159,7 @@ class Session:
         samples = read_pcm(rec_path)
         # The program counts the times its stream ran dry and says so at exit.
         with open(stderr.name) as f:
-            dry = sum(int(line.split()[-2]) for line in f if " the sound ran dry " in line)
+            dry = sum(int(line.split(" ran dry ")[1].split()[0]) for line in f if " the sound ran dry " in line)
         return samples, [f0 + int(m * RATE) for m in marks], dry
 
     def run_headless(self):
