@@ -80,9 +80,11 @@ class SdlSink final : public SoundSink {
     // its sink's delay in the hold and asks for more before the stream's
     // share runs low: measured, right after a callback about 70% of the hold
     // is in flight (about 310 ms on average with 500 ms).
-    const std::int64_t hold =
-        std::string_view(SDL_GetCurrentAudioDriver()) == "pulseaudio" ? ServerHoldFrames() * 7 / 10 : 0;
-    inFlight_.store(std::max<std::int64_t>(hold, 2 * std::int64_t{have.samples}));
+    // A callback later than the whole hold surely found the server dry.
+    const std::int64_t hold = std::string_view(SDL_GetCurrentAudioDriver()) == "pulseaudio" ? ServerHoldFrames() : 0;
+    const std::int64_t two = 2 * std::int64_t{have.samples};
+    inFlight_.store(std::max(hold * 7 / 10, two));
+    dryAfter_.store(std::max(hold, two));
     lastFillNs_.store(NowNs());
     SDL_PauseAudioDevice(dev_, 0);
     return true;
@@ -122,8 +124,7 @@ class SdlSink final : public SoundSink {
     auto* self = static_cast<SdlSink*>(user);
     const std::int64_t now = NowNs();
     const bool finished = self->output_->Pull(reinterpret_cast<std::int16_t*>(stream), len / 4, kRefillWait);
-    // All that was in flight at the last callback has played: the server ran dry.
-    if ((now - self->lastFillNs_.load()) * kSoundRate / 1'000'000'000 > self->inFlight_.load())
+    if ((now - self->lastFillNs_.load()) * kSoundRate / 1'000'000'000 > self->dryAfter_.load())
       self->output_->CountUnderrun();
     self->lastFillNs_.store(NowNs());
     if (finished) self->output_->WakeCompletions();
@@ -133,6 +134,7 @@ class SdlSink final : public SoundSink {
   SDL_AudioDeviceID dev_ = 0;
   std::atomic<std::int64_t> bufferFrames_{kDeviceFrames};
   std::atomic<std::int64_t> inFlight_{2 * kDeviceFrames};
+  std::atomic<std::int64_t> dryAfter_{2 * kDeviceFrames};
   std::atomic<std::int64_t> lastFillNs_{0};
 };
 
