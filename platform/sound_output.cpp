@@ -49,6 +49,7 @@ struct SoundOutput::Queue {
   std::deque<WaveHeader*> finished;
   bool inCallback = false;
   int rampIn = 0;
+  bool fed = false;  // a buffer came since the last pause or reset: running dry now is an underrun
   // The last frame played, before any ramp; 0 once the queue has run dry.
   std::int32_t lastLeft = 0, lastRight = 0;
   std::uint32_t align() const { return static_cast<std::uint32_t>(2 * channels); }
@@ -63,6 +64,12 @@ struct SoundOutput::Loop {
   std::size_t read = 0;  // the next frame to play
   int rampIn = 0;
   std::int64_t startPulled = 0;  // the stream's frame count at start()
+  // Frames since start() whose data is this lap's: the first lap, then as
+  // far as the player has rewritten the loop in order. Once it rewrites at
+  // all, playing past this replays stale audio.
+  std::int64_t fresh = 0;
+  bool rewritten = false;
+  bool stale = false;  // behind now (counted when it fell behind)
   std::size_t align() const { return static_cast<std::size_t>(2 * channels); }
 };
 
@@ -93,6 +100,7 @@ class QueueDevice final : public BufferQueueDevice {
     if (!q_.open) return kWaveInvalidHandle;
     if (!q_.paused) o_.FadeQueue();
     q_.paused = true;
+    q_.fed = false;
     return kWaveOk;
   }
 
@@ -115,6 +123,7 @@ class QueueDevice final : public BufferQueueDevice {
     for (WaveHeader* h : q_.playing) q_.finished.push_back(h);
     q_.playing.clear();
     q_.headOffset = 0;
+    q_.fed = false;
     lock.unlock();
     o_.completions_.Wake();
     lock.lock();
@@ -141,6 +150,7 @@ class QueueDevice final : public BufferQueueDevice {
       if (!(header->flags & kHeaderPrepared)) return kWaveUnprepared;
       header->flags = (header->flags & ~kHeaderDone) | kHeaderQueued;
       q_.playing.push_back(header);
+      q_.fed = true;
     }
     o_.completions_.Wake();
     return kWaveOk;
@@ -184,6 +194,8 @@ class LoopDevice final : public LoopingDevice {
     l_.read = 0;
     l_.rampIn = 0;
     l_.startPulled = o_.pulled_.load(std::memory_order_relaxed);
+    l_.fresh = static_cast<std::int64_t>(l_.frames);
+    l_.rewritten = l_.stale = false;
     l_.playing = true;
     return true;
   }
@@ -191,7 +203,12 @@ class LoopDevice final : public LoopingDevice {
   void write(std::size_t offset, const std::uint8_t* data, std::size_t bytes) override {
     std::lock_guard<std::mutex> lock(o_.mutex_);
     if (!l_.playing || offset >= l_.data.size()) return;
-    std::memcpy(l_.data.data() + offset, data, std::min(bytes, l_.data.size() - offset));
+    const std::size_t n = std::min(bytes, l_.data.size() - offset);
+    std::memcpy(l_.data.data() + offset, data, n);
+    if (offset / l_.align() == static_cast<std::size_t>(l_.fresh) % l_.frames) {
+      l_.fresh += static_cast<std::int64_t>(n / l_.align());
+      l_.rewritten = true;
+    }
   }
 
   // What the listener has heard: the frames pulled since start() less those
@@ -337,8 +354,8 @@ void SoundOutput::AddFade(const std::function<void(std::int32_t&, std::int32_t&)
   fadeLeft_ = kRampFrames;
 }
 
-bool SoundOutput::Pull(std::int16_t* out, int frames) {
-  std::lock_guard<std::mutex> lock(mutex_);
+bool SoundOutput::Pull(std::int16_t* out, int frames, std::chrono::milliseconds refill) {
+  std::unique_lock<std::mutex> lock(mutex_);
   Queue& q = *queue_;
   Loop& l = *loop_;
   bool finished = false;
@@ -347,26 +364,45 @@ bool SoundOutput::Pull(std::int16_t* out, int frames) {
     std::fill_n(mix_.begin(), 2 * n, 0);
     int i = 0;
     if (q.open && !q.paused) {
-      while (i < n && !q.playing.empty()) {
-        WaveHeader* h = q.playing.front();
-        for (; i < n && q.headOffset + q.align() <= h->length; ++i, q.headOffset += q.align()) {
-          ReadFrame(h->data + q.headOffset, q.channels, q.lastLeft, q.lastRight);
-          std::int32_t left = q.lastLeft, right = q.lastRight;
-          if (q.rampIn == kRampFrames - 1) queueFullAt_.store(pulled_.load(std::memory_order_relaxed) + i + 1);
-          RampIn(q.rampIn, left, right);
-          mix_[2 * i] += left;
-          mix_[2 * i + 1] += right;
+      for (;;) {
+        while (i < n && !q.playing.empty()) {
+          WaveHeader* h = q.playing.front();
+          for (; i < n && q.headOffset + q.align() <= h->length; ++i, q.headOffset += q.align()) {
+            ReadFrame(h->data + q.headOffset, q.channels, q.lastLeft, q.lastRight);
+            std::int32_t left = q.lastLeft, right = q.lastRight;
+            if (q.rampIn == kRampFrames - 1) queueFullAt_.store(pulled_.load(std::memory_order_relaxed) + i + 1);
+            RampIn(q.rampIn, left, right);
+            mix_[2 * i] += left;
+            mix_[2 * i + 1] += right;
+          }
+          if (q.headOffset + q.align() > h->length) {
+            q.playing.pop_front();
+            q.finished.push_back(h);
+            q.headOffset = 0;
+            finished = true;
+          }
         }
-        if (q.headOffset + q.align() > h->length) {
-          q.playing.pop_front();
-          q.finished.push_back(h);
-          q.headOffset = 0;
-          finished = true;
-        }
+        const bool handingBack = !q.finished.empty() || q.inCallback;
+        if (i == n || !q.fed || !handingBack || refill.count() <= 0) break;
+        completions_.Wake();
+        completions_.WaitForRefill(lock, refill, [&] {
+          return !q.playing.empty() || q.paused || (q.finished.empty() && !q.inCallback);
+        });
+        refill = {};  // once per pull: a player that stopped queueing costs one wait
+        if (q.paused) break;
       }
-      if (i < n) q.lastLeft = q.lastRight = 0;
+      if (i < n) {
+        q.lastLeft = q.lastRight = 0;
+        if (std::exchange(q.fed, false)) queueDry_.fetch_add(1, std::memory_order_relaxed);
+      }
     }
     if (l.playing && l.frames > 0) {
+      const std::int64_t played = pulled_.load(std::memory_order_relaxed) - l.startPulled + n;
+      if (l.rewritten) {
+        const bool behind = played > l.fresh;
+        if (behind && !l.stale) loopStale_.fetch_add(1, std::memory_order_relaxed);
+        l.stale = behind;
+      }
       for (i = 0; i < n; ++i) {
         std::int32_t left, right;
         ReadFrame(l.data.data() + l.read * l.align(), l.channels, left, right);
@@ -389,6 +425,12 @@ bool SoundOutput::Pull(std::int16_t* out, int frames) {
 }
 
 void SoundOutput::WakeCompletions() { completions_.Wake(); }
+
+void SoundOutput::CountUnderrun() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const Queue& q = *queue_;
+  if ((q.open && !q.paused && q.fed) || loop_->playing) deviceLate_.fetch_add(1, std::memory_order_relaxed);
+}
 
 void SoundOutput::Drain() {
   if (!sinkRunning_) return;

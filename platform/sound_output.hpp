@@ -12,6 +12,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -66,6 +67,10 @@ class CompletionThread {
   virtual void WaitForHandBack(std::unique_lock<std::mutex>& lock, const std::function<bool()>& ready) = 0;
   // There is new work for the completion thread (called without the lock).
   virtual void Wake() = 0;
+  // On the sink's thread with `lock` held: waits at most `limit` until
+  // `ready()`. A thread on a virtual clock does not wait.
+  virtual void WaitForRefill(std::unique_lock<std::mutex>&, std::chrono::milliseconds,
+                             const std::function<bool()>&) {}
 };
 
 class SoundOutput {
@@ -81,14 +86,32 @@ class SoundOutput {
   // The sink's side: the next `frames` frames, interleaved left and right.
   // Returns true when a queued buffer finished: the sink then calls
   // WakeCompletions() (the headless sink need not: its completion thread
-  // wakes by the clock).
-  bool Pull(std::int16_t* out, int frames);
+  // wakes by the clock). A sink with audio to spare in its device passes
+  // `refill`: when the queue runs dry while its player is being handed a
+  // buffer back, the pull waits up to that long for the player to queue
+  // the next, rather than play silence (a pull of a whole device buffer
+  // can outrun the player's two buffers).
+  bool Pull(std::int16_t* out, int frames, std::chrono::milliseconds refill = {});
   void WakeCompletions();
   std::int64_t PulledFrames() const { return pulled_.load(std::memory_order_acquire); }
   // The stream frame where the queue's newest sound reached full level (its
   // fade-in ended), -1 before any: from there on the stream is the player's
   // samples as rendered.
   std::int64_t QueueFullLevelAt() const { return queueFullAt_.load(); }
+  // Times the stream had nothing new to play while a sound was on: the queue
+  // ran dry under a playing tune, or the loop came round to a part its
+  // player had not yet rewritten. Each spell counts once.
+  struct Underruns {
+    std::int64_t queue = 0, loop = 0, device = 0;
+    std::int64_t total() const { return queue + loop + device; }
+  };
+  Underruns CountedUnderruns() const {
+    return {queueDry_.load(std::memory_order_relaxed), loopStale_.load(std::memory_order_relaxed),
+            deviceLate_.load(std::memory_order_relaxed)};
+  }
+  // A sink that knows its device ran dry (the callback came too late) adds
+  // it; counted only while a sound plays (a gap in silence is not heard).
+  void CountUnderrun();
 
   // Fades out whatever still sounds and waits until the fades have been
   // heard; the program's last sound before the window closes.
@@ -132,6 +155,7 @@ class SoundOutput {
   int fadeLeft_ = 0;  // frames until the fade ring is silent again
   std::atomic<std::int64_t> pulled_{0};
   std::atomic<std::int64_t> queueFullAt_{-1};
+  std::atomic<std::int64_t> queueDry_{0}, loopStale_{0}, deviceLate_{0};
   std::vector<std::int32_t> mix_;
 };
 

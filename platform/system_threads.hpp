@@ -48,6 +48,10 @@ class SystemCompletionThread final : public CompletionThread {
   void WaitForHandBack(std::unique_lock<std::mutex>& lock, const std::function<bool()>& ready) override {
     changed_.wait(lock, ready);
   }
+  void WaitForRefill(std::unique_lock<std::mutex>& lock, std::chrono::milliseconds limit,
+                     const std::function<bool()>& ready) override {
+    changed_.wait_for(lock, limit, ready);
+  }
   void Wake() override { changed_.notify_all(); }
 
  private:

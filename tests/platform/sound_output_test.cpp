@@ -76,6 +76,11 @@ TEST_F(Stream, BothDevicesSumAndSaturate) {
   EXPECT_EQ(out[2 * 300], 32767);   // 30000 + 20000, saturated
   EXPECT_EQ(out[2 * 300 + 1], -10000);
   EXPECT_EQ(out[2 * 650], 30000);   // the buffer has played out
+  EXPECT_EQ(output.CountedUnderruns().queue, 1);  // the queue ran dry; a loop nobody rewrites is never stale
+  output.looping().write(0, reinterpret_cast<const std::uint8_t*>(mono.data()), 4);  // its next lap begun
+  Pull(2);
+  Pull(2);
+  EXPECT_EQ(output.CountedUnderruns().loop, 1);  // then played past what was rewritten: once for the spell
 }
 
 TEST_F(Stream, TheHeardPositionTrailsThePulledByTheSinksLatency) {
