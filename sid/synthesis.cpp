@@ -82,18 +82,20 @@ struct VoiceRun {
 // takes them from the plan's masks.
 constexpr int kAnyWaves = -1;
 
-// One sample of a voice: oscillator (with test, sync against the voice
-// before it, ring), waveform, envelope; returns its signed contribution.
-template <int Waves>
-[[gnu::always_inline]] inline std::int32_t StepVoice(VoiceRun& v, const VoicePlan& plan, std::uint32_t refAccumulator,
-                              std::uint32_t refStep) {
+// One sample of a voice's oscillator (with test, sync against the voice
+// before it, ring) and waveform: its 8-bit output. MaybeTest: whether the
+// test bit may be set (a voice without it skips the test); Reads: whether
+// the voice syncs or rings (one that does neither skips both).
+template <int Waves, bool MaybeTest, bool Reads>
+[[gnu::always_inline]] inline std::uint32_t Oscillate(VoiceRun& v, const VoicePlan& plan, std::uint32_t refAccumulator,
+                                                      std::uint32_t refStep) {
   std::uint32_t a = (v.accumulator + v.frequencyStep) & kAccumulatorMask;
-  if (plan.test) {
+  if (MaybeTest && plan.test) {
     a = 0;
     v.noisePosition = 0;
     v.noiseRegister = kNoiseSeed;
   }
-  if (plan.sync && refAccumulator < refStep) a = (refAccumulator * v.frequencyStep) / refStep;
+  if (Reads && plan.sync && refAccumulator < refStep) a = (refAccumulator * v.frequencyStep) / refStep;
   v.accumulator = a;
   std::uint32_t tri = (a >> 19) & 0xFF;
   if (a >= kAccumulatorHalf) tri ^= 0xFF;
@@ -110,7 +112,7 @@ template <int Waves>
       v.noiseOutputStale = true;
     }
   }
-  if (plan.ring && refAccumulator < kAccumulatorHalf) tri ^= 0xFF;
+  if (Reads && plan.ring && refAccumulator < kAccumulatorHalf) tri ^= 0xFF;
   std::uint32_t o;
   if constexpr (Waves == kAnyWaves) {
     o = (tri | plan.triangle) & (saw | plan.sawtooth) & (pulse | plan.pulse) & (v.noiseOutput | plan.noise);
@@ -121,7 +123,11 @@ template <int Waves>
     if constexpr ((Waves & 4) != 0) o &= pulse;
     if constexpr ((Waves & 8) != 0) o &= v.noiseOutput;
   }
+  return o;
+}
 
+// One sample of a voice's envelope.
+[[gnu::always_inline]] inline void StepEnvelope(VoiceRun& v) {
   switch (v.phase) {
     case kAttack:
       v.level += static_cast<std::int32_t>(v.attackStep);
@@ -145,34 +151,95 @@ template <int Waves>
       if (v.level < kReleaseFloor) v.level = kReleaseFloor;
       break;
   }
-  return (static_cast<std::int32_t>(o) - 128) * v.level >> 22;
 }
 
-// A voice through a chunk, adding into the two sums. A voice that syncs or
-// rings reads the accumulator of the voice before it, sample by sample, from
+// The signed contribution of an 8-bit output at an envelope level.
+inline std::int32_t Contribution(std::uint32_t o, std::int32_t level) {
+  return (static_cast<std::int32_t>(o) - 128) * level >> 22;
+}
+
+// One sample of a voice: oscillator, waveform, envelope.
+template <int Waves, bool MaybeTest, bool Reads>
+[[gnu::always_inline]] inline std::int32_t StepVoice(VoiceRun& v, const VoicePlan& plan, std::uint32_t refAccumulator,
+                                                     std::uint32_t refStep) {
+  const std::uint32_t o = Oscillate<Waves, MaybeTest, Reads>(v, plan, refAccumulator, refStep);
+  StepEnvelope(v);
+  return Contribution(o, v.level);
+}
+
+// How many of the next samples (at most n) the envelope stays in its phase
+// with its level moving by the same delta each sample, as StepEnvelope would
+// move it; 0 when the next sample may change the phase or clamp the level.
+inline int SteadyEnvelopeRun(const VoiceRun& v, int n, std::int32_t& delta) {
+  std::int32_t step;
+  std::int64_t room;  // how far the level moves before the phase changes or it clamps
+  switch (v.phase) {
+    case kAttack:
+      step = static_cast<std::int32_t>(v.attackStep);
+      delta = step;
+      room = std::int64_t{kEnvelopeTop} - 1 - v.level;
+      break;
+    case kDecay:
+      step = static_cast<std::int32_t>(v.decayStep);
+      delta = -step;
+      room = std::int64_t{v.level} - v.sustainLevel - 1;
+      break;
+    case kSustain:
+      delta = 0;
+      return v.level == v.sustainLevel ? n : 0;
+    default:
+      step = static_cast<std::int32_t>(v.releaseStep);
+      if (v.level == kReleaseFloor && step >= 0) {
+        delta = 0;  // each step takes it below the floor and the floor lifts it back
+        return n;
+      }
+      delta = -step;
+      room = std::int64_t{v.level} - kReleaseFloor;
+      break;
+  }
+  if (step <= 0 || room < 0) return 0;
+  return static_cast<int>(std::min<std::int64_t>(n, room / step));
+}
+
+// A voice through a chunk, adding into its sum. A voice that syncs or rings
+// reads the accumulator of the voice before it, sample by sample, from
 // reference[i]; every voice leaves its own accumulators in accumulators[i],
-// for a voice that reads it (null: none does).
-template <int Waves, bool Reads>
-void RunVoice(VoiceRun& v, const VoicePlan& plan, int n, std::int32_t* unfiltered, std::int32_t* filtered,
-              const std::uint32_t* reference, std::uint32_t refStep, std::uint32_t* accumulators) {
+// for a voice that reads it. The samples go in runs in which the envelope
+// moves by a fixed step (SteadyEnvelopeRun), with a full envelope step for
+// each sample between runs.
+template <int Waves, bool Reads, bool MaybeTest>
+void RunVoice(VoiceRun& v, const VoicePlan& plan, int n, std::int32_t* sum, const std::uint32_t* reference,
+              std::uint32_t refStep, std::uint32_t* accumulators) {
   VoiceRun run = v;
-  for (int i = 0; i < n; ++i) {
-    const std::int32_t x = StepVoice<Waves>(run, plan, Reads ? reference[i] : 0, Reads ? refStep : 0);
-    if (accumulators != nullptr) accumulators[i] = run.accumulator;
-    unfiltered[i] += x & plan.unfiltered;
-    filtered[i] += x & plan.filtered;
+  int i = 0;
+  while (i < n) {
+    std::int32_t delta = 0;
+    const int end = i + SteadyEnvelopeRun(run, n - i, delta);
+    for (; i < end; ++i) {
+      const std::uint32_t o = Oscillate<Waves, MaybeTest, Reads>(run, plan, Reads ? reference[i] : 0, Reads ? refStep : 0);
+      accumulators[i] = run.accumulator;
+      run.level += delta;
+      sum[i] += Contribution(o, run.level);
+    }
+    if (i < n) {
+      sum[i] += StepVoice<Waves, MaybeTest, Reads>(run, plan, Reads ? reference[i] : 0, Reads ? refStep : 0);
+      accumulators[i] = run.accumulator;
+      ++i;
+    }
   }
   v = run;
 }
 
-using RunVoiceFunction = void (*)(VoiceRun&, const VoicePlan&, int, std::int32_t*, std::int32_t*,
-                                  const std::uint32_t*, std::uint32_t, std::uint32_t*);
+using RunVoiceFunction = void (*)(VoiceRun&, const VoicePlan&, int, std::int32_t*, const std::uint32_t*, std::uint32_t,
+                                  std::uint32_t*);
 template <bool Reads, std::size_t... Waves>
 constexpr std::array<RunVoiceFunction, sizeof...(Waves)> RunVoiceTable(std::index_sequence<Waves...>) {
-  return {&RunVoice<static_cast<int>(Waves), Reads>...};
+  return {&RunVoice<static_cast<int>(Waves), Reads, false>...};
 }
 constexpr auto kRunVoice = RunVoiceTable<false>(std::make_index_sequence<16>{});
 constexpr auto kRunLinkedVoice = RunVoiceTable<true>(std::make_index_sequence<16>{});
+// A voice with its test bit set: any waves.
+constexpr RunVoiceFunction kRunTestVoice[2] = {&RunVoice<kAnyWaves, false, true>, &RunVoice<kAnyWaves, true, true>};
 
 }  // namespace
 
@@ -354,13 +421,12 @@ void SidRender(SidState& s, std::int16_t* out, int count) {
   const std::int32_t bandMask = f.bandPass != 0 ? -1 : 0;
   const std::int32_t highMask = f.highPass != 0 ? -1 : 0;
   const bool sampleChannel = s.sample.active != 0;
-  bool linked = false;
-  for (const VoicePlan& plan : plans) linked = linked || plan.sync || plan.ring;
   std::int32_t high = f.high, band = f.band, low = f.low;
 
   constexpr int kChunk = 256;
   std::int32_t unfiltered[kChunk];
   std::int32_t filtered[kChunk];
+  std::int32_t unheard[kChunk];  // voice 3 switched off adds here
   std::uint32_t accumulators[3][kChunk + 1];
   for (int first = 0; first < count; first += kChunk) {
     const int n = std::min(kChunk, count - first);
@@ -375,9 +441,9 @@ void SidRender(SidState& s, std::int16_t* out, int count) {
     }
     if (firstVoice < 0) {
       for (int i = 0; i < n; ++i) {
-        const std::int32_t x0 = StepVoice<kAnyWaves>(runs[0], plans[0], runs[2].accumulator, runs[2].frequencyStep);
-        const std::int32_t x1 = StepVoice<kAnyWaves>(runs[1], plans[1], runs[0].accumulator, runs[0].frequencyStep);
-        const std::int32_t x2 = StepVoice<kAnyWaves>(runs[2], plans[2], runs[1].accumulator, runs[1].frequencyStep);
+        const std::int32_t x0 = StepVoice<kAnyWaves, true, true>(runs[0], plans[0], runs[2].accumulator, runs[2].frequencyStep);
+        const std::int32_t x1 = StepVoice<kAnyWaves, true, true>(runs[1], plans[1], runs[0].accumulator, runs[0].frequencyStep);
+        const std::int32_t x2 = StepVoice<kAnyWaves, true, true>(runs[2], plans[2], runs[1].accumulator, runs[1].frequencyStep);
         unfiltered[i] = (x0 & plans[0].unfiltered) + (x1 & plans[1].unfiltered) + (x2 & plans[2].unfiltered);
         filtered[i] = (x0 & plans[0].filtered) + (x1 & plans[1].filtered) + (x2 & plans[2].filtered);
       }
@@ -390,13 +456,15 @@ void SidRender(SidState& s, std::int16_t* out, int count) {
         const unsigned waves = s.voices[v].control >> 4;
         // accumulators[v][0] is where the voice stood before the chunk, [i + 1] after sample i.
         accumulators[v][0] = runs[v].accumulator;
-        std::uint32_t* own = linked ? accumulators[v] + 1 : nullptr;
-        if (plans[v].sync || plans[v].ring) {
-          const std::uint32_t* reference = v == 0 ? accumulators[ref] : accumulators[ref] + 1;
-          kRunLinkedVoice[waves](runs[v], plans[v], n, unfiltered, filtered, reference, runs[ref].frequencyStep, own);
-        } else {
-          kRunVoice[waves](runs[v], plans[v], n, unfiltered, filtered, nullptr, 0, own);
-        }
+        std::int32_t* sum = plans[v].filtered != 0 ? filtered : plans[v].unfiltered != 0 ? unfiltered : unheard;
+        if (sum == unheard) std::fill_n(unheard, n, 0);
+        const bool reads = plans[v].sync || plans[v].ring;
+        const RunVoiceFunction run = plans[v].test ? kRunTestVoice[reads ? 1 : 0]
+                                     : reads       ? kRunLinkedVoice[waves]
+                                                   : kRunVoice[waves];
+        const std::uint32_t* reference = v == 0 ? accumulators[ref] : accumulators[ref] + 1;
+        run(runs[v], plans[v], n, sum, reads ? reference : nullptr, reads ? runs[ref].frequencyStep : 0,
+            accumulators[v] + 1);
       }
     }
     for (int i = 0; i < n; ++i) {
