@@ -241,6 +241,40 @@ constexpr auto kRunLinkedVoice = RunVoiceTable<true>(std::make_index_sequence<16
 // A voice with its test bit set: any waves.
 constexpr RunVoiceFunction kRunTestVoice[2] = {&RunVoice<kAnyWaves, false, true>, &RunVoice<kAnyWaves, true, true>};
 
+// The filter and the mix through a chunk. Modes: the low, band and high pass
+// bits (1, 2, 4) whose outputs are heard; Sampled: whether the sample
+// channel adds in.
+struct FilterRun {
+  std::int32_t high, band, low;
+};
+
+template <int Modes, bool Sampled>
+void RunFilter(SidState& s, FilterRun& r, const std::int32_t* unfiltered, const std::int32_t* filtered,
+               std::int16_t* out, int n) {
+  const SidFilter& f = s.filter;
+  std::int32_t high = r.high, band = r.band, low = r.low;
+  for (int i = 0; i < n; ++i) {
+    high = WrapSub(WrapSub(WrapShl16(filtered[i]), WrapMul(band >> 8, f.resonanceTerm)), low);
+    band = WrapAdd(FixedMul(f.cutoff, high), band);
+    low = WrapAdd(FixedMul(f.cutoff, band), low);
+    std::int32_t filterOut = 0;
+    if constexpr ((Modes & 1) != 0) filterOut += low >> 16;
+    if constexpr ((Modes & 2) != 0) filterOut += band >> 16;
+    if constexpr ((Modes & 4) != 0) filterOut += high >> 16;
+    const std::int32_t mixed = WrapMul(WrapAdd(unfiltered[i], filterOut), f.volume);
+    out[i] = Saturate16(Sampled ? SampleChannelMix(s, mixed) : mixed);
+  }
+  r = {high, band, low};
+}
+
+using RunFilterFunction = void (*)(SidState&, FilterRun&, const std::int32_t*, const std::int32_t*, std::int16_t*, int);
+template <std::size_t... Modes>
+constexpr std::array<RunFilterFunction, 2 * sizeof...(Modes)> RunFilterTable(std::index_sequence<Modes...>) {
+  return {&RunFilter<static_cast<int>(Modes), false>..., &RunFilter<static_cast<int>(Modes), true>...};
+}
+// [modes + 8 x sampled]
+constexpr auto kRunFilter = RunFilterTable(std::make_index_sequence<8>{});
+
 }  // namespace
 
 const float kAttackTimes[16] = {
@@ -417,11 +451,9 @@ void SidRender(SidState& s, std::int16_t* out, int count) {
                voice.attackStep, voice.decayStep, voice.releaseStep,
                static_cast<std::int32_t>(voice.sustain << 16), false};
   }
-  const std::int32_t lowMask = f.lowPass != 0 ? -1 : 0;
-  const std::int32_t bandMask = f.bandPass != 0 ? -1 : 0;
-  const std::int32_t highMask = f.highPass != 0 ? -1 : 0;
-  const bool sampleChannel = s.sample.active != 0;
-  std::int32_t high = f.high, band = f.band, low = f.low;
+  const int modes = (f.lowPass != 0 ? 1 : 0) | (f.bandPass != 0 ? 2 : 0) | (f.highPass != 0 ? 4 : 0);
+  const RunFilterFunction runFilter = kRunFilter[static_cast<std::size_t>(modes + (s.sample.active != 0 ? 8 : 0))];
+  FilterRun filterState = {f.high, f.band, f.low};
 
   constexpr int kChunk = 256;
   std::int32_t unfiltered[kChunk];
@@ -467,18 +499,11 @@ void SidRender(SidState& s, std::int16_t* out, int count) {
             accumulators[v] + 1);
       }
     }
-    for (int i = 0; i < n; ++i) {
-      high = WrapSub(WrapSub(WrapShl16(filtered[i]), WrapMul(band >> 8, f.resonanceTerm)), low);
-      band = WrapAdd(FixedMul(f.cutoff, high), band);
-      low = WrapAdd(FixedMul(f.cutoff, band), low);
-      const std::int32_t filterOut = ((low >> 16) & lowMask) + ((band >> 16) & bandMask) + ((high >> 16) & highMask);
-      const std::int32_t mixed = WrapMul(WrapAdd(unfiltered[i], filterOut), f.volume);
-      out[first + i] = Saturate16(sampleChannel ? SampleChannelMix(s, mixed) : mixed);
-    }
+    runFilter(s, filterState, unfiltered, filtered, out + first, n);
   }
-  f.high = high;
-  f.band = band;
-  f.low = low;
+  f.high = filterState.high;
+  f.band = filterState.band;
+  f.low = filterState.low;
   for (int v = 0; v < 3; ++v) {
     SidVoice& voice = s.voices[v];
     const VoiceRun& run = runs[v];
