@@ -251,17 +251,21 @@ struct FilterRun {
 template <int Modes, bool Sampled>
 void RunFilter(SidState& s, FilterRun& r, const std::int32_t* unfiltered, const std::int32_t* filtered,
                std::int16_t* out, int n) {
-  const SidFilter& f = s.filter;
+  // Held in locals: the sample channel writes into the state, so the
+  // compiler would read them again every sample.
+  const std::int32_t cutoff = s.filter.cutoff;
+  const std::int32_t resonance = s.filter.resonanceTerm;
+  const std::int32_t volume = s.filter.volume;
   std::int32_t high = r.high, band = r.band, low = r.low;
   for (int i = 0; i < n; ++i) {
-    high = WrapSub(WrapSub(WrapShl16(filtered[i]), WrapMul(band >> 8, f.resonanceTerm)), low);
-    band = WrapAdd(FixedMul(f.cutoff, high), band);
-    low = WrapAdd(FixedMul(f.cutoff, band), low);
+    high = WrapSub(WrapSub(WrapShl16(filtered[i]), WrapMul(band >> 8, resonance)), low);
+    band = WrapAdd(FixedMul(cutoff, high), band);
+    low = WrapAdd(FixedMul(cutoff, band), low);
     std::int32_t filterOut = 0;
     if constexpr ((Modes & 1) != 0) filterOut += low >> 16;
     if constexpr ((Modes & 2) != 0) filterOut += band >> 16;
     if constexpr ((Modes & 4) != 0) filterOut += high >> 16;
-    const std::int32_t mixed = WrapMul(WrapAdd(unfiltered[i], filterOut), f.volume);
+    const std::int32_t mixed = WrapMul(WrapAdd(unfiltered[i], filterOut), volume);
     out[i] = Saturate16(Sampled ? SampleChannelMix(s, mixed) : mixed);
   }
   r = {high, band, low};
