@@ -201,16 +201,42 @@ inline int SteadyEnvelopeRun(const VoiceRun& v, int n, std::int32_t& delta) {
   return static_cast<int>(std::min<std::int64_t>(n, room / step));
 }
 
+// The filter and the mix of one sample, once both sums are complete.
+struct FilterPass {
+  std::int32_t high, band, low;
+  std::int32_t cutoff, resonance, volume;
+  std::int32_t lowMask, bandMask, highMask;  // -1: that pass is heard
+  const std::int32_t* unfiltered;
+  const std::int32_t* filtered;
+  std::int16_t* out;
+  SidState* sampled;  // the state while the sample channel adds in, else null
+};
+
+[[gnu::always_inline]] inline void FilterSample(FilterPass& p, int i) {
+  p.high = WrapSub(WrapSub(WrapShl16(p.filtered[i]), WrapMul(p.band >> 8, p.resonance)), p.low);
+  p.band = WrapAdd(FixedMul(p.cutoff, p.high), p.band);
+  p.low = WrapAdd(FixedMul(p.cutoff, p.band), p.low);
+  const std::int32_t filterOut =
+      ((p.low >> 16) & p.lowMask) + ((p.band >> 16) & p.bandMask) + ((p.high >> 16) & p.highMask);
+  const std::int32_t mixed = WrapMul(WrapAdd(p.unfiltered[i], filterOut), p.volume);
+  p.out[i] = Saturate16(p.sampled != nullptr ? SampleChannelMix(*p.sampled, mixed) : mixed);
+}
+
 // A voice through a chunk, adding into its sum. A voice that syncs or rings
 // reads the accumulator of the voice before it, sample by sample, from
 // reference[i]; every voice leaves its own accumulators in accumulators[i],
 // for a voice that reads it. The samples go in runs in which the envelope
 // moves by a fixed step (SteadyEnvelopeRun), with a full envelope step for
-// each sample between runs.
-template <int Waves, bool Reads, bool MaybeTest>
+// each sample between runs. Filters: the voice is the chunk's last, and
+// each sample goes on through the filter as soon as its sums are complete;
+// the filter is one long chain of dependent steps, and beside the voice's
+// work it costs little more than the voice alone.
+template <int Waves, bool Reads, bool MaybeTest, bool Filters>
 void RunVoice(VoiceRun& v, const VoicePlan& plan, int n, std::int32_t* sum, const std::uint32_t* reference,
-              std::uint32_t refStep, std::uint32_t* accumulators) {
+              std::uint32_t refStep, std::uint32_t* accumulators, FilterPass* filter) {
   VoiceRun run = v;
+  FilterPass pass;
+  if constexpr (Filters) pass = *filter;
   int i = 0;
   while (i < n) {
     std::int32_t delta = 0;
@@ -220,64 +246,35 @@ void RunVoice(VoiceRun& v, const VoicePlan& plan, int n, std::int32_t* sum, cons
       accumulators[i] = run.accumulator;
       run.level += delta;
       sum[i] += Contribution(o, run.level);
+      if constexpr (Filters) FilterSample(pass, i);
     }
     if (i < n) {
       sum[i] += StepVoice<Waves, MaybeTest, Reads>(run, plan, Reads ? reference[i] : 0, Reads ? refStep : 0);
       accumulators[i] = run.accumulator;
+      if constexpr (Filters) FilterSample(pass, i);
       ++i;
     }
   }
   v = run;
+  if constexpr (Filters) *filter = pass;
 }
 
 using RunVoiceFunction = void (*)(VoiceRun&, const VoicePlan&, int, std::int32_t*, const std::uint32_t*, std::uint32_t,
-                                  std::uint32_t*);
-template <bool Reads, std::size_t... Waves>
+                                  std::uint32_t*, FilterPass*);
+template <bool Reads, bool Filters, std::size_t... Waves>
 constexpr std::array<RunVoiceFunction, sizeof...(Waves)> RunVoiceTable(std::index_sequence<Waves...>) {
-  return {&RunVoice<static_cast<int>(Waves), Reads, false>...};
+  return {&RunVoice<static_cast<int>(Waves), Reads, false, Filters>...};
 }
-constexpr auto kRunVoice = RunVoiceTable<false>(std::make_index_sequence<16>{});
-constexpr auto kRunLinkedVoice = RunVoiceTable<true>(std::make_index_sequence<16>{});
-// A voice with its test bit set: any waves.
-constexpr RunVoiceFunction kRunTestVoice[2] = {&RunVoice<kAnyWaves, false, true>, &RunVoice<kAnyWaves, true, true>};
-
-// The filter and the mix through a chunk. Modes: the low, band and high pass
-// bits (1, 2, 4) whose outputs are heard; Sampled: whether the sample
-// channel adds in.
-struct FilterRun {
-  std::int32_t high, band, low;
-};
-
-template <int Modes, bool Sampled>
-void RunFilter(SidState& s, FilterRun& r, const std::int32_t* unfiltered, const std::int32_t* filtered,
-               std::int16_t* out, int n) {
-  // Held in locals: the sample channel writes into the state, so the
-  // compiler would read them again every sample.
-  const std::int32_t cutoff = s.filter.cutoff;
-  const std::int32_t resonance = s.filter.resonanceTerm;
-  const std::int32_t volume = s.filter.volume;
-  std::int32_t high = r.high, band = r.band, low = r.low;
-  for (int i = 0; i < n; ++i) {
-    high = WrapSub(WrapSub(WrapShl16(filtered[i]), WrapMul(band >> 8, resonance)), low);
-    band = WrapAdd(FixedMul(cutoff, high), band);
-    low = WrapAdd(FixedMul(cutoff, band), low);
-    std::int32_t filterOut = 0;
-    if constexpr ((Modes & 1) != 0) filterOut += low >> 16;
-    if constexpr ((Modes & 2) != 0) filterOut += band >> 16;
-    if constexpr ((Modes & 4) != 0) filterOut += high >> 16;
-    const std::int32_t mixed = WrapMul(WrapAdd(unfiltered[i], filterOut), volume);
-    out[i] = Saturate16(Sampled ? SampleChannelMix(s, mixed) : mixed);
-  }
-  r = {high, band, low};
-}
-
-using RunFilterFunction = void (*)(SidState&, FilterRun&, const std::int32_t*, const std::int32_t*, std::int16_t*, int);
-template <std::size_t... Modes>
-constexpr std::array<RunFilterFunction, 2 * sizeof...(Modes)> RunFilterTable(std::index_sequence<Modes...>) {
-  return {&RunFilter<static_cast<int>(Modes), false>..., &RunFilter<static_cast<int>(Modes), true>...};
-}
-// [modes + 8 x sampled]
-constexpr auto kRunFilter = RunFilterTable(std::make_index_sequence<8>{});
+// [filters][reads][waves]
+constexpr std::array<RunVoiceFunction, 16> kRunVoice[2][2] = {
+    {RunVoiceTable<false, false>(std::make_index_sequence<16>{}),
+     RunVoiceTable<true, false>(std::make_index_sequence<16>{})},
+    {RunVoiceTable<false, true>(std::make_index_sequence<16>{}),
+     RunVoiceTable<true, true>(std::make_index_sequence<16>{})}};
+// A voice with its test bit set, any waves: [filters][reads].
+constexpr RunVoiceFunction kRunTestVoice[2][2] = {
+    {&RunVoice<kAnyWaves, false, true, false>, &RunVoice<kAnyWaves, true, true, false>},
+    {&RunVoice<kAnyWaves, false, true, true>, &RunVoice<kAnyWaves, true, true, true>}};
 
 }  // namespace
 
@@ -455,17 +452,20 @@ void SidRender(SidState& s, std::int16_t* out, int count) {
                voice.attackStep, voice.decayStep, voice.releaseStep,
                static_cast<std::int32_t>(voice.sustain << 16), false};
   }
-  const int modes = (f.lowPass != 0 ? 1 : 0) | (f.bandPass != 0 ? 2 : 0) | (f.highPass != 0 ? 4 : 0);
-  const RunFilterFunction runFilter = kRunFilter[static_cast<std::size_t>(modes + (s.sample.active != 0 ? 8 : 0))];
-  FilterRun filterState = {f.high, f.band, f.low};
+  FilterPass filter = {f.high, f.band, f.low, f.cutoff, f.resonanceTerm, f.volume,
+                       f.lowPass != 0 ? -1 : 0, f.bandPass != 0 ? -1 : 0, f.highPass != 0 ? -1 : 0,
+                       nullptr, nullptr, nullptr, s.sample.active != 0 ? &s : nullptr};
 
   constexpr int kChunk = 256;
   std::int32_t unfiltered[kChunk];
   std::int32_t filtered[kChunk];
   std::int32_t unheard[kChunk];  // voice 3 switched off adds here
   std::uint32_t accumulators[3][kChunk + 1];
+  filter.unfiltered = unfiltered;
+  filter.filtered = filtered;
   for (int first = 0; first < count; first += kChunk) {
     const int n = std::min(kChunk, count - first);
+    filter.out = out + first;
     // Each voice's sync and ring read the voice before it: voice 1 reads
     // voice 3 as it was before this sample, voices 2 and 3 read theirs after.
     // Unless all three read, the voices run one after another through the
@@ -482,6 +482,7 @@ void SidRender(SidState& s, std::int16_t* out, int count) {
         const std::int32_t x2 = StepVoice<kAnyWaves, true, true>(runs[2], plans[2], runs[1].accumulator, runs[1].frequencyStep);
         unfiltered[i] = (x0 & plans[0].unfiltered) + (x1 & plans[1].unfiltered) + (x2 & plans[2].unfiltered);
         filtered[i] = (x0 & plans[0].filtered) + (x1 & plans[1].filtered) + (x2 & plans[2].filtered);
+        FilterSample(filter, i);
       }
     } else {
       std::fill_n(unfiltered, n, 0);
@@ -495,19 +496,18 @@ void SidRender(SidState& s, std::int16_t* out, int count) {
         std::int32_t* sum = plans[v].filtered != 0 ? filtered : plans[v].unfiltered != 0 ? unfiltered : unheard;
         if (sum == unheard) std::fill_n(unheard, n, 0);
         const bool reads = plans[v].sync || plans[v].ring;
-        const RunVoiceFunction run = plans[v].test ? kRunTestVoice[reads ? 1 : 0]
-                                     : reads       ? kRunLinkedVoice[waves]
-                                                   : kRunVoice[waves];
+        const int last = k == 2 ? 1 : 0;
+        const RunVoiceFunction run = plans[v].test ? kRunTestVoice[last][reads ? 1 : 0]
+                                                   : kRunVoice[last][reads ? 1 : 0][waves];
         const std::uint32_t* reference = v == 0 ? accumulators[ref] : accumulators[ref] + 1;
         run(runs[v], plans[v], n, sum, reads ? reference : nullptr, reads ? runs[ref].frequencyStep : 0,
-            accumulators[v] + 1);
+            accumulators[v] + 1, &filter);
       }
     }
-    runFilter(s, filterState, unfiltered, filtered, out + first, n);
   }
-  f.high = filterState.high;
-  f.band = filterState.band;
-  f.low = filterState.low;
+  f.high = filter.high;
+  f.band = filter.band;
+  f.low = filter.low;
   for (int v = 0; v < 3; ++v) {
     SidVoice& voice = s.voices[v];
     const VoiceRun& run = runs[v];
