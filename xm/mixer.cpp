@@ -81,9 +81,9 @@ void MixPlain(const std::int16_t* data, std::uint64_t& pos, std::uint64_t step, 
     pos += step;
     const UInt4 pairs = {static_cast<std::uint32_t>(PairAt(data, i0)), static_cast<std::uint32_t>(PairAt(data, i1)),
                          static_cast<std::uint32_t>(PairAt(data, i2)), static_cast<std::uint32_t>(PairAt(data, i3))};
-    const Int4 a = reinterpret_cast<Int4>(pairs << 16) >> 16;
-    const Int4 b = reinterpret_cast<Int4>(pairs) >> 16;
-    const Int4 fraction = reinterpret_cast<Int4>(fractions >> 1);
+    const Int4 a = __builtin_bit_cast(Int4, pairs << 16) >> 16;
+    const Int4 b = __builtin_bit_cast(Int4, pairs) >> 16;
+    const Int4 fraction = __builtin_bit_cast(Int4, fractions >> 1);
     fractions += fractionStep;
     const Float4 fa = __builtin_convertvector(a, Float4);
     const Float4 fb = __builtin_convertvector(b, Float4);
