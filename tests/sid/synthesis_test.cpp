@@ -133,6 +133,13 @@ TEST(SidEnvelope, GateOneDoesNotRetriggerButGateZeroThenOneDoes) {
   EXPECT_EQ(s->voices[0].envelopeLevel, 0x800000);  // attack resumes from here
   RenderOne(*s);
   EXPECT_EQ(s->voices[0].envelopeLevel, 0x800000 + 168867);
+  // The attack and the decay end on the sample whose step reaches their limit exactly.
+  s->voices[0].envelopeLevel = 0xFFFFFF - 3 * 168867;
+  SidRender(*s, out.data(), 3);
+  EXPECT_EQ(s->voices[0].phase, kDecay);
+  s->voices[0].envelopeLevel = 0x800000 + 2 * 42660;
+  SidRender(*s, out.data(), 2);
+  EXPECT_EQ(s->voices[0].phase, kSustain);
 }
 
 TEST(SidEnvelope, SustainRegisterChangeRestartsDecay) {
@@ -158,6 +165,9 @@ TEST(SidEnvelope, ReleaseSettlesAtTheFloor) {
   SidRender(*s, out.data(), 2000);
   EXPECT_EQ(s->voices[0].envelopeLevel, 0x40000);
   EXPECT_EQ(out.back(), 7);
+  s->voices[0].envelopeLevel = 0x40000 + 2 * 42660 - 1;  // the second step lands one below the floor
+  SidRender(*s, out.data(), 2);
+  EXPECT_EQ(s->voices[0].envelopeLevel, 0x40000);
 }
 
 TEST(SidFilter, CutoffSaturatesAndResonanceTerm) {
