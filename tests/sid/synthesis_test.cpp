@@ -81,6 +81,7 @@ TEST(SidRender, WaveformsAtTheirEdges) {
       {"the triangle folds down", 0, 0x9000000, 0x11, 0, ((((0x9000000 >> 19) & 0xFF) ^ 0xFF) - 128) * 0xFFFFFF >> 22},
       // Voice 2 ring-modulated by voice 1, whose accumulator (0) is in its lower half.
       {"ring modulation inverts the triangle", 1, 0x1000000, 0x15, 0, ((t ^ 0xFF) - 128) * 0xFFFFFF >> 22},
+      {"the test bit holds the triangle at 0, which ring inverts", 1, 0x1000000, 0x1D, 0, 127 * 0xFFFFFF >> 22},
   };
   for (const Case& c : cases) {
     auto s = QuietState();
