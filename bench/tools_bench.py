@@ -19,6 +19,7 @@ same rounds, interleaved with these, and each line gives both and the ratio.
 """
 import argparse
 import os
+import shutil
 import statistics
 import subprocess
 import sys
@@ -28,6 +29,7 @@ XM_SECONDS = 120
 SID_SECONDS = 60
 XM_TARGET_CPU = 0.06  # seconds of CPU for 120 s of a module
 SID_TARGET_SPEED = 1500.0  # times real time
+FLOOR_SECONDS = 0.01  # output of the start-up runs
 GNU_TIME = "/usr/bin/time"
 
 
@@ -61,7 +63,13 @@ def tool_jobs(build, out):
     sid2wav = os.path.join(build, "korveld-sid2wav")
     module_dir = os.path.join(build, "content", "xm")
     module_files = sorted(f for f in os.listdir(module_dir) if f.endswith(".xm"))
-    jobs = []
+    # The floors: a process that does nothing, and each tool's start-up with
+    # all but a few milliseconds of output left out.
+    jobs = [("floor", "a bare process (true)", [shutil.which("true") or "/bin/true"]),
+            ("floor", "korveld-xm2wav start-up",
+             [xm2wav, "--embedded", "1", out, "--seconds", str(FLOOR_SECONDS)]),
+            ("floor", "korveld-sid2wav start-up",
+             [sid2wav, "--embedded", "1", out, "--seconds", str(FLOOR_SECONDS)])]
     for n in range(1, 5):
         jobs.append(("xm", f"module {n} (embedded)",
                      [xm2wav, "--embedded", str(n), out, "--seconds", str(XM_SECONDS)]))
@@ -86,7 +94,10 @@ def main():
         out = os.path.join(scratch, "out.wav")
         jobs = {b: tool_jobs(b, out) for b in builds}
         cpu = {b: {label: [] for _, label, _ in jobs[b]} for b in builds}
-        run(jobs[args.build][0][2])  # warm-up: page cache, shared libraries
+        for b in builds:  # warm-up: page cache, shared libraries
+            for group, _, command in jobs[b]:
+                if group == "floor":
+                    run(command)
         for _ in range(args.rounds):
             for i in range(len(jobs[args.build])):
                 for b in builds:
@@ -106,6 +117,13 @@ def main():
             text += f"  [{text_of(args.baseline)}]  cpu {a / b:4.2f}x" if b > 0 else ""
         print(text)
 
+    print(f"floors, beside which the figures below read (start-up: {FLOOR_SECONDS} s of output)")
+    for group, label, _ in jobs[args.build]:
+        if group != "floor":
+            continue
+        def floor_text(b, label=label):
+            return f"cpu {statistics.median(cpu[b][label]):7.3f} s  peak {peak[b][label]:6.1f} MB"
+        line(label, floor_text)
     print(f"korveld-xm2wav, {XM_SECONDS} s of output (target: under {XM_TARGET_CPU} s CPU)")
     for group, label, _ in jobs[args.build]:
         if group != "xm":

@@ -12,6 +12,7 @@ namespace {
 // The RIFF size field counts everything after itself: 36 header bytes and the data.
 constexpr std::uint64_t kMaxDataBytes = 0xFFFFFFFFull - 36;
 constexpr std::size_t kHeaderBytes = 44;
+constexpr std::size_t kBufferBytes = std::size_t{1} << 18;
 
 void PutLe(std::uint8_t* out, std::uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out[i] = static_cast<std::uint8_t>(value >> (8 * i));
@@ -44,6 +45,7 @@ std::array<std::uint8_t, kHeaderBytes> WavHeader(std::uint64_t frames, int chann
 }  // namespace
 
 bool OpenWav(WavFile& wav, const std::string& path, std::uint64_t frames, int channels, int rate, std::string* error) {
+  wav.file.reset();  // an open stream goes before the buffer it writes from
   wav = WavFile{};
   wav.path = path;
   if (!WavFits(frames, channels)) {
@@ -56,7 +58,9 @@ bool OpenWav(WavFile& wav, const std::string& path, std::uint64_t frames, int ch
     return false;
   }
   // Whole blocks of samples go out in few large writes instead of 4 KiB ones.
-  std::setvbuf(wav.file.get(), nullptr, _IOFBF, std::size_t{1} << 18);
+  // The buffer is given: without one the C library may keep its own size.
+  wav.buffer.reset(new char[kBufferBytes]);
+  std::setvbuf(wav.file.get(), wav.buffer.get(), _IOFBF, kBufferBytes);
   const auto header = WavHeader(frames, channels, rate);
   wav.ok = std::fwrite(header.data(), 1, header.size(), wav.file.get()) == header.size();
   return true;

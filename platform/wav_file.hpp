@@ -15,6 +15,8 @@ struct WavFile {
   struct Closer {
     void operator()(std::FILE* f) const { std::fclose(f); }
   };
+  // The stream's buffer: declared before the stream, so it outlives it.
+  std::unique_ptr<char[]> buffer;
   std::unique_ptr<std::FILE, Closer> file;
   std::string path;
   bool ok = false;  // every write so far succeeded

@@ -28,7 +28,6 @@ constexpr std::uint32_t kAccumulatorHalf = 0x8000000;
 constexpr std::int32_t kEnvelopeTop = 0xFFFFFF;
 constexpr std::int32_t kReleaseFloor = 0x40000;
 constexpr std::uint32_t kNoiseSeed = 0xFFFFFF;
-constexpr std::int32_t kC64ClockHz = 985248;
 
 constexpr std::uint8_t kGate = 0x01, kSync = 0x02, kRing = 0x04, kTest = 0x08;
 constexpr std::uint8_t kTriangle = 0x10, kSawtooth = 0x20, kPulse = 0x40, kNoise = 0x80;
@@ -51,8 +50,6 @@ inline std::int16_t Saturate16(std::int32_t v) {
   return static_cast<std::int16_t>(v);
 }
 
-inline void SetLowByte(std::int32_t& reg, std::uint8_t v) { reg = (reg & 0xFF00) | v; }
-inline void SetHighByte(std::int32_t& reg, std::uint8_t v) { reg = (reg & 0x00FF) | (v << 8); }
 
 // The envelope times below are given by their exact bit patterns. The builtin
 // rather than std::bit_cast: the WebAssembly toolchain's C++ library lacks it.
@@ -82,18 +79,20 @@ struct VoiceRun {
 // takes them from the plan's masks.
 constexpr int kAnyWaves = -1;
 
-// One sample of a voice: oscillator (with test, sync against the voice
-// before it, ring), waveform, envelope; returns its signed contribution.
-template <int Waves>
-[[gnu::always_inline]] inline std::int32_t StepVoice(VoiceRun& v, const VoicePlan& plan, std::uint32_t refAccumulator,
-                              std::uint32_t refStep) {
+// One sample of a voice's oscillator (with test, sync against the voice
+// before it, ring) and waveform: its 8-bit output. MaybeTest: whether the
+// test bit may be set (a voice without it skips the test); Reads: whether
+// the voice syncs or rings (one that does neither skips both).
+template <int Waves, bool MaybeTest, bool Reads>
+[[gnu::always_inline]] inline std::uint32_t Oscillate(VoiceRun& v, const VoicePlan& plan, std::uint32_t refAccumulator,
+                                                      std::uint32_t refStep) {
   std::uint32_t a = (v.accumulator + v.frequencyStep) & kAccumulatorMask;
-  if (plan.test) {
+  if (MaybeTest && plan.test) {
     a = 0;
     v.noisePosition = 0;
     v.noiseRegister = kNoiseSeed;
   }
-  if (plan.sync && refAccumulator < refStep) a = (refAccumulator * v.frequencyStep) / refStep;
+  if (Reads && plan.sync && refAccumulator < refStep) a = (refAccumulator * v.frequencyStep) / refStep;
   v.accumulator = a;
   std::uint32_t tri = (a >> 19) & 0xFF;
   if (a >= kAccumulatorHalf) tri ^= 0xFF;
@@ -110,7 +109,7 @@ template <int Waves>
       v.noiseOutputStale = true;
     }
   }
-  if (plan.ring && refAccumulator < kAccumulatorHalf) tri ^= 0xFF;
+  if (Reads && plan.ring && refAccumulator < kAccumulatorHalf) tri ^= 0xFF;
   std::uint32_t o;
   if constexpr (Waves == kAnyWaves) {
     o = (tri | plan.triangle) & (saw | plan.sawtooth) & (pulse | plan.pulse) & (v.noiseOutput | plan.noise);
@@ -121,7 +120,11 @@ template <int Waves>
     if constexpr ((Waves & 4) != 0) o &= pulse;
     if constexpr ((Waves & 8) != 0) o &= v.noiseOutput;
   }
+  return o;
+}
 
+// One sample of a voice's envelope.
+[[gnu::always_inline]] inline void StepEnvelope(VoiceRun& v) {
   switch (v.phase) {
     case kAttack:
       v.level += static_cast<std::int32_t>(v.attackStep);
@@ -145,34 +148,130 @@ template <int Waves>
       if (v.level < kReleaseFloor) v.level = kReleaseFloor;
       break;
   }
-  return (static_cast<std::int32_t>(o) - 128) * v.level >> 22;
 }
 
-// A voice through a chunk, adding into the two sums. A voice that syncs or
-// rings reads the accumulator of the voice before it, sample by sample, from
+// The signed contribution of an 8-bit output at an envelope level.
+inline std::int32_t Contribution(std::uint32_t o, std::int32_t level) {
+  return (static_cast<std::int32_t>(o) - 128) * level >> 22;
+}
+
+// One sample of a voice: oscillator, waveform, envelope.
+template <int Waves, bool MaybeTest, bool Reads>
+[[gnu::always_inline]] inline std::int32_t StepVoice(VoiceRun& v, const VoicePlan& plan, std::uint32_t refAccumulator,
+                                                     std::uint32_t refStep) {
+  const std::uint32_t o = Oscillate<Waves, MaybeTest, Reads>(v, plan, refAccumulator, refStep);
+  StepEnvelope(v);
+  return Contribution(o, v.level);
+}
+
+// How many of the next samples (at most n) the envelope stays in its phase
+// with its level moving by the same delta each sample, as StepEnvelope would
+// move it; 0 when the next sample may change the phase or clamp the level.
+inline int SteadyEnvelopeRun(const VoiceRun& v, int n, std::int32_t& delta) {
+  std::int32_t step;
+  std::int64_t room;  // how far the level moves before the phase changes or it clamps
+  switch (v.phase) {
+    case kAttack:
+      step = static_cast<std::int32_t>(v.attackStep);
+      delta = step;
+      room = std::int64_t{kEnvelopeTop} - 1 - v.level;
+      break;
+    case kDecay:
+      step = static_cast<std::int32_t>(v.decayStep);
+      delta = -step;
+      room = std::int64_t{v.level} - v.sustainLevel - 1;
+      break;
+    case kSustain:
+      delta = 0;
+      return v.level == v.sustainLevel ? n : 0;
+    default:
+      step = static_cast<std::int32_t>(v.releaseStep);
+      if (v.level == kReleaseFloor && step >= 0) {
+        delta = 0;  // each step takes it below the floor and the floor lifts it back
+        return n;
+      }
+      delta = -step;
+      room = std::int64_t{v.level} - kReleaseFloor;
+      break;
+  }
+  if (step <= 0 || room < 0) return 0;
+  return static_cast<int>(std::min<std::int64_t>(n, room / step));
+}
+
+// The filter and the mix of one sample, once both sums are complete.
+struct FilterPass {
+  std::int32_t high, band, low;
+  std::int32_t cutoff, resonance, volume;
+  std::int32_t lowMask, bandMask, highMask;  // -1: that pass is heard
+  const std::int32_t* unfiltered;
+  const std::int32_t* filtered;
+  std::int16_t* out;
+  SidState* sampled;  // the state while the sample channel adds in, else null
+};
+
+[[gnu::always_inline]] inline void FilterSample(FilterPass& p, int i) {
+  p.high = WrapSub(WrapSub(WrapShl16(p.filtered[i]), WrapMul(p.band >> 8, p.resonance)), p.low);
+  p.band = WrapAdd(FixedMul(p.cutoff, p.high), p.band);
+  p.low = WrapAdd(FixedMul(p.cutoff, p.band), p.low);
+  const std::int32_t filterOut =
+      ((p.low >> 16) & p.lowMask) + ((p.band >> 16) & p.bandMask) + ((p.high >> 16) & p.highMask);
+  const std::int32_t mixed = WrapMul(WrapAdd(p.unfiltered[i], filterOut), p.volume);
+  p.out[i] = Saturate16(p.sampled != nullptr ? SampleChannelMix(*p.sampled, mixed) : mixed);
+}
+
+// A voice through a chunk, adding into its sum. A voice that syncs or rings
+// reads the accumulator of the voice before it, sample by sample, from
 // reference[i]; every voice leaves its own accumulators in accumulators[i],
-// for a voice that reads it (null: none does).
-template <int Waves, bool Reads>
-void RunVoice(VoiceRun& v, const VoicePlan& plan, int n, std::int32_t* unfiltered, std::int32_t* filtered,
-              const std::uint32_t* reference, std::uint32_t refStep, std::uint32_t* accumulators) {
+// for a voice that reads it. The samples go in runs in which the envelope
+// moves by a fixed step (SteadyEnvelopeRun), with a full envelope step for
+// each sample between runs. Filters: the voice is the chunk's last, and
+// each sample goes on through the filter as soon as its sums are complete;
+// the filter is one long chain of dependent steps, and beside the voice's
+// work it costs little more than the voice alone.
+template <int Waves, bool Reads, bool MaybeTest, bool Filters>
+void RunVoice(VoiceRun& v, const VoicePlan& plan, int n, std::int32_t* sum, const std::uint32_t* reference,
+              std::uint32_t refStep, std::uint32_t* accumulators, FilterPass* filter) {
   VoiceRun run = v;
-  for (int i = 0; i < n; ++i) {
-    const std::int32_t x = StepVoice<Waves>(run, plan, Reads ? reference[i] : 0, Reads ? refStep : 0);
-    if (accumulators != nullptr) accumulators[i] = run.accumulator;
-    unfiltered[i] += x & plan.unfiltered;
-    filtered[i] += x & plan.filtered;
+  FilterPass pass;
+  if constexpr (Filters) pass = *filter;
+  int i = 0;
+  while (i < n) {
+    std::int32_t delta = 0;
+    const int end = i + SteadyEnvelopeRun(run, n - i, delta);
+    for (; i < end; ++i) {
+      const std::uint32_t o = Oscillate<Waves, MaybeTest, Reads>(run, plan, Reads ? reference[i] : 0, Reads ? refStep : 0);
+      accumulators[i] = run.accumulator;
+      run.level += delta;
+      sum[i] += Contribution(o, run.level);
+      if constexpr (Filters) FilterSample(pass, i);
+    }
+    if (i < n) {
+      sum[i] += StepVoice<Waves, MaybeTest, Reads>(run, plan, Reads ? reference[i] : 0, Reads ? refStep : 0);
+      accumulators[i] = run.accumulator;
+      if constexpr (Filters) FilterSample(pass, i);
+      ++i;
+    }
   }
   v = run;
+  if constexpr (Filters) *filter = pass;
 }
 
-using RunVoiceFunction = void (*)(VoiceRun&, const VoicePlan&, int, std::int32_t*, std::int32_t*,
-                                  const std::uint32_t*, std::uint32_t, std::uint32_t*);
-template <bool Reads, std::size_t... Waves>
+using RunVoiceFunction = void (*)(VoiceRun&, const VoicePlan&, int, std::int32_t*, const std::uint32_t*, std::uint32_t,
+                                  std::uint32_t*, FilterPass*);
+template <bool Reads, bool Filters, std::size_t... Waves>
 constexpr std::array<RunVoiceFunction, sizeof...(Waves)> RunVoiceTable(std::index_sequence<Waves...>) {
-  return {&RunVoice<static_cast<int>(Waves), Reads>...};
+  return {&RunVoice<static_cast<int>(Waves), Reads, false, Filters>...};
 }
-constexpr auto kRunVoice = RunVoiceTable<false>(std::make_index_sequence<16>{});
-constexpr auto kRunLinkedVoice = RunVoiceTable<true>(std::make_index_sequence<16>{});
+// [filters][reads][waves]
+constexpr std::array<RunVoiceFunction, 16> kRunVoice[2][2] = {
+    {RunVoiceTable<false, false>(std::make_index_sequence<16>{}),
+     RunVoiceTable<true, false>(std::make_index_sequence<16>{})},
+    {RunVoiceTable<false, true>(std::make_index_sequence<16>{}),
+     RunVoiceTable<true, true>(std::make_index_sequence<16>{})}};
+// A voice with its test bit set, any waves: [filters][reads].
+constexpr RunVoiceFunction kRunTestVoice[2][2] = {
+    {&RunVoice<kAnyWaves, false, true, false>, &RunVoice<kAnyWaves, true, true, false>},
+    {&RunVoice<kAnyWaves, false, true, true>, &RunVoice<kAnyWaves, true, true, true>}};
 
 }  // namespace
 
@@ -239,69 +338,6 @@ std::uint8_t SidRegisterValue(const SidState& s, int reg) {
   return s.registers.bytes[kVoiceBase[reg / 7] + reg % 7];
 }
 
-void SampleChannelWrite(SidState& s, std::uint16_t address, std::uint8_t value) {
-  SampleChannel& c = s.sample;
-  switch (address) {
-    case 0xD41D:
-      c.repeatCountCopy = c.repeatCount;
-      c.current = c.start;
-      c.startCopy = c.start;
-      c.endCopy = c.end;
-      c.repeatCopy = c.repeatAddress;
-      c.periodCopy = c.period;
-      c.orderCopy = c.order;
-      if (value == 0xFD) c.active = 0;
-      if (value == 0xFE || value == 0xFF) c.active = 1;
-      break;
-    case 0xD41E: SetLowByte(c.start, value); break;
-    case 0xD41F: SetHighByte(c.start, value); break;
-    case 0xD43D: SetLowByte(c.end, value); break;
-    case 0xD43E: SetHighByte(c.end, value); break;
-    case 0xD43F: c.repeatCount = value; break;
-    case 0xD45D: SetLowByte(c.period, value); break;
-    case 0xD45E: SetHighByte(c.period, value); break;
-    case 0xD45F: c.unused = value; break;
-    case 0xD47D: c.order = value; break;
-    case 0xD47E: SetLowByte(c.repeatAddress, value); break;
-    case 0xD47F: SetHighByte(c.repeatAddress, value); break;
-    default: break;
-  }
-}
-
-std::int32_t SampleChannelMix(SidState& s, std::int32_t in) {
-  SampleChannel& c = s.sample;
-  if (c.active == 0 || c.current >= c.endCopy || c.current < c.startCopy) return in;
-  const std::int32_t out = WrapAdd(in, s.sampleLevel);
-  // A period of 0 holds the channel: its level keeps sounding, no nibble step.
-  if (c.periodCopy <= 0) return out;
-  const std::int32_t step = kC64ClockHz / c.periodCopy;
-  const std::int32_t rate = static_cast<std::int32_t>(s.tables.mixingRate);
-  c.stepAccumulator = WrapAdd(c.stepAccumulator, step);
-  if (c.stepAccumulator <= rate) return out;
-  if (rate > 0) c.stepAccumulator %= rate;
-  if (c.orderCopy == 0) {
-    if (++c.toggle == 2) {
-      c.toggle = 0;
-      ++c.current;
-    }
-  } else {
-    if (--c.toggle < 0) {
-      c.toggle = 1;
-      ++c.current;
-    }
-  }
-  // Repeat: at the end of the range jump back to the repeat address while
-  // repeats remain; with none left the range test above keeps it silent.
-  if (c.repeatCountCopy != 0 && c.current >= c.endCopy) {
-    --c.repeatCountCopy;
-    c.current = c.repeatCopy;
-  }
-  const std::uint8_t byte = s.memory.bytes[static_cast<std::uint32_t>(c.current) & 0xFFFF];
-  const int nibble = c.toggle == 1 ? byte >> 4 : byte & 15;
-  s.sampleLevel = (nibble - 7) * 1024;
-  return out;
-}
-
 void SidRender(SidState& s, std::int16_t* out, int count) {
   const auto& reg = s.registers.bytes;
   const SidTables& t = s.tables;
@@ -350,20 +386,20 @@ void SidRender(SidState& s, std::int16_t* out, int count) {
                voice.attackStep, voice.decayStep, voice.releaseStep,
                static_cast<std::int32_t>(voice.sustain << 16), false};
   }
-  const std::int32_t lowMask = f.lowPass != 0 ? -1 : 0;
-  const std::int32_t bandMask = f.bandPass != 0 ? -1 : 0;
-  const std::int32_t highMask = f.highPass != 0 ? -1 : 0;
-  const bool sampleChannel = s.sample.active != 0;
-  bool linked = false;
-  for (const VoicePlan& plan : plans) linked = linked || plan.sync || plan.ring;
-  std::int32_t high = f.high, band = f.band, low = f.low;
+  FilterPass filter = {f.high, f.band, f.low, f.cutoff, f.resonanceTerm, f.volume,
+                       f.lowPass != 0 ? -1 : 0, f.bandPass != 0 ? -1 : 0, f.highPass != 0 ? -1 : 0,
+                       nullptr, nullptr, nullptr, s.sample.active != 0 ? &s : nullptr};
 
   constexpr int kChunk = 256;
   std::int32_t unfiltered[kChunk];
   std::int32_t filtered[kChunk];
+  std::int32_t unheard[kChunk];  // voice 3 switched off adds here
   std::uint32_t accumulators[3][kChunk + 1];
+  filter.unfiltered = unfiltered;
+  filter.filtered = filtered;
   for (int first = 0; first < count; first += kChunk) {
     const int n = std::min(kChunk, count - first);
+    filter.out = out + first;
     // Each voice's sync and ring read the voice before it: voice 1 reads
     // voice 3 as it was before this sample, voices 2 and 3 read theirs after.
     // Unless all three read, the voices run one after another through the
@@ -375,11 +411,12 @@ void SidRender(SidState& s, std::int16_t* out, int count) {
     }
     if (firstVoice < 0) {
       for (int i = 0; i < n; ++i) {
-        const std::int32_t x0 = StepVoice<kAnyWaves>(runs[0], plans[0], runs[2].accumulator, runs[2].frequencyStep);
-        const std::int32_t x1 = StepVoice<kAnyWaves>(runs[1], plans[1], runs[0].accumulator, runs[0].frequencyStep);
-        const std::int32_t x2 = StepVoice<kAnyWaves>(runs[2], plans[2], runs[1].accumulator, runs[1].frequencyStep);
+        const std::int32_t x0 = StepVoice<kAnyWaves, true, true>(runs[0], plans[0], runs[2].accumulator, runs[2].frequencyStep);
+        const std::int32_t x1 = StepVoice<kAnyWaves, true, true>(runs[1], plans[1], runs[0].accumulator, runs[0].frequencyStep);
+        const std::int32_t x2 = StepVoice<kAnyWaves, true, true>(runs[2], plans[2], runs[1].accumulator, runs[1].frequencyStep);
         unfiltered[i] = (x0 & plans[0].unfiltered) + (x1 & plans[1].unfiltered) + (x2 & plans[2].unfiltered);
         filtered[i] = (x0 & plans[0].filtered) + (x1 & plans[1].filtered) + (x2 & plans[2].filtered);
+        FilterSample(filter, i);
       }
     } else {
       std::fill_n(unfiltered, n, 0);
@@ -390,27 +427,21 @@ void SidRender(SidState& s, std::int16_t* out, int count) {
         const unsigned waves = s.voices[v].control >> 4;
         // accumulators[v][0] is where the voice stood before the chunk, [i + 1] after sample i.
         accumulators[v][0] = runs[v].accumulator;
-        std::uint32_t* own = linked ? accumulators[v] + 1 : nullptr;
-        if (plans[v].sync || plans[v].ring) {
-          const std::uint32_t* reference = v == 0 ? accumulators[ref] : accumulators[ref] + 1;
-          kRunLinkedVoice[waves](runs[v], plans[v], n, unfiltered, filtered, reference, runs[ref].frequencyStep, own);
-        } else {
-          kRunVoice[waves](runs[v], plans[v], n, unfiltered, filtered, nullptr, 0, own);
-        }
+        std::int32_t* sum = plans[v].filtered != 0 ? filtered : plans[v].unfiltered != 0 ? unfiltered : unheard;
+        if (sum == unheard) std::fill_n(unheard, n, 0);
+        const bool reads = plans[v].sync || plans[v].ring;
+        const int last = k == 2 ? 1 : 0;
+        const RunVoiceFunction run = plans[v].test ? kRunTestVoice[last][reads ? 1 : 0]
+                                                   : kRunVoice[last][reads ? 1 : 0][waves];
+        const std::uint32_t* reference = v == 0 ? accumulators[ref] : accumulators[ref] + 1;
+        run(runs[v], plans[v], n, sum, reads ? reference : nullptr, reads ? runs[ref].frequencyStep : 0,
+            accumulators[v] + 1, &filter);
       }
     }
-    for (int i = 0; i < n; ++i) {
-      high = WrapSub(WrapSub(WrapShl16(filtered[i]), WrapMul(band >> 8, f.resonanceTerm)), low);
-      band = WrapAdd(FixedMul(f.cutoff, high), band);
-      low = WrapAdd(FixedMul(f.cutoff, band), low);
-      const std::int32_t filterOut = ((low >> 16) & lowMask) + ((band >> 16) & bandMask) + ((high >> 16) & highMask);
-      const std::int32_t mixed = WrapMul(WrapAdd(unfiltered[i], filterOut), f.volume);
-      out[first + i] = Saturate16(sampleChannel ? SampleChannelMix(s, mixed) : mixed);
-    }
   }
-  f.high = high;
-  f.band = band;
-  f.low = low;
+  f.high = filter.high;
+  f.band = filter.band;
+  f.low = filter.low;
   for (int v = 0; v < 3; ++v) {
     SidVoice& voice = s.voices[v];
     const VoiceRun& run = runs[v];

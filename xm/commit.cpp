@@ -2,9 +2,9 @@
 // of a channel's pitch, volume, pan and triggers to its MixVoice.
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
-#include <vector>
 
 #include "xm/xm_player.hpp"
 
@@ -75,17 +75,22 @@ std::int32_t ComputeLinearHz(std::int32_t periodPlusOffsetNegated) {
 // Every channel asks for its frequency on every tick, and the power above
 // costs more than the rest of a channel's tick; so the arguments between
 // 0 Hz and the clamp (every note and its slides and vibratos) are looked up,
-// in a table computed once by the same formula.
+// each computed by the same formula the first time it is asked for (a song
+// uses a few hundred of the 24k). An entry holds the value plus one, 0 until
+// computed; players on several threads may compute the same entry, and all
+// store the same value.
 std::int32_t LinearHz(std::int32_t periodPlusOffsetNegated) {
-  static const std::vector<std::int32_t> table = [] {
-    std::vector<std::int32_t> t(kLinearTableHigh - kLinearTableLow + 1);
-    for (std::int32_t a = kLinearTableLow; a <= kLinearTableHigh; ++a) t[a - kLinearTableLow] = ComputeLinearHz(a);
-    return t;
-  }();
+  static std::atomic<std::uint32_t> table[kLinearTableHigh - kLinearTableLow + 1];
   if (periodPlusOffsetNegated < kLinearTableLow || periodPlusOffsetNegated > kLinearTableHigh) {
     return ComputeLinearHz(periodPlusOffsetNegated);
   }
-  return table[static_cast<std::size_t>(periodPlusOffsetNegated - kLinearTableLow)];
+  std::atomic<std::uint32_t>& entry = table[periodPlusOffsetNegated - kLinearTableLow];
+  std::uint32_t stored = entry.load(std::memory_order_relaxed);
+  if (stored == 0) {
+    stored = static_cast<std::uint32_t>(ComputeLinearHz(periodPlusOffsetNegated)) + 1;
+    entry.store(stored, std::memory_order_relaxed);
+  }
+  return static_cast<std::int32_t>(stored - 1);
 }
 
 // (volume + offset) x envelope x fadeout x global volume x kVolumeScale,

@@ -47,27 +47,44 @@ inline float ValueAt(const std::int16_t* data, std::uint64_t pos) {
   return a + (b - a) * f;
 }
 
+// The two neighbouring values at an index, read as one 32-bit word: the
+// value itself in the low half, the next in the high half (both targets
+// are little-endian).
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
+inline std::int32_t PairAt(const std::int16_t* data, std::uint32_t index) {
+  std::int32_t word;
+  std::memcpy(&word, data + index, sizeof word);
+  return word;
+}
+
 // Frames of a segment without a ramp, four per pass, then two, each lane
-// as ValueAt computes it.
+// as ValueAt computes it. The fractions' low 32 bits of the four positions
+// move on in 32-bit lanes: their sums wrap as the 64-bit sums' low halves do.
 void MixPlain(const std::int16_t* data, std::uint64_t& pos, std::uint64_t step, float* out, int frames, float left,
               float right, float appliedLeft, float appliedRight) {
+  using UInt4 = std::uint32_t __attribute__((vector_size(16)));
   const Float4 volumes = {left, right, left, right};
   const Float4 fractionScale = {kFractionScale, kFractionScale, kFractionScale, kFractionScale};
+  const auto low = static_cast<std::uint32_t>(pos);
+  const auto stepLow = static_cast<std::uint32_t>(step);
+  UInt4 fractions = {low, low + stepLow, low + 2 * stepLow, low + 3 * stepLow};
+  const UInt4 fractionStep = {4 * stepLow, 4 * stepLow, 4 * stepLow, 4 * stepLow};
   int i = 0;
   for (; i + 3 < frames; i += 4) {
-    const std::uint64_t p0 = pos;
-    const std::uint64_t p1 = p0 + step;
-    const std::uint64_t p2 = p1 + step;
-    const std::uint64_t p3 = p2 + step;
-    pos = p3 + step;
-    const std::uint32_t i0 = static_cast<std::uint32_t>(p0 >> 32), i1 = static_cast<std::uint32_t>(p1 >> 32);
-    const std::uint32_t i2 = static_cast<std::uint32_t>(p2 >> 32), i3 = static_cast<std::uint32_t>(p3 >> 32);
-    const Int4 a = {data[i0], data[i1], data[i2], data[i3]};
-    const Int4 b = {data[i0 + 1], data[i1 + 1], data[i2 + 1], data[i3 + 1]};
-    const Int4 fraction = {static_cast<std::int32_t>(static_cast<std::uint32_t>(p0) >> 1),
-                           static_cast<std::int32_t>(static_cast<std::uint32_t>(p1) >> 1),
-                           static_cast<std::int32_t>(static_cast<std::uint32_t>(p2) >> 1),
-                           static_cast<std::int32_t>(static_cast<std::uint32_t>(p3) >> 1)};
+    const auto i0 = static_cast<std::uint32_t>(pos >> 32);
+    pos += step;
+    const auto i1 = static_cast<std::uint32_t>(pos >> 32);
+    pos += step;
+    const auto i2 = static_cast<std::uint32_t>(pos >> 32);
+    pos += step;
+    const auto i3 = static_cast<std::uint32_t>(pos >> 32);
+    pos += step;
+    const UInt4 pairs = {static_cast<std::uint32_t>(PairAt(data, i0)), static_cast<std::uint32_t>(PairAt(data, i1)),
+                         static_cast<std::uint32_t>(PairAt(data, i2)), static_cast<std::uint32_t>(PairAt(data, i3))};
+    const Int4 a = __builtin_bit_cast(Int4, pairs << 16) >> 16;
+    const Int4 b = __builtin_bit_cast(Int4, pairs) >> 16;
+    const Int4 fraction = __builtin_bit_cast(Int4, fractions >> 1);
+    fractions += fractionStep;
     const Float4 fa = __builtin_convertvector(a, Float4);
     const Float4 fb = __builtin_convertvector(b, Float4);
     const Float4 v = fa + (fb - fa) * (__builtin_convertvector(fraction, Float4) * fractionScale);
@@ -399,13 +416,13 @@ void ClipToPcm16(std::int16_t* destination, const float* source, std::int32_t fr
   if (frames < 1 || destination == nullptr || source == nullptr) return;
   const std::int32_t count = 2 * frames;
   std::int32_t i = 0;
-  // Four values a pass: clamped to the 16-bit range, then rounded by adding
-  // 1.5 x 2^23, which leaves the integer, ties to even as lrint rounds, in the
-  // low bits of the float (2^22 + value: the low 16 bits are the value's own).
-  // NaN, which lrint turns into 0 here, is masked to 0.
-  for (; i + 4 <= count; i += 4) {
+  // Clamped to the 16-bit range, then rounded by adding 1.5 x 2^23, which
+  // leaves the integer, ties to even as lrint rounds, in the low bits of the
+  // float (2^22 + value: the low 16 bits are the value's own). NaN, which
+  // lrint turns into 0 here, is masked to 0.
+  const auto round = [](const float* at) {
     Float4 x;
-    std::memcpy(&x, source + i, sizeof x);
+    std::memcpy(&x, at, sizeof x);
     const Int4 high = x > 32767.0f;
     const Int4 low = x < -32768.0f;
     const Int4 number = x == x;
@@ -413,7 +430,19 @@ void ClipToPcm16(std::int16_t* destination, const float* source, std::int32_t fr
     const Float4 bottom = {-32768.0f, -32768.0f, -32768.0f, -32768.0f};
     const Int4 clamped = (Bits(x) & ~(high | low)) | (Bits(top) & high) | (Bits(bottom) & low);
     const Float4 rounded = __builtin_bit_cast(Float4, clamped) + 12582912.0f;
-    const Int4 bits = Bits(rounded) & number;
+    return Bits(rounded) & number;
+  };
+  // Eight values a pass: the low halves of two vectors' lanes, picked into
+  // one (little-endian: a lane's low half is its first 16-bit element).
+  using Short8 = std::int16_t __attribute__((vector_size(16)));
+  for (; i + 8 <= count; i += 8) {
+    const Short8 first = __builtin_bit_cast(Short8, round(source + i));
+    const Short8 second = __builtin_bit_cast(Short8, round(source + i + 4));
+    const Short8 values = __builtin_shufflevector(first, second, 0, 2, 4, 6, 8, 10, 12, 14);
+    std::memcpy(destination + i, &values, sizeof values);
+  }
+  for (; i + 4 <= count; i += 4) {
+    const Int4 bits = round(source + i);
     for (int k = 0; k < 4; ++k) destination[i + k] = static_cast<std::int16_t>(bits[k]);
   }
   for (; i < count; ++i) {

@@ -81,6 +81,7 @@ TEST(SidRender, WaveformsAtTheirEdges) {
       {"the triangle folds down", 0, 0x9000000, 0x11, 0, ((((0x9000000 >> 19) & 0xFF) ^ 0xFF) - 128) * 0xFFFFFF >> 22},
       // Voice 2 ring-modulated by voice 1, whose accumulator (0) is in its lower half.
       {"ring modulation inverts the triangle", 1, 0x1000000, 0x15, 0, ((t ^ 0xFF) - 128) * 0xFFFFFF >> 22},
+      {"the test bit holds the triangle at 0, which ring inverts", 1, 0x1000000, 0x1D, 0, 127 * 0xFFFFFF >> 22},
   };
   for (const Case& c : cases) {
     auto s = QuietState();
@@ -133,6 +134,13 @@ TEST(SidEnvelope, GateOneDoesNotRetriggerButGateZeroThenOneDoes) {
   EXPECT_EQ(s->voices[0].envelopeLevel, 0x800000);  // attack resumes from here
   RenderOne(*s);
   EXPECT_EQ(s->voices[0].envelopeLevel, 0x800000 + 168867);
+  // The attack and the decay end on the sample whose step reaches their limit exactly.
+  s->voices[0].envelopeLevel = 0xFFFFFF - 3 * 168867;
+  SidRender(*s, out.data(), 3);
+  EXPECT_EQ(s->voices[0].phase, kDecay);
+  s->voices[0].envelopeLevel = 0x800000 + 2 * 42660;
+  SidRender(*s, out.data(), 2);
+  EXPECT_EQ(s->voices[0].phase, kSustain);
 }
 
 TEST(SidEnvelope, SustainRegisterChangeRestartsDecay) {
@@ -158,6 +166,9 @@ TEST(SidEnvelope, ReleaseSettlesAtTheFloor) {
   SidRender(*s, out.data(), 2000);
   EXPECT_EQ(s->voices[0].envelopeLevel, 0x40000);
   EXPECT_EQ(out.back(), 7);
+  s->voices[0].envelopeLevel = 0x40000 + 2 * 42660 - 1;  // the second step lands one below the floor
+  SidRender(*s, out.data(), 2);
+  EXPECT_EQ(s->voices[0].envelopeLevel, 0x40000);
 }
 
 TEST(SidFilter, CutoffSaturatesAndResonanceTerm) {
