@@ -124,8 +124,9 @@ web-headless-test: web-headless $(BUILD)/build.ninja
 	tests/web/headless_twin.sh $(BUILD)/korveld-render $(WEB_BUILD)/korveld-render.js
 
 # The magazine as a web page in $(WEB_BUILD)/: index.html, korveld.js,
-# korveld.wasm, korveld.worker.js, the audio worklet korveld-audio.js and the
-# isolation worker korveld-isolation.js, each also as .gz and .br.
+# korveld.wasm, korveld.worker.js, the audio worklet korveld-audio.js, the
+# isolation worker korveld-isolation.js and the presenter korveld-present.js,
+# each also as .gz and .br.
 web: web-deps $(WEB_BUILD)/build.ninja
 	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target korveld_page
 

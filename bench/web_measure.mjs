@@ -3,8 +3,10 @@
 // opening click to the first frame on a fast line and on a 1.5 Mbit/s one,
 // frames per second and the page thread's share of a core in the intro and
 // the viewer (Chrome's own task timings) at device pixel ratio 2 and, for the
-// viewer, also 1, and whether a hidden tab stops the frames and keeps the
-// sound. Environment as for tests/web/browser_test.mjs.
+// viewer, also 1, beside the whole browser's share (every process of it: the
+// program's threads, the presenter, compositing), and whether a hidden tab
+// stops the frames and keeps the sound. Environment as for
+// tests/web/browser_test.mjs.
 import { spawn } from 'node:child_process';
 import { createRequire } from 'node:module';
 import fs from 'node:fs';
@@ -15,8 +17,24 @@ const here = path.dirname(new URL(import.meta.url).pathname);
 const webDir = process.env.KORVELD_WEB_DIR;
 const puppeteer = createRequire(path.resolve(process.env.KORVELD_NODE_MODULES, 'x.js'))('puppeteer-core');
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+// CPU seconds of a process and all its descendants (Linux /proc).
+const ticksPerSecond = 100;
+function treeSeconds(root) {
+  const parents = new Map(), ticks = new Map();
+  for (const pid of fs.readdirSync('/proc').filter((d) => /^\d+$/.test(d))) {
+    try {
+      const fields = fs.readFileSync(`/proc/${pid}/stat`, 'utf8').split(') ').at(-1).split(' ');
+      parents.set(+pid, +fields[1]);
+      ticks.set(+pid, +fields[11] + +fields[12]);
+    } catch { /* gone meanwhile */ }
+  }
+  const inTree = (pid) => pid === root || (pid > 1 && parents.has(pid) && inTree(parents.get(pid)));
+  let sum = 0;
+  for (const [pid, t] of ticks) if (inTree(pid)) sum += t;
+  return sum / ticksPerSecond;
+}
 const files = ['index.html', 'korveld.js', 'korveld.wasm', 'korveld.worker.js', 'korveld-audio.js',
-  'korveld-isolation.js'];
+  'korveld-isolation.js', 'korveld-present.js'];
 const bytes = (suffix) => files.reduce((n, f) => n + fs.statSync(path.join(webDir, f + suffix)).size, 0);
 const result = { pageBytes: bytes(''), brotliBytes: bytes('.br'), gzipBytes: bytes('.gz') };
 
@@ -60,10 +78,13 @@ try {
     .map((m) => [m.name, m.value]));
   const rate = async (seconds) => {
     const m0 = await metrics(), f0 = await page.evaluate(() => korveld.framesShown);
+    const c0 = treeSeconds(browser.process().pid);
     await sleep(seconds * 1000);
     const m1 = await metrics(), f1 = await page.evaluate(() => korveld.framesShown);
+    const c1 = treeSeconds(browser.process().pid);
     const t = m1.Timestamp - m0.Timestamp;
-    return { fps: +((f1 - f0) / t).toFixed(1), pageThreadShare: +((m1.TaskDuration - m0.TaskDuration) / t).toFixed(3) };
+    return { fps: +((f1 - f0) / t).toFixed(1), pageThreadShare: +((m1.TaskDuration - m0.TaskDuration) / t).toFixed(3),
+      browserShare: +((c1 - c0) / t).toFixed(3) };
   };
   // The intro and the viewer on a screen of two device pixels to a CSS
   // pixel, then the viewer on a screen of one.

@@ -1,9 +1,10 @@
 // The web backend. The program's loops run on a worker thread (main() is
 // proxied to a pthread); the browser's own thread runs only the event
-// callbacks below, which queue what happened, and the page's script, which
-// copies each presented frame onto the canvas on its next animation frame.
-// Presenting waits until the page has taken the previous frame, so the loops
-// run at the display's rate, and the page's thread never waits for the
+// callbacks below, which queue what happened, and the page's script. The
+// page's presenter, a worker of its own, copies each presented frame onto
+// the canvas on its next animation frame. Presenting waits until the
+// presenter has taken the previous frame, so the loops run at the display's
+// rate, and neither the page's thread nor the presenter waits for the
 // program.
 #include "platform/web_backend.hpp"
 

@@ -1,8 +1,9 @@
-// The memory the web backend shares with its page (platform/web/index.html)
-// and its audio worklet (platform/web/korveld-audio.js). Both read these
-// records as 32-bit words of the WebAssembly memory, so every field is one
-// aligned 32-bit word at a fixed index; the static_asserts below and the
-// word indexes in the two JavaScript files must agree.
+// The memory the web backend shares with its page (platform/web/index.html),
+// the page's presenter (platform/web/korveld-present.js) and its audio
+// worklet (platform/web/korveld-audio.js). They read these records as 32-bit
+// words of the WebAssembly memory, so every field is one aligned 32-bit word
+// at a fixed index; the static_asserts below and the word indexes in the
+// JavaScript files must agree.
 #pragma once
 
 #include <atomic>

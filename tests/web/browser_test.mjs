@@ -115,6 +115,7 @@ async function session(name) {
     const shot = (name2) => page.screenshot({ path: path.join(shots, `browser-${name}-${name2}.png`) });
     check('isolates itself on a plain host', await until(() => page.evaluate(() => crossOriginIsolated &&
       korveld.state === 'title'), (v) => v === true) === true);
+    check('frames are drawn by the presenter worker', await page.evaluate(() => korveld.presenter) === 'worker');
     const box = await (await page.$('#screen')).boundingBox();
     const at = (x, y) => [box.x + (x + 0.5) * box.width / 800, box.y + (y + 0.5) * box.height / 600];
     const click = async (x, y) => { await page.mouse.move(...at(x, y)); await page.mouse.click(...at(x, y)); };
@@ -125,7 +126,7 @@ async function session(name) {
       const c = new OffscreenCanvas(800, 600).getContext('2d');
       c.drawImage(await createImageBitmap(await (await fetch(src)).blob()), 0, 0);
       const a = c.getImageData(x, y, w, h).data;
-      const b = document.getElementById('screen').getContext('2d').getImageData(x, y, w, h).data;
+      const b = await korveld.readPixels(x, y, w, h);
       let same = 0;
       for (let i = 0; i < a.length; i += 4) if (a[i] === b[i] && a[i + 1] === b[i + 1] && a[i + 2] === b[i + 2]) same++;
       return same / (w * h);
