@@ -1,6 +1,7 @@
 // What lies behind the intro's text: the noise flashes before and after the
 // intro, the cleared frame with its blue top gradient, and the raster bars.
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "render/intro.hpp"
@@ -52,22 +53,45 @@ int UpperBarRow(int k, double introClock) { return BarRow(k, introClock, 100, 37
 
 int LowerBarRow(int k, double introClock) { return BarRow(k, introClock, -80, 595); }
 
-void DrawRasterBar(ScreenBuffer& frame, int y, int step) {
+namespace {
+
+// The colour of each of a bar's rows on the screen, into rows (-1: none).
+void MarkRasterBar(std::array<int, kScreenHeight>& rows, int y, int step) {
   for (int r = 0; r < kBarRows; ++r) {
     const int row = y + r;
     if (row < 0 || row >= kScreenHeight) continue;
     const int level = r < kBarRows / 2 ? (r + 1) * step : (kBarRows - 1 - r) * step;
-    std::fill_n(frame.row(row), kScreenWidth, static_cast<std::uint32_t>(level) & 0xFFu);
+    rows[static_cast<std::size_t>(row)] = level & 0xFF;
   }
 }
 
-// Fourteen bars: seven upper ones swinging around row 375 and their fainter
-// twins, half the step and mirrored, around row 595. Later bars cover earlier.
-void RasterBars(ScreenBuffer& frame, IntroState&, double introClock) {
-  for (int k = 1; k <= kBarPairs; ++k) {
-    DrawRasterBar(frame, UpperBarRow(k, introClock), 2 * k);
-    DrawRasterBar(frame, LowerBarRow(k, introClock), k);
+void FillMarkedRows(ScreenBuffer& frame, const std::array<int, kScreenHeight>& rows) {
+  for (int row = 0; row < kScreenHeight; ++row) {
+    const int colour = rows[static_cast<std::size_t>(row)];
+    if (colour >= 0) std::fill_n(frame.row(row), kScreenWidth, static_cast<std::uint32_t>(colour));
   }
+}
+
+}  // namespace
+
+void DrawRasterBar(ScreenBuffer& frame, int y, int step) {
+  std::array<int, kScreenHeight> rows;
+  rows.fill(-1);
+  MarkRasterBar(rows, y, step);
+  FillMarkedRows(frame, rows);
+}
+
+// Fourteen bars: seven upper ones swinging around row 375 and their fainter
+// twins, half the step and mirrored, around row 595. Later bars cover
+// earlier, so each row is filled once, in the colour of the last bar on it.
+void RasterBars(ScreenBuffer& frame, IntroState&, double introClock) {
+  std::array<int, kScreenHeight> rows;
+  rows.fill(-1);
+  for (int k = 1; k <= kBarPairs; ++k) {
+    MarkRasterBar(rows, UpperBarRow(k, introClock), 2 * k);
+    MarkRasterBar(rows, LowerBarRow(k, introClock), k);
+  }
+  FillMarkedRows(frame, rows);
 }
 
 }  // namespace korveld::render
