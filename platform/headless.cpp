@@ -205,6 +205,7 @@ void HeadlessPlatform::messageBox(std::string_view caption, std::string_view tex
 }
 
 const std::vector<FrameRecord>& HeadlessPlatform::frames() const { return impl_->frames; }
+const std::uint32_t* HeadlessPlatform::shownFrame() const { return impl_->shown.data(); }
 
 std::uint64_t HeadlessPlatform::combinedFrameHash() const {
   std::uint64_t h = 0xCBF29CE484222325ull;

@@ -27,10 +27,12 @@ RecordingPlatform::RecordingPlatform(const std::string& script, platform::Headle
 
 int RecordingPlatform::update(const std::uint32_t* frame, std::span<const std::uint8_t> changedRows) {
   const std::size_t size = static_cast<std::size_t>(render::kScreenWidth) * render::kScreenHeight;
-  last.assign(frame, frame + size);
-  for (; next_ < checkpoints_.size() && timer() >= checkpoints_[next_].first; ++next_)
+  const double now = timer();
+  const int shown = HeadlessPlatform::update(frame, changedRows);
+  last.assign(shownFrame(), shownFrame() + size);  // as shown: a changed row left out shows
+  for (; next_ < checkpoints_.size() && now >= checkpoints_[next_].first; ++next_)
     shots[checkpoints_[next_].second] = last;
-  return HeadlessPlatform::update(frame, changedRows);
+  return shown;
 }
 
 std::unique_ptr<app::Program> MakeViewerProgram(ScriptedPlatform& platform) {

@@ -52,7 +52,7 @@ class ScriptedPlatform : public platform::NullPlatform {
   int presents_ = 0;
 };
 
-// Keeps the last presented frame and, for each checkpoint (virtual seconds,
+// Keeps the last shown frame and, for each checkpoint (virtual seconds,
 // label), the first frame presented at or after that time. A run past the
 // time limit ends the test binary with status 124.
 class RecordingPlatform : public platform::HeadlessPlatform {
