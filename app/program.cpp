@@ -86,6 +86,7 @@ void ChangeOver(Program& p) {
   p.platform.sleepMs(kChangeOverPauseMs);
   viewer::StartXmTune(p.viewer.music, p.xm, 1);
   p.frame.clear();
+  viewer::ForgetFrame(p.viewer.layers);
   viewer::BuildAllBackgrounds(p.viewer.skins);
 }
 
@@ -102,7 +103,15 @@ void StartUp(Program& p) {
   xm::XmPlayerInit(p.xm, p.platform);
 }
 
-void Present(Program& p) { p.platform.update(p.frame.pixels.data()); }
+void Present(Program& p) {
+  viewer::ForgetFrame(p.viewer.layers);
+  p.platform.update(p.frame.pixels.data());
+}
+
+void PresentViewerFrame(Program& p) {
+  p.platform.update(p.frame.pixels.data(), viewer::ChangedRows(p.viewer.layers).rows);
+  viewer::FramePresented(p.viewer.layers);
+}
 
 void NoiseFlash(platform::Platform& platform, render::ScreenBuffer& frame, int bandRows) {
   const double start = platform.timer();

@@ -54,7 +54,11 @@ int RunProgram(platform::Platform& platform);
 // The steps RunProgram is made of, for tests and benchmarks.
 // Every table the program needs, before the display opens.
 void StartUp(Program& p);
+// Presents a frame drawn by anything but the viewer: the viewer's next frame
+// starts from a whole copy of its still picture.
 void Present(Program& p);
+// Presents a viewer frame with the rows that changed since the one before.
+void PresentViewerFrame(Program& p);
 // Noise frames of the given band height, presented for half a second.
 void NoiseFlash(platform::Platform& platform, render::ScreenBuffer& frame, int bandRows);
 // One viewer frame, input to the glow clock.

@@ -21,7 +21,8 @@ void WipeStep(Program& p, int reach) {
   viewer::UpdateHover(p.viewer, false);
   viewer::ComposeViewerFrame(p.frame, p.viewer, p.xm, p.spine.GlowPhase);
   viewer::BlankWipeColumns(p.frame, p.viewer.view.CurrentSkin, reach);
-  Present(p);
+  viewer::MarkWipeRows(p.viewer.layers.drawn, p.viewer.view.CurrentSkin);
+  PresentViewerFrame(p);
   p.platform.sleepMs(1);
   AdvanceGlowPhase(p);
 }
@@ -71,7 +72,7 @@ void ViewerFrame(Program& p) {
   viewer::UpdateHover(v, true);
   viewer::ComposeViewerFrame(p.frame, v, p.xm, s.GlowPhase);
   viewer::DrawScrollBarAndPointer(p.frame, v);
-  Present(p);
+  PresentViewerFrame(p);
   viewer::UpdateScrollBar(v);
   viewer::PollInput(v.mouse, v.view, p.platform);
   p.platform.sleepMs(1);

@@ -49,6 +49,9 @@ struct HeadlessPlatform::Impl {
   std::string shotError;
 
   std::vector<FrameRecord> frames;
+  // The frame as shown: only the rows a present names as changed are copied
+  // in, so a changed row left out shows in the frame hashes.
+  std::vector<std::uint32_t> shown = std::vector<std::uint32_t>(static_cast<std::size_t>(kWidth) * kHeight);
   std::vector<std::string> messages;
   std::function<void()> onTimeout;
   bool timedOut = false;
@@ -140,8 +143,13 @@ int HeadlessPlatform::open(std::string_view, int width, int height) {
   return 1;
 }
 
-int HeadlessPlatform::update(const std::uint32_t* frame) {
+int HeadlessPlatform::update(const std::uint32_t* source, std::span<const std::uint8_t> changedRows) {
   Impl& s = *impl_;
+  ForEachChangedBand(changedRows, kHeight, [&](int first, int count) {
+    const std::size_t at = static_cast<std::size_t>(first) * kWidth;
+    std::copy_n(source + at, static_cast<std::size_t>(count) * kWidth, s.shown.data() + at);
+  });
+  const std::uint32_t* frame = s.shown.data();
   FrameRecord record;
   record.time = timer();
   record.hash = FrameHash(frame, kWidth * kHeight);
@@ -197,6 +205,7 @@ void HeadlessPlatform::messageBox(std::string_view caption, std::string_view tex
 }
 
 const std::vector<FrameRecord>& HeadlessPlatform::frames() const { return impl_->frames; }
+const std::uint32_t* HeadlessPlatform::shownFrame() const { return impl_->shown.data(); }
 
 std::uint64_t HeadlessPlatform::combinedFrameHash() const {
   std::uint64_t h = 0xCBF29CE484222325ull;

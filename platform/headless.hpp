@@ -42,7 +42,7 @@ class HeadlessPlatform : public Platform {
 
   void configure(int windowed) override;
   int open(std::string_view title, int width, int height) override;
-  int update(const std::uint32_t* frame) override;
+  int update(const std::uint32_t* frame, std::span<const std::uint8_t> changedRows = {}) override;
   void close() override;
   void hideCursor() override;
   double timer() override;
@@ -56,6 +56,8 @@ class HeadlessPlatform : public Platform {
 
   // What the run produced.
   const std::vector<FrameRecord>& frames() const;
+  // The frame as shown: the rows each present named as changed, copied in.
+  const std::uint32_t* shownFrame() const;
   std::uint64_t combinedFrameHash() const;
   // Everything the two devices played, 44100 Hz 16-bit stereo, saturated.
   std::vector<std::int16_t> capturedAudio() const;

@@ -42,7 +42,7 @@ class NullPlatform : public Platform {
  public:
   void configure(int) override {}
   int open(std::string_view, int, int) override { return 1; }
-  int update(const std::uint32_t*) override { return 1; }
+  int update(const std::uint32_t*, std::span<const std::uint8_t> = {}) override { return 1; }
   void close() override {}
   void hideCursor() override {}
   double timer() override { return 0.0; }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -24,8 +25,11 @@ class Platform {
   // Returns 1 on success, 0 when no display can be opened.
   virtual int open(std::string_view title, int width, int height) = 0;
   // Pumps events, then presents 800 x 600 pixels of 0x00RRGGBB unless the
-  // window is inactive. Returns 1, or 0 when the frame was dropped.
-  virtual int update(const std::uint32_t* frame) = 0;
+  // window is inactive. changedRows, one byte a row, names the rows that may
+  // differ from the frame presented before (non-zero); empty, every row may.
+  // A backend may upload only those rows, but uploads all of them after any
+  // frame it did not show. Returns 1, or 0 when the frame was dropped.
+  virtual int update(const std::uint32_t* frame, std::span<const std::uint8_t> changedRows = {}) = 0;
   // While the window is hidden or minimised: pumps events, waits one frame
   // period of the display and returns true, so a loop can skip drawing
   // frames nobody sees. Returns false at once while the window shows.
@@ -62,6 +66,22 @@ class Platform {
  private:
   InputState input_;
 };
+
+// Calls band(first, count) for each run of changed rows of a frame `height`
+// rows tall: the whole frame at once when changedRows is not one byte a row.
+template <typename Band>
+void ForEachChangedBand(std::span<const std::uint8_t> changedRows, int height, Band band) {
+  if (changedRows.size() != static_cast<std::size_t>(height)) return band(0, height);
+  for (int y = 0; y < height;) {
+    if (changedRows[static_cast<std::size_t>(y)] == 0) {
+      ++y;
+      continue;
+    }
+    const int first = y;
+    while (y < height && changedRows[static_cast<std::size_t>(y)] != 0) ++y;
+    band(first, y - first);
+  }
+}
 
 // The program's one random generator (both backends use it, so a headless
 // run is reproducible): a 64-bit state stepped by a fixed mixer.

@@ -39,12 +39,15 @@ int SdlPlatform::open(std::string_view title, int width, int height) {
   return 1;
 }
 
-int SdlPlatform::update(const std::uint32_t* frame) {
+int SdlPlatform::update(const std::uint32_t* frame, std::span<const std::uint8_t> changedRows) {
   SdlState& s = *state_;
   if (!s.window) return 0;
   Pump(s);
-  if (!s.active) return 1;
-  if (!PresentFrame(s, frame)) return 0;
+  if (!s.active) {
+    s.textureStale = true;
+    return 1;
+  }
+  if (!PresentFrame(s, frame, changedRows)) return 0;
   std::this_thread::yield();
   return 1;
 }

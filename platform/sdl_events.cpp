@@ -139,6 +139,9 @@ void FollowDesktopKeys(SdlState& s) {
 }
 
 void OnWindowEvent(SdlState& s, const SDL_WindowEvent& e) {
+  // The window may have lost or rescaled what it showed: the next present
+  // uploads every row.
+  s.textureStale = true;
   switch (e.event) {
     case SDL_WINDOWEVENT_FOCUS_GAINED:
       AdoptHeldKeys(s);
@@ -241,6 +244,8 @@ void Pump(SdlState& s) {
         s.input.wheel += WheelNotches(e.wheel.y, e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED);
         break;
       case SDL_WINDOWEVENT: OnWindowEvent(s, e.window); break;
+      case SDL_RENDER_TARGETS_RESET:
+      case SDL_RENDER_DEVICE_RESET: s.textureStale = true; break;
       case SDL_KEYDOWN: OnKeyDown(s, e.key); break;
       case SDL_KEYUP: OnKeyUp(s, e.key); break;
       case SDL_QUIT:

@@ -25,6 +25,9 @@ struct SdlState {
   SDL_Texture* texture = nullptr;
   PixelFormat format = PixelFormat::kXrgb32;
   std::vector<std::uint8_t> converted;  // used only when the texture is not 0x00RRGGBB
+  // The texture may not hold the frame presented last (none yet, a frame not
+  // shown, a window or renderer event): the next present uploads every row.
+  bool textureStale = true;
   int width = 800, height = 600;
   bool videoUp = false;
   bool vsync = false;       // presenting waits for the display
@@ -64,8 +67,9 @@ void ApplyMode(SdlState& s);
 // Until s.keepPointerUntil: the system pointer moved to the kept frame
 // position in the current geometry; after it, the pointer mapped as it is.
 void KeepPointer(SdlState& s);
-// Converts and shows one frame; false when it could not be handed over.
-bool PresentFrame(SdlState& s, const std::uint32_t* frame);
+// Converts and uploads the changed rows of a frame (all of them while the
+// texture is stale) and shows it; false when it could not be handed over.
+bool PresentFrame(SdlState& s, const std::uint32_t* frame, std::span<const std::uint8_t> changedRows);
 // Milliseconds of one frame of the window's display.
 int DisplayFrameMs(SdlState& s);
 void CloseWindow(SdlState& s);

@@ -254,16 +254,27 @@ void ApplyMode(SdlState& s) {
   KeepPointer(s);
 }
 
-bool PresentFrame(SdlState& s, const std::uint32_t* frame) {
+bool PresentFrame(SdlState& s, const std::uint32_t* frame, std::span<const std::uint8_t> changedRows) {
   const int bytes = BytesPerPixel(s.format);
-  if (s.format == PixelFormat::kXrgb32) {
-    if (SDL_UpdateTexture(s.texture, nullptr, frame, s.width * 4) != 0) return false;
-  } else {
-    for (int y = 0; y < s.height; ++y)
-      ConvertRow(s.format, frame + static_cast<std::size_t>(y) * s.width,
-                 s.converted.data() + static_cast<std::size_t>(y) * s.width * bytes, s.width);
-    if (SDL_UpdateTexture(s.texture, nullptr, s.converted.data(), s.width * bytes) != 0) return false;
-  }
+  if (s.textureStale) changedRows = {};
+  // Stale until every band is in: a failed upload leaves the texture unknown.
+  s.textureStale = true;
+  bool uploaded = true;
+  ForEachChangedBand(changedRows, s.height, [&](int first, int count) {
+    const SDL_Rect band{0, first, s.width, count};
+    const std::uint32_t* rows = frame + static_cast<std::size_t>(first) * s.width;
+    if (s.format == PixelFormat::kXrgb32) {
+      uploaded = uploaded && SDL_UpdateTexture(s.texture, &band, rows, s.width * 4) == 0;
+      return;
+    }
+    std::uint8_t* out = s.converted.data() + static_cast<std::size_t>(first) * s.width * bytes;
+    for (int y = 0; y < count; ++y)
+      ConvertRow(s.format, rows + static_cast<std::size_t>(y) * s.width,
+                 out + static_cast<std::size_t>(y) * s.width * bytes, s.width);
+    uploaded = uploaded && SDL_UpdateTexture(s.texture, &band, out, s.width * bytes) == 0;
+  });
+  if (!uploaded) return false;
+  s.textureStale = false;
   SDL_SetRenderDrawColor(s.renderer, 0, 0, 0, 255);
   SDL_RenderClear(s.renderer);
   SDL_RenderCopy(s.renderer, s.texture, nullptr, &s.target);

@@ -344,18 +344,23 @@ int WebPlatform::open(std::string_view, int width, int height) {
   return ok;
 }
 
-int WebPlatform::update(const std::uint32_t* frame) {
+int WebPlatform::update(const std::uint32_t* frame, std::span<const std::uint8_t> changedRows) {
   Impl& s = *impl_;
   if (!s.opened) return 0;
   s.Pump();
   s.PauseWhileHidden();
   s.WaitCopied(s.frameNumber);
-  // 0x00RRGGBB to the bytes R, G, B, A that the page's ImageData holds.
-  std::uint32_t* out = s.pixels.data();
-  for (std::size_t i = 0; i < s.pixels.size(); ++i) {
-    const std::uint32_t c = frame[i];
-    out[i] = 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
-  }
+  // 0x00RRGGBB to the bytes R, G, B, A that the page's ImageData holds. The
+  // buffer keeps the frame before, converted: only the changed rows change.
+  ForEachChangedBand(changedRows, kFrameHeight, [&](int first, int count) {
+    const std::size_t begin = static_cast<std::size_t>(first) * kFrameWidth;
+    const std::size_t end = begin + static_cast<std::size_t>(count) * kFrameWidth;
+    std::uint32_t* out = s.pixels.data();
+    for (std::size_t i = begin; i < end; ++i) {
+      const std::uint32_t c = frame[i];
+      out[i] = 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
+    }
+  });
   // The page takes it on its next animation frame; meanwhile the program
   // composes the next one, and waits above until this one is taken.
   s.exchange.published.store(++s.frameNumber);

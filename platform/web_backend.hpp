@@ -16,7 +16,7 @@ class WebPlatform : public Platform {
   ~WebPlatform() override;
   void configure(int windowed) override;
   int open(std::string_view title, int width, int height) override;
-  int update(const std::uint32_t* frame) override;
+  int update(const std::uint32_t* frame, std::span<const std::uint8_t> changedRows = {}) override;
   bool waitIfHidden() override;
   void close() override;
   void hideCursor() override;

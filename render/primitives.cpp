@@ -171,4 +171,9 @@ void DrawPointer(ScreenBuffer& frame, const PointerImages& images, int state, in
   }
 }
 
+void MarkPointerRows(RowMarks& marks, int x, int y) {
+  if (x <= 0 || x >= kPointerMaxX || y <= 0 || y >= kPointerMaxY) return;
+  marks.mark(y, y + kPointerSize - 1);
+}
+
 }  // namespace korveld::render

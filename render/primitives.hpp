@@ -52,5 +52,7 @@ void BuildPointerImages(PointerImages& images, std::span<const int> codes);
 // 0 < y < 592: the normal image for state 1, the hover image otherwise.
 // Pixels past the frame's right or bottom edge are not drawn.
 void DrawPointer(ScreenBuffer& frame, const PointerImages& images, int state, int x, int y);
+// The rows DrawPointer draws at (x, y).
+void MarkPointerRows(RowMarks& marks, int x, int y);
 
 }  // namespace korveld::render

@@ -21,4 +21,19 @@ struct ScreenBuffer {
   void clear(std::uint32_t colour = 0) { std::fill(pixels.begin(), pixels.end(), colour); }
 };
 
+// One flag per frame row: the rows a drawing touched, or the rows of a frame
+// that differ from the frame shown before it.
+struct RowMarks {
+  std::array<std::uint8_t, kScreenHeight> rows{};
+
+  // Rows first..last, cut to the frame; nothing when last < first.
+  void mark(int first, int last) {
+    first = std::max(first, 0);
+    last = std::min(last, kScreenHeight - 1);
+    if (first <= last) std::fill(rows.begin() + first, rows.begin() + last + 1, std::uint8_t{1});
+  }
+  void markAll() { rows.fill(1); }
+  void clear() { rows.fill(0); }
+};
+
 }  // namespace korveld::render

@@ -1,5 +1,6 @@
 #include "render/spectrum.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 namespace korveld::render {
@@ -65,6 +66,14 @@ void DrawSpectrumBars(ScreenBuffer& frame, SpectrumState& spectrum, int skin) {
     }
     x += spectrum.barPitch;
   }
+}
+
+void MarkSpectrumRows(RowMarks& marks, const SpectrumState& spectrum, int skin) {
+  const int rowOffset = skin == 1 ? 0 : 2;
+  int highest = spectrum.baseline + 1;
+  for (int i = 0; i < spectrum.barCount; ++i)
+    highest = std::min(highest, static_cast<int>(std::floor(spectrum.heights[i])));
+  marks.mark(highest + rowOffset, spectrum.baseline + rowOffset);
 }
 
 }  // namespace korveld::render

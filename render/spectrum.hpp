@@ -34,5 +34,7 @@ void InitSpectrum(SpectrumState& spectrum);
 void FeedSpectrum(SpectrumState& spectrum, std::span<const std::uint32_t> notes);
 // Clamps, lets the bars fall and draws them for the given skin (1 or 2).
 void DrawSpectrumBars(ScreenBuffer& frame, SpectrumState& spectrum, int skin);
+// The rows the last DrawSpectrumBars drew, from the heights it left.
+void MarkSpectrumRows(RowMarks& marks, const SpectrumState& spectrum, int skin);
 
 }  // namespace korveld::render

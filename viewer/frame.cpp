@@ -41,29 +41,71 @@ void DrawStillPicture(render::ScreenBuffer& target, const Viewer& viewer) {
   DrawStillRows(target, viewer.font, viewer.page, v, v.TopLine);
 }
 
+void ForgetFrame(FrameLayers& layers) { layers.frame = nullptr; }
+
+const render::RowMarks& ChangedRows(FrameLayers& layers) {
+  for (std::size_t y = 0; y < layers.changed.rows.size(); ++y) layers.changed.rows[y] |= layers.drawn.rows[y];
+  return layers.changed;
+}
+
+void FramePresented(FrameLayers& layers) { layers.changed.clear(); }
+
+namespace {
+
+// The frame becomes the still picture again: wholly, or only the rows drawn
+// over it since the last copy when the frame is the one composed last.
+void RestoreStill(render::ScreenBuffer& frame, FrameLayers& layers, bool whole) {
+  if (whole) {
+    frame.pixels = layers.still->pixels;
+    layers.changed.markAll();
+  } else {
+    for (int y = 0; y < render::kScreenHeight; ++y) {
+      if (layers.drawn.rows[static_cast<std::size_t>(y)] == 0) continue;
+      std::copy_n(layers.still->row(y), render::kScreenWidth, frame.row(y));
+      layers.changed.rows[static_cast<std::size_t>(y)] = 1;
+    }
+  }
+  layers.drawn.clear();
+  layers.frame = &frame;
+}
+
+}  // namespace
+
 void ComposeViewerFrame(render::ScreenBuffer& frame, Viewer& viewer, const xm::XmPlayer& xm, double glowPhase) {
   const ViewState& v = viewer.view;
   FrameLayers& layers = viewer.layers;
   const StillKey key = StillKeyOf(viewer);
+  bool whole = layers.frame != &frame;
   if (!layers.still || !(layers.key == key)) {
     if (!layers.still) layers.still = std::make_unique<render::ScreenBuffer>();
     DrawStillPicture(*layers.still, viewer);
     layers.key = key;
+    whole = true;
   }
-  frame.pixels = layers.still->pixels;
+  RestoreStill(frame, layers, whole);
   // The menu frame's lines and the page's rainbow lines share one run of
   // colours a frame.
   render::Rainbow rainbow;
   render::FillRainbow(rainbow, glowPhase);
   DrawMenuFrameLines(frame, rainbow);
+  MarkMenuFrameLineRows(layers.drawn);
   DrawMovingRows(frame, viewer.font, viewer.page, v, v.TopLine, rainbow);
-  if (viewer.buttons.latch[kButtonMute] == 0) DrawSpectrum(frame, viewer.spectrum, viewer.music, xm, v.CurrentSkin);
+  MarkMovingRows(layers.drawn, viewer.page, v, v.TopLine);
+  if (viewer.buttons.latch[kButtonMute] == 0) {
+    DrawSpectrum(frame, viewer.spectrum, viewer.music, xm, v.CurrentSkin);
+    render::MarkSpectrumRows(layers.drawn, viewer.spectrum, v.CurrentSkin);
+  }
   DrawTicker(frame, viewer.ticker, viewer.font, v.CurrentSkin);
+  MarkTickerRows(layers.drawn, v.CurrentSkin);
 }
 
-void DrawScrollBarAndPointer(render::ScreenBuffer& frame, const Viewer& viewer) {
-  if (viewer.view.LineCount > kVisibleRows - 1) DrawScrollThumb(frame, viewer.view);
+void DrawScrollBarAndPointer(render::ScreenBuffer& frame, Viewer& viewer) {
+  if (viewer.view.LineCount > kVisibleRows - 1) {
+    DrawScrollThumb(frame, viewer.view);
+    MarkScrollThumbRows(viewer.layers.drawn, viewer.view);
+  }
   render::DrawPointer(frame, viewer.pointers, viewer.PointerState, viewer.mouse.x, viewer.mouse.y);
+  render::MarkPointerRows(viewer.layers.drawn, viewer.mouse.x, viewer.mouse.y);
 }
 
 void UpdateScrollBar(Viewer& viewer) {

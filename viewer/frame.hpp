@@ -10,6 +10,10 @@
 // scroll position); a frame copies it and draws what moves on top: the
 // rainbow lines (with the strokes of their rows), the spectrum bars, the
 // ticker, the thumb and the pointer. The pixels are those of drawing it all.
+//
+// Each moving layer marks the rows it draws over the still picture, so the
+// next frame copies back only those rows, and the presenter uploads only the
+// rows that differ from the frame shown before.
 #pragma once
 
 #include <array>
@@ -47,7 +51,24 @@ struct StillKey {
 struct FrameLayers {
   std::unique_ptr<render::ScreenBuffer> still;  // none before the first frame
   StillKey key;
+  // The frame composed last; null when its pixels are unknown (none composed
+  // yet, or something else drew into it since): the next frame then copies
+  // the whole still picture.
+  const render::ScreenBuffer* frame = nullptr;
+  // The rows drawn over the still picture in that frame since its copy.
+  render::RowMarks drawn;
+  // Rows restored from the still picture since the last present (every row
+  // after a whole copy); ChangedRows adds the rows drawn.
+  render::RowMarks changed;
 };
+
+// Something other than the viewer drew into the frame: the next viewer frame
+// copies the whole still picture.
+void ForgetFrame(FrameLayers& layers);
+// The rows that differ from the frame presented before (restored or drawn
+// since); FramePresented starts them anew.
+const render::RowMarks& ChangedRows(FrameLayers& layers);
+void FramePresented(FrameLayers& layers);
 
 // The frame's state step, before it is drawn: the buttons' glow, and the
 // pointer's look over the buttons and menu rows and, in the viewer loop
@@ -58,7 +79,7 @@ void UpdateHover(Viewer& viewer, bool scrollBar);
 // The hover state is only read; the spectrum is fed and the ticker moves.
 void ComposeViewerFrame(render::ScreenBuffer& frame, Viewer& viewer, const xm::XmPlayer& xm, double glowPhase);
 // The scroll-bar thumb on pages of more than 33 lines, then the pointer.
-void DrawScrollBarAndPointer(render::ScreenBuffer& frame, const Viewer& viewer);
+void DrawScrollBarAndPointer(render::ScreenBuffer& frame, Viewer& viewer);
 // After the frame is shown: the scroll bar's drag and glow, on the mouse the
 // frame was drawn with, on pages of more than 32 lines (the thumb shows them
 // from the next frame on); a shorter page keeps its offset at

@@ -305,6 +305,10 @@ void DrawMenuFrameLines(render::ScreenBuffer& frame, const render::Rainbow& rain
     render::DrawRainbowLine(frame, row, kFrameLineLeft, kFrameLineLength, rainbow);
 }
 
+void MarkMenuFrameLineRows(render::RowMarks& marks) {
+  for (int row : kFrameLineRows) marks.mark(row - 1, row + 1);
+}
+
 void DrawMenus(render::ScreenBuffer& frame, const Viewer& viewer, const render::Rainbow& rainbow) {
   DrawMenuPanel(frame, viewer);
   DrawMenuFrameLines(frame, rainbow);

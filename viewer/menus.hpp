@@ -104,6 +104,8 @@ bool MenuRowHovered(const MouseState& mouse, int column, int row);
 void DrawButtons(render::ScreenBuffer& frame, const Viewer& viewer);
 void DrawMenuPanel(render::ScreenBuffer& frame, const Viewer& viewer);
 void DrawMenuFrameLines(render::ScreenBuffer& frame, const render::Rainbow& rainbow);
+// The rows DrawMenuFrameLines draws.
+void MarkMenuFrameLineRows(render::RowMarks& marks);
 void DrawMenus(render::ScreenBuffer& frame, const Viewer& viewer, const render::Rainbow& rainbow);
 
 }  // namespace korveld::viewer

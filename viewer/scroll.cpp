@@ -207,13 +207,33 @@ void DrawMovingRows(render::ScreenBuffer& frame, const render::FontTables& font,
   }
 }
 
+void MarkMovingRows(render::RowMarks& marks, const PageView& view, const ViewState& v, int top) {
+  for (int r = 0; r < kVisibleRows; ++r) {
+    if (RowGlowStyle(view, v, top, r) != kRainbowStyle) continue;
+    const int centre = RowTop(v, r) + kRowHeight / 2;
+    marks.mark(centre - 1, centre + 1);
+  }
+}
+
+namespace {
+
+int ThumbY(const ViewState& v) {
+  return static_cast<int>(std::nearbyint(kThumbTravel / (v.LineCount - kVisibleRows) * v.TopLine)) + kThumbTop;
+}
+
+}  // namespace
+
 void DrawScrollThumb(render::ScreenBuffer& frame, const ViewState& v) {
   if (v.LineCount <= kVisibleRows) return;
-  const int thumbY =
-      static_cast<int>(std::nearbyint(kThumbTravel / (v.LineCount - kVisibleRows) * v.TopLine)) + kThumbTop;
+  const int thumbY = ThumbY(v);
   const ThumbLook& t = kThumb[v.CurrentSkin == 2 ? 1 : 0];
   render::FillRectBlend(frame, t.x, thumbY, t.width, kThumbHeight, kThumbBaseAlpha, t.baseR, t.baseG, t.baseB);
   render::FillRectBlend(frame, t.x, thumbY, t.width, kThumbHeight, v.ScrollGlow, t.glowR, t.glowG, t.glowB);
+}
+
+void MarkScrollThumbRows(render::RowMarks& marks, const ViewState& v) {
+  // FillRectBlend covers kThumbHeight + 1 rows.
+  if (v.LineCount > kVisibleRows) marks.mark(ThumbY(v), ThumbY(v) + kThumbHeight);
 }
 
 namespace {

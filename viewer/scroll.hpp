@@ -64,9 +64,12 @@ void DrawStillRows(render::ScreenBuffer& frame, const render::FontTables& font, 
                    const ViewState& v, int top);
 void DrawMovingRows(render::ScreenBuffer& frame, const render::FontTables& font, const PageView& view,
                     const ViewState& v, int top, const render::Rainbow& rainbow);
+// The rows DrawMovingRows draws: three about each rainbow line.
+void MarkMovingRows(render::RowMarks& marks, const PageView& view, const ViewState& v, int top);
 
-// The scroll-bar thumb, on pages of more than 33 lines.
+// The scroll-bar thumb, on pages of more than 33 lines, and the rows it covers.
 void DrawScrollThumb(render::ScreenBuffer& frame, const ViewState& v);
+void MarkScrollThumbRows(render::RowMarks& marks, const ViewState& v);
 // Hover, drag and glow of the scroll bar; sets pointerState to 2 over it.
 void HandleScrollBar(ViewState& v, const MouseState& mouse, int& pointerState);
 // HandleScrollBar's effect on the pointer alone, from the state before it:

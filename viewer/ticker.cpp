@@ -1,5 +1,6 @@
 #include "viewer/ticker.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <string_view>
 
@@ -40,6 +41,11 @@ void DrawTicker(render::ScreenBuffer& frame, TickerState& ticker, const render::
     if (t.position > static_cast<int>(text.size())) t.position = 1;
     t.offset -= kCharacterWidth;
   }
+}
+
+void MarkTickerRows(render::RowMarks& marks, int skin) {
+  const int y = kTextRow[skin == 1 ? 0 : 1];
+  marks.mark(std::max(y, kPanelTop), std::min(y + render::kGlyphHeight - 1, kPanelBottom));
 }
 
 }  // namespace korveld::viewer

@@ -25,5 +25,7 @@ std::string TickerTextFor(int tune);
 void StoreTickerTexts(TickerState& ticker);
 // Draws the visible part for the given skin, then moves on a pixel.
 void DrawTicker(render::ScreenBuffer& frame, TickerState& ticker, const render::FontTables& font, int skin);
+// The rows DrawTicker may draw for the given skin.
+void MarkTickerRows(render::RowMarks& marks, int skin);
 
 }  // namespace korveld::viewer

@@ -28,4 +28,6 @@ void BlankWipeColumns(render::ScreenBuffer& frame, int skin, int reach) {
   }
 }
 
+void MarkWipeRows(render::RowMarks& marks, int skin) { marks.mark(kWipeTop, TextBottom(skin)); }
+
 }  // namespace korveld::viewer

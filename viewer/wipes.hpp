@@ -18,5 +18,7 @@ int WipeOpenReach(int step);
 // Blanks every second column from each edge of the text area up to `reach`
 // in, over the text rows of the given skin.
 void BlankWipeColumns(render::ScreenBuffer& frame, int skin, int reach);
+// The rows BlankWipeColumns blanks for the given skin.
+void MarkWipeRows(render::RowMarks& marks, int skin);
 
 }  // namespace korveld::viewer

@@ -38,7 +38,7 @@ class FakePlatform : public platform::NullPlatform {
   std::size_t nextScripted = 0;
   int presents = 0, sleeps = 0;
 
-  int update(const std::uint32_t*) override {
+  int update(const std::uint32_t*, std::span<const std::uint8_t>) override {
     ++presents;
     now += presentSeconds;
     return 1;

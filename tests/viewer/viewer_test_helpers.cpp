@@ -14,7 +14,7 @@ std::vector<platform::ScriptCommand> ParseOrFail(const std::string& script) {
 
 }  // namespace
 
-int ScriptedPlatform::update(const std::uint32_t* frame) {
+int ScriptedPlatform::update(const std::uint32_t* frame, std::span<const std::uint8_t>) {
   ++presents_;
   now_ += presentSeconds;
   if (onPresent) onPresent(frame);
@@ -25,12 +25,14 @@ RecordingPlatform::RecordingPlatform(const std::string& script, platform::Headle
                                      std::vector<std::pair<double, std::string>> checkpoints)
     : HeadlessPlatform(options, ParseOrFail(script)), checkpoints_(std::move(checkpoints)) {}
 
-int RecordingPlatform::update(const std::uint32_t* frame) {
+int RecordingPlatform::update(const std::uint32_t* frame, std::span<const std::uint8_t> changedRows) {
   const std::size_t size = static_cast<std::size_t>(render::kScreenWidth) * render::kScreenHeight;
-  last.assign(frame, frame + size);
-  for (; next_ < checkpoints_.size() && timer() >= checkpoints_[next_].first; ++next_)
+  const double now = timer();
+  const int shown = HeadlessPlatform::update(frame, changedRows);
+  last.assign(shownFrame(), shownFrame() + size);  // as shown: a changed row left out shows
+  for (; next_ < checkpoints_.size() && now >= checkpoints_[next_].first; ++next_)
     shots[checkpoints_[next_].second] = last;
-  return HeadlessPlatform::update(frame);
+  return shown;
 }
 
 std::unique_ptr<app::Program> MakeViewerProgram(ScriptedPlatform& platform) {

@@ -42,7 +42,7 @@ class ScriptedPlatform : public platform::NullPlatform {
   std::function<void(const std::uint32_t*)> onPresent;
   double presentSeconds = 0.004;  // virtual time one present takes
 
-  int update(const std::uint32_t* frame) override;
+  int update(const std::uint32_t* frame, std::span<const std::uint8_t> = {}) override;
   double timer() override { return now_; }
   void sleepMs(int ms) override { now_ += ms / 1000.0; }
   double random() override { return 0.5; }
@@ -52,7 +52,7 @@ class ScriptedPlatform : public platform::NullPlatform {
   int presents_ = 0;
 };
 
-// Keeps the last presented frame and, for each checkpoint (virtual seconds,
+// Keeps the last shown frame and, for each checkpoint (virtual seconds,
 // label), the first frame presented at or after that time. A run past the
 // time limit ends the test binary with status 124.
 class RecordingPlatform : public platform::HeadlessPlatform {
@@ -60,7 +60,7 @@ class RecordingPlatform : public platform::HeadlessPlatform {
   using Frame = std::vector<std::uint32_t>;
   explicit RecordingPlatform(const std::string& script, platform::HeadlessOptions options = {},
                              std::vector<std::pair<double, std::string>> checkpoints = {});
-  int update(const std::uint32_t* frame) override;
+  int update(const std::uint32_t* frame, std::span<const std::uint8_t> changedRows = {}) override;
   int run() { return app::RunProgram(*this); }
   Frame last;
   std::map<std::string, Frame> shots;
