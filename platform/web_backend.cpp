@@ -351,8 +351,12 @@ int WebPlatform::update(const std::uint32_t* frame, std::span<const std::uint8_t
   s.PauseWhileHidden();
   s.WaitCopied(s.frameNumber);
   // 0x00RRGGBB to the bytes R, G, B, A that the page's ImageData holds. The
-  // buffer keeps the frame before, converted: only the changed rows change.
+  // buffer keeps the frame before, converted: only the changed rows change,
+  // and the presenter copies only the rows from the first to the last of them.
+  int firstChanged = kFrameHeight, endChanged = 0;
   ForEachChangedBand(changedRows, kFrameHeight, [&](int first, int count) {
+    firstChanged = std::min(firstChanged, first);
+    endChanged = first + count;
     const std::size_t begin = static_cast<std::size_t>(first) * kFrameWidth;
     const std::size_t end = begin + static_cast<std::size_t>(count) * kFrameWidth;
     std::uint32_t* out = s.pixels.data();
@@ -361,7 +365,9 @@ int WebPlatform::update(const std::uint32_t* frame, std::span<const std::uint8_t
       out[i] = 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
     }
   });
-  // The page takes it on its next animation frame; meanwhile the program
+  s.exchange.changedFirst = std::min(firstChanged, endChanged);
+  s.exchange.changedEnd = endChanged;
+  // The presenter takes it on its next animation frame; meanwhile the program
   // composes the next one, and waits above until this one is taken.
   s.exchange.published.store(++s.frameNumber);
   return 1;

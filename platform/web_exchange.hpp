@@ -16,8 +16,11 @@ inline constexpr int kFrameWidth = 800;
 inline constexpr int kFrameHeight = 600;
 
 // Frame hand-over and page state. The program writes a frame into `pixels`
-// (R, G, B, A bytes, as ImageData wants them), raises `published`; the page
-// copies it on its next animation frame and sets `shown` to the same number.
+// (R, G, B, A bytes, as ImageData wants them), says which rows differ from
+// the frame published before, and raises `published`; the presenter copies
+// those rows on its next animation frame and sets `shown` to the same number.
+// Every published frame is taken: the program waits for `shown` before it
+// writes the next, so rows left out are rows the presenter already holds.
 struct Exchange {
   std::atomic<std::int32_t> published{0};  // 0: number of the newest frame in pixels
   std::atomic<std::int32_t> shown{0};      // 1: number of the frame the page copied last
@@ -26,6 +29,8 @@ struct Exchange {
   std::atomic<std::int32_t> boxClosed{0};  // 4: number of the last error box the reader closed
   std::int32_t sound = 0;                  // 5: address of the Sound record
   std::atomic<std::int32_t> soundReady{0}; // 6: 1 once the page's audio worklet runs
+  std::int32_t changedFirst = 0;           // 7: rows changedFirst .. changedEnd - 1 of pixels
+  std::int32_t changedEnd = 0;             // 8: differ from the frame before (none when equal)
 };
 static_assert(offsetof(Exchange, shown) == 1 * 4);
 static_assert(offsetof(Exchange, pixels) == 2 * 4);
@@ -33,6 +38,7 @@ static_assert(offsetof(Exchange, hidden) == 3 * 4);
 static_assert(offsetof(Exchange, boxClosed) == 4 * 4);
 static_assert(offsetof(Exchange, sound) == 5 * 4);
 static_assert(offsetof(Exchange, soundReady) == 6 * 4);
+static_assert(offsetof(Exchange, changedEnd) == 8 * 4);
 
 // What the worklet plays: the program's one sound stream, 44100 Hz 16-bit
 // stereo frames in a ring. The program's pump keeps the ring `written` a

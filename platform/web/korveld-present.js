@@ -14,10 +14,11 @@
 // eslint-disable-next-line no-unused-vars
 function korveldPresenter(canvas, reply) {
   // Exchange record words (platform/web_exchange.hpp).
-  const PUBLISHED = 0, SHOWN = 1, PIXELS = 2;
+  const PUBLISHED = 0, SHOWN = 1, PIXELS = 2, CHANGED_FIRST = 7, CHANGED_END = 8;
+  const ROW_BYTES = 800 * 4;
   const g = canvas.getContext('2d', { alpha: false });
   const image = g.createImageData(800, 600);
-  let heap = null, bytes = null, shown = null, exchange = -1, waiting = false;
+  let heap = null, bytes = null, shown = null, exchange = -1, waiting = false, whole = true;
   // Worker clocks start with the worker; the page's with the page.
   const pageClock = (origin) => performance.timeOrigin + performance.now() - origin;
   const nextFrame = typeof requestAnimationFrame === 'function' ? requestAnimationFrame
@@ -34,15 +35,22 @@ function korveldPresenter(canvas, reply) {
   }
 
   // One display frame: take the newest frame if there is one and let the
-  // program go on. ImageData cannot view shared memory, hence the copy.
+  // program go on. ImageData cannot view shared memory, hence the copy: of
+  // the rows that changed, or of all of them for a run's first frame (the
+  // canvas showed a card before it).
   function present() {
     waiting = false;
     if (exchange < 0) return;
     const published = Atomics.load(heap, exchange + PUBLISHED);
     if (published !== Atomics.load(heap, exchange + SHOWN)) {
       const at = heap[exchange + PIXELS];
-      image.data.set(bytes.subarray(at, at + 800 * 600 * 4));
-      g.putImageData(image, 0, 0);
+      const first = whole ? 0 : heap[exchange + CHANGED_FIRST];
+      const end = whole ? 600 : heap[exchange + CHANGED_END];
+      whole = false;
+      if (end > first) {
+        image.data.set(bytes.subarray(at + first * ROW_BYTES, at + end * ROW_BYTES), first * ROW_BYTES);
+        g.putImageData(image, 0, 0, 0, first, 800, end - first);
+      }
       Atomics.store(heap, exchange + SHOWN, published);
       Atomics.notify(heap, exchange + SHOWN);
       if (Atomics.add(shown, 0, 1) === 0) reply({ firstFrameAt: pageClock(pageOrigin) });
@@ -59,6 +67,7 @@ function korveldPresenter(canvas, reply) {
       heap = new Int32Array(data.attach.memory);
       bytes = new Uint8Array(data.attach.memory);
       shown = data.attach.shown;
+      whole = true;
       exchange = data.attach.exchange;
       if (!waiting) present();
     }
